@@ -1,0 +1,61 @@
+#pragma once
+
+/// The lame_enc engine library's interface: LAME's published DLL entry points and records.
+
+#include "settings/BE_CONFIG.h"
+
+#include <cstdint>
+
+using DWORD = std::uint32_t;
+using BE_ERR = std::uint32_t;
+using HBE_STREAM = std::uintptr_t;
+using BYTE = std::uint8_t;
+using SHORT = std::int16_t;
+using BOOL = std::int32_t;
+
+inline constexpr BE_ERR BE_ERR_SUCCESSFUL = 0;
+inline constexpr BE_ERR BE_ERR_INVALID_FORMAT = 1;
+inline constexpr BE_ERR BE_ERR_INVALID_FORMAT_PARAMETERS = 2;
+inline constexpr BE_ERR BE_ERR_NO_MORE_HANDLES = 3;
+inline constexpr BE_ERR BE_ERR_INVALID_HANDLE = 4;
+inline constexpr BE_ERR BE_ERR_BUFFER_TOO_SMALL = 5;
+
+#pragma pack(push, 1)
+struct BE_VERSION {
+    BYTE byDLLMajorVersion;
+    BYTE byDLLMinorVersion;
+    BYTE byMajorVersion;
+    BYTE byMinorVersion;
+    BYTE byDay;
+    BYTE byMonth;
+    std::uint16_t wYear;
+    char zHomepage[129];
+    BYTE byAlphaLevel;
+    BYTE byBetaLevel;
+    BYTE byMMXEnabled;
+    BYTE btReserved[125];
+};
+#pragma pack(pop)
+
+static_assert(sizeof(BE_VERSION) == 265);
+static_assert(offsetof(BE_VERSION, wYear) == 6);
+static_assert(offsetof(BE_VERSION, zHomepage) == 8);
+static_assert(offsetof(BE_VERSION, byAlphaLevel) == 137);
+static_assert(offsetof(BE_VERSION, btReserved) == 140);
+
+extern "C" {
+using BEINITSTREAM = BE_ERR (*)(BE_CONFIG*, DWORD*, DWORD*, HBE_STREAM*);
+using BEENCODECHUNK = BE_ERR (*)(HBE_STREAM, DWORD, SHORT*, BYTE*, DWORD*);
+using BEDEINITSTREAM = BE_ERR (*)(HBE_STREAM, BYTE*, DWORD*);
+using BECLOSESTREAM = BE_ERR (*)(HBE_STREAM);
+using BEVERSION = void (*)(BE_VERSION*);
+using BEWRITEVBRHEADER = BE_ERR (*)(const char*);
+
+BE_ERR beInitStream(BE_CONFIG* config, DWORD* samples, DWORD* bufferSize, HBE_STREAM* stream);
+BE_ERR beEncodeChunk(HBE_STREAM stream, DWORD nSamples, SHORT* samples, BYTE* output,
+                     DWORD* outputBytes);
+BE_ERR beDeinitStream(HBE_STREAM stream, BYTE* output, DWORD* outputBytes);
+BE_ERR beCloseStream(HBE_STREAM stream);
+void beVersion(BE_VERSION* version);
+BE_ERR beWriteVBRHeader(const char* path);
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages wavPress needs to build, test and benchmark; does nothing
+# when they are all present already. Run as root on Debian 12.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  libogg-dev libvorbis-dev libmp3lame-dev
+  libgtest-dev libmpg123-dev vorbis-tools
+  clang libclang-rt-14-dev
+  lame mpg123 time
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]} > 0)); then
+  echo "Installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,53 @@
+#include "CEncodeThread.h"
+
+#include <system_error>
+
+CEncodeThread::~CEncodeThread() {
+    StopAndWait();
+}
+
+bool CEncodeThread::Start(INotifyTarget* notify) {
+    if (state_.load() == Running) {
+        return false;
+    }
+    // The last thread has run to its end (its end event brought us here); collect it.
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    notify_ = notify;
+    outcome_.store(EncodeOutcome::None);
+    // Running before the thread exists, so Run() can never see an older state.
+    state_.store(Running);
+    try {
+        thread_ = std::thread(&CEncodeThread::ThreadProc, this);
+    } catch (const std::system_error&) {
+        state_.store(Idle);
+        started_ = false;
+        return false;
+    }
+    started_ = true;
+    return true;
+}
+
+void CEncodeThread::RequestStop() {
+    if (started_) {
+        state_.store(StopRequested);
+    }
+}
+
+void CEncodeThread::Run() {}
+
+void CEncodeThread::StopAndWait() {
+    if (thread_.joinable()) {
+        RequestStop();
+        thread_.join();
+    }
+}
+
+void CEncodeThread::ThreadProc() {
+    Run();
+    state_.store(Finished);
+    if (notify_ != nullptr) {
+        notify_->PostEncodeEnd();
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "encoders/INotifyTarget.h"
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+/// Job states; the numbers are those of the state word.
+enum EncodeState : std::int32_t {
+    Idle = 0,
+    Running = 1,
+    StopRequested = 3,
+    Finished = 4,
+};
+
+/// How the last run of a job ended, for front ends that report it (the end event carries none).
+enum class EncodeOutcome { None, Converted, Failed, Stopped };
+
+/// Base of the encoding jobs: runs Run() on a worker thread of its own, then marks the job
+/// Finished and posts WM_ENCODE_END to the notify target.
+class CEncodeThread {
+public:
+    CEncodeThread() = default;
+    /// Requests a stop and waits for a running thread. A derived job must call StopAndWait()
+    /// in its own destructor, before its members go away.
+    virtual ~CEncodeThread();
+    CEncodeThread(const CEncodeThread&) = delete;
+    CEncodeThread& operator=(const CEncodeThread&) = delete;
+
+    /// Starts Run() on a new thread; false when a run is in progress or no thread could be
+    /// created (the state is then Idle). The state reads Running before Run() begins.
+    bool Start(INotifyTarget* notify);
+    /// Asks a job that has been started to stop; does nothing before the first start.
+    void RequestStop();
+    std::int32_t GetState() const { return state_.load(); }
+    EncodeOutcome Outcome() const { return outcome_.load(); }
+
+protected:
+    /// The job body; the base's does nothing.
+    virtual void Run();
+    bool StopWasRequested() const { return state_.load() == StopRequested; }
+    void SetOutcome(EncodeOutcome outcome) { outcome_.store(outcome); }
+    void StopAndWait();
+
+private:
+    void ThreadProc();
+
+    std::thread thread_;
+    bool started_ = false;
+    std::atomic<std::int32_t> state_{Idle};
+    std::atomic<EncodeOutcome> outcome_{EncodeOutcome::None};
+    INotifyTarget* notify_ = nullptr;
+};

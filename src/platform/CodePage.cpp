@@ -1,0 +1,161 @@
+#include "CodePage.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <stdexcept>
+
+namespace platform {
+namespace {
+
+// Length of the well-formed UTF-8 character at the start of text, 0 when malformed.
+std::size_t Utf8CharLength(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const auto continuation = [&](std::size_t i) {
+        return i < text.size() && (byte(i) & 0xC0) == 0x80;
+    };
+    if (text.empty()) {
+        return 0;
+    }
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return continuation(1) ? 2 : 0;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (!continuation(1) || !continuation(2)) {
+            return 0;
+        }
+        if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) > 0x9F)) {
+            return 0; // overlong or surrogate
+        }
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (!continuation(1) || !continuation(2) || !continuation(3)) {
+            return 0;
+        }
+        if ((lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) > 0x8F)) {
+            return 0; // overlong or above U+10FFFF
+        }
+        return 4;
+    }
+    return 0;
+}
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error("iconv cannot convert between CP932 and UTF-8");
+        }
+    }
+    ~Converter() { iconv_close(cd_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts one piece whole; false when iconv refuses it.
+    bool Append(std::string_view piece, std::string& out) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        char buffer[64];
+        auto* in = const_cast<char*>(piece.data());
+        std::size_t inLeft = piece.size();
+        const std::size_t mark = out.size();
+        while (inLeft > 0) {
+            char* outPtr = buffer;
+            std::size_t outLeft = sizeof buffer;
+            const std::size_t rc = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
+            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+            if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+                out.resize(mark);
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t length = Utf8CharLength(text);
+        if (length == 0) {
+            return false;
+        }
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
+bool IsCp932LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::string Utf8ToCp932(std::string_view utf8) {
+    Converter converter("CP932", "UTF-8");
+    std::string out;
+    out.reserve(utf8.size());
+    // Character by character, so that one the code page lacks costs only itself.
+    while (!utf8.empty()) {
+        const std::size_t length = Utf8CharLength(utf8);
+        if (length == 1) {
+            out.push_back(utf8[0]);
+        } else if (length == 0 || !converter.Append(utf8.substr(0, length), out)) {
+            out.push_back('?');
+        }
+        utf8.remove_prefix(length == 0 ? 1 : length);
+    }
+    return out;
+}
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+    Converter converter("UTF-8", "CP932");
+    std::string out;
+    out.reserve(cp932.size() * 3 / 2);
+    while (!cp932.empty()) {
+        const auto lead = static_cast<unsigned char>(cp932[0]);
+        const std::size_t length = IsCp932LeadByte(lead) && cp932.size() >= 2 ? 2 : 1;
+        if (lead < 0x80) {
+            out.push_back(cp932[0]);
+        } else if (!converter.Append(cp932.substr(0, length), out)) {
+            out.push_back('?');
+        }
+        cp932.remove_prefix(length);
+    }
+    return out;
+}
+
+std::string_view CutUtf8(std::string_view utf8, std::size_t maxBytes) {
+    if (utf8.size() <= maxBytes) {
+        return utf8;
+    }
+    std::size_t end = maxBytes;
+    // Step back over continuation bytes to the start of the character that crosses the limit.
+    while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return utf8.substr(0, end);
+}
+
+std::string_view CutCp932(std::string_view cp932, std::size_t maxBytes) {
+    if (cp932.size() <= maxBytes) {
+        return cp932;
+    }
+    std::size_t end = 0;
+    while (end < maxBytes) {
+        const std::size_t length =
+            IsCp932LeadByte(static_cast<unsigned char>(cp932[end])) ? 2 : 1;
+        if (end + length > maxBytes) {
+            break;
+        }
+        end += length;
+    }
+    return cp932.substr(0, end);
+}
+
+} // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+/// Text in memory is UTF-8; code page 932 (Japanese Shift-JIS) is what ID3v1 fields and
+/// settings files written by the Windows program hold.
+namespace platform {
+
+/// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates, at most U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
+/// UTF-8 to code page 932; a character the code page lacks, and a malformed byte, become '?'.
+std::string Utf8ToCp932(std::string_view utf8);
+
+/// Code page 932 to UTF-8; a byte sequence that is not code page 932 becomes '?'.
+std::string Cp932ToUtf8(std::string_view cp932);
+
+/// The longest prefix of at most maxBytes bytes that ends on a UTF-8 character boundary.
+std::string_view CutUtf8(std::string_view utf8, std::size_t maxBytes);
+
+/// The longest prefix of at most maxBytes bytes that does not split a double-byte character.
+std::string_view CutCp932(std::string_view cp932, std::size_t maxBytes);
+
+/// True for a code page 932 lead byte (the first byte of a double-byte character).
+bool IsCp932LeadByte(unsigned char byte);
+
+} // namespace platform

@@ -1,0 +1,107 @@
+#include "File.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace platform {
+
+File::~File() {
+    Close();
+}
+
+File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+bool File::OpenRead(const std::string& path) {
+    Close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return IsOpen();
+}
+
+bool File::OpenWriteExisting(const std::string& path) {
+    Close();
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    return IsOpen();
+}
+
+bool File::Create(const std::string& path) {
+    Close();
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return IsOpen();
+}
+
+void File::Close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+std::size_t File::Read(void* buffer, std::size_t size) {
+    readFailed_ = false;
+    std::size_t done = 0;
+    auto* bytes = static_cast<char*>(buffer);
+    while (done < size) {
+        const ssize_t n = ::read(fd_, bytes + done, size - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            readFailed_ = true;
+            break;
+        }
+    }
+    return done;
+}
+
+bool File::Write(const void* buffer, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, bytes, size);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool File::Seek(std::int64_t offset, Whence whence) {
+    const int how = whence == Whence::Begin ? SEEK_SET : whence == Whence::End ? SEEK_END : SEEK_CUR;
+    return ::lseek(fd_, static_cast<off_t>(offset), how) >= 0;
+}
+
+std::int64_t File::Position() const {
+    return ::lseek(fd_, 0, SEEK_CUR);
+}
+
+std::int64_t File::Length() const {
+    struct stat info {};
+    return ::fstat(fd_, &info) == 0 ? static_cast<std::int64_t>(info.st_size) : -1;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool DeleteFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+} // namespace platform

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+/// An open file descriptor with the few operations the readers and writers need.
+/// Closed on destruction; movable, not copyable.
+class File {
+public:
+    enum class Whence { Begin, Current, End };
+
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    /// Opens an existing file for reading.
+    bool OpenRead(const std::string& path);
+    /// Opens an existing file for writing; never creates it, never truncates it.
+    bool OpenWriteExisting(const std::string& path);
+    /// Creates the file for writing, emptying an existing one.
+    bool Create(const std::string& path);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    void Close();
+
+    /// Reads up to size bytes, repeating short reads until size or the end of the file;
+    /// returns the number read, 0 at the end or on a read error (see LastReadFailed).
+    std::size_t Read(void* buffer, std::size_t size);
+    /// True when the last Read stopped on an error rather than at the end of the file.
+    bool LastReadFailed() const { return readFailed_; }
+    /// Writes all size bytes; false when any could not be written.
+    bool Write(const void* buffer, std::size_t size);
+    /// Moves the position; false on failure.
+    bool Seek(std::int64_t offset, Whence whence);
+    /// The current position, or -1.
+    std::int64_t Position() const;
+    /// The file's length, or -1.
+    std::int64_t Length() const;
+
+private:
+    int fd_ = -1;
+    bool readFailed_ = false;
+};
+
+bool FileExists(const std::string& path);
+/// Removes a file; false when there was none or it could not be removed.
+bool DeleteFile(const std::string& path);
+
+} // namespace platform

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+enum class MessageIcon { None, Information, Warning, Error };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+/// One modal message: what the user is shown and which answers are offered.
+struct MessageRequest {
+    std::string text;
+    std::string title;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+/// Where messages are shown: a window system, a terminal, or a test's script.
+class MessageBackend {
+public:
+    virtual ~MessageBackend() = default;
+    /// Shows the message and waits for the answer; may be called from any thread.
+    virtual MessageAnswer Show(const MessageRequest& request) = 0;
+};
+
+/// Writes "title: text" to stderr and answers Ok, or No to a Yes/No question.
+class StderrMessageBackend : public MessageBackend {
+public:
+    MessageAnswer Show(const MessageRequest& request) override;
+};
+
+/// The one message-box service of the program. The backend is installed once by the front end
+/// (or a test) before any job runs; until then messages go to stderr.
+class MessageBox {
+public:
+    static MessageAnswer Show(const std::string& text, const std::string& title, MessageIcon icon,
+                              MessageButtons buttons = MessageButtons::Ok);
+    /// Installs a backend and returns the one it replaces; nullptr restores stderr.
+    static std::shared_ptr<MessageBackend> SetBackend(std::shared_ptr<MessageBackend> backend);
+};
+
+} // namespace platform

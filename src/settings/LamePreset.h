@@ -1,0 +1,14 @@
+#pragma once
+
+#include "settings/BE_CONFIG.h"
+
+#include <string>
+#include <vector>
+
+/// One named MP3 parameter set from preset.ini.
+struct LamePreset {
+    std::string Name;
+    BE_CONFIG Config{};
+};
+
+using PresetList = std::vector<LamePreset>;

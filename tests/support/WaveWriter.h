@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+/// The header fields of a synthesized WAVE file; the defaults make the canonical 44-byte
+/// header of 16-bit stereo PCM at 44100 Hz.
+struct WaveHeader {
+    std::uint16_t formatTag = 1;
+    std::uint16_t channels = 2;
+    std::uint32_t sampleRate = 44100;
+    std::uint16_t blockAlign = 4;
+    std::uint16_t bitsPerSample = 16;
+    std::uint32_t fmtSize = 16;          ///< anything but 16 writes an extension
+    std::uint16_t extensionSize = 0;     ///< written when fmtSize is not 16
+    std::string chunksBeforeFmt;         ///< raw bytes between "WAVE" and "fmt "
+    std::string chunksBeforeData;        ///< raw bytes between the fmt chunk and "data"
+};
+
+/// Interleaved 16-bit stereo frames: a sine of the given frequencies, amplitude 0…1.
+std::vector<std::int16_t> StereoTone(std::uint32_t sampleRate, std::size_t frames,
+                                     double leftHz, double rightHz, double amplitude = 0.5);
+
+/// The bytes of a WAVE file with the header and the samples (little-endian).
+std::string WaveBytes(const WaveHeader& header, const std::vector<std::int16_t>& samples,
+                      const std::string& trailingBytes = {});
+
+/// Writes WaveBytes to path; true on success.
+bool WriteWave(const std::string& path, const WaveHeader& header,
+               const std::vector<std::int16_t>& samples, const std::string& trailingBytes = {});
+
+/// A chunk: 4-byte id, little-endian 32-bit size, body.
+std::string Chunk(const std::string& id, const std::string& body);
+
+/// Normalised cross-correlation of two equally long sample sequences (1 = identical shape).
+double Correlation(const std::vector<float>& a, const std::vector<float>& b);
+
+} // namespace testsupport
