@@ -26,17 +26,37 @@ configure_and_test build/asan "" -DCMAKE_BUILD_TYPE=Debug -DWAVPRESS_SANITIZE=ad
 configure_and_test build/tsan "encoders|batch" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DWAVPRESS_SANITIZE=thread
 
-if command -v clang++ >/dev/null && [ -e /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a ]; then
+fuzzer_runtime() {
+  command -v clang++ >/dev/null &&
+    [ -e "$(clang++ -print-runtime-dir)/libclang_rt.fuzzer-x86_64.a" ]
+}
+
+if fuzzer_runtime; then
   echo "== build/fuzz"
   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DWAVPRESS_WERROR=ON -DWAVPRESS_FUZZ=ON -DWAVPRESS_TESTS=OFF >/dev/null
-  cmake --build build/fuzz
+  cmake --build build/fuzz --target fuzz_targets
   for target in build/fuzz/bin/fuzz_*; do
-    name=$(basename "$target")
+    name=${target##*/fuzz_}
     corpus=build/fuzz/corpus/$name
     mkdir -p "$corpus"
-    echo "-- $name for ${fuzz_seconds}s"
-    "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" fuzz/seeds/"$name" 2>&1 | tail -n 3
+    # Seeds are generated, not stored: fuzz/seeds/<name>.sh writes them into a folder.
+    seeds=()
+    if [ -f "fuzz/seeds/$name.sh" ]; then
+      rm -rf "build/fuzz/seeds/$name"
+      bash "fuzz/seeds/$name.sh" "build/fuzz/seeds/$name"
+      seeds=("build/fuzz/seeds/$name")
+    fi
+    log=build/fuzz/$name.log
+    echo "-- fuzz_$name for ${fuzz_seconds}s"
+    if "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix=build/fuzz/ "$corpus" "${seeds[@]}" >"$log" 2>&1; then
+      grep -E '^(Done|stat::number_of_executed_units)' "$log" || true
+    else
+      tail -n 100 "$log"
+      echo "fuzz_$name failed; the input that failed is in build/fuzz/" >&2
+      exit 1
+    fi
   done
 else
   echo "== fuzzing skipped: clang's libFuzzer runtime is not installed"
