@@ -2,6 +2,16 @@
 
 #include <system_error>
 
+namespace {
+
+std::atomic<bool> startFailsForTests{false};
+
+} // namespace
+
+void CEncodeThread::SetStartFailsForTests(bool fails) {
+    startFailsForTests.store(fails);
+}
+
 CEncodeThread::~CEncodeThread() {
     StopAndWait();
 }
@@ -18,14 +28,24 @@ bool CEncodeThread::Start(INotifyTarget* notify) {
     outcome_.store(EncodeOutcome::None);
     // Running before the thread exists, so Run() can never see an older state.
     state_.store(Running);
-    try {
-        thread_ = std::thread(&CEncodeThread::ThreadProc, this);
-    } catch (const std::system_error&) {
+    if (!LaunchThread()) {
         state_.store(Idle);
         started_ = false;
         return false;
     }
     started_ = true;
+    return true;
+}
+
+bool CEncodeThread::LaunchThread() {
+    if (startFailsForTests.load()) {
+        return false;
+    }
+    try {
+        thread_ = std::thread(&CEncodeThread::ThreadProc, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
     return true;
 }
 

@@ -36,6 +36,10 @@ public:
     std::int32_t GetState() const { return state_.load(); }
     EncodeOutcome Outcome() const { return outcome_.load(); }
 
+    /// While set, every Start fails as if no thread could be created. Tests only: the batch
+    /// must carry on past a job that cannot start.
+    static void SetStartFailsForTests(bool fails);
+
 protected:
     /// The job body; the base's does nothing.
     virtual void Run();
@@ -44,6 +48,7 @@ protected:
     void StopAndWait();
 
 private:
+    bool LaunchThread();
     void ThreadProc();
 
     std::thread thread_;

@@ -1,0 +1,259 @@
+#include "COggEncodeThread.h"
+
+#include "audio/WaveReader.h"
+#include "platform/Format.h"
+#include "platform/MessageBox.h"
+#include "tags/GenreNames.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <vorbis/codec.h>
+#include <vorbis/vorbisenc.h>
+
+namespace {
+
+constexpr const char* kErrorTitle = "エラー";
+
+constexpr const char* kOutputOpenFailed =
+    "出力ファイル(%s)のオープンに失敗しました\n他のソフトで使用されている可能性がありますので\n"
+    "他のソフトを終了してから再度変換ボタンのクリックを\nお願いいたします";
+constexpr const char* kSetupFailed = "OggVorbisのエンコードの初期化に失敗しました\n"
+                                     "申し訳ありませんが、作成者までメールをお願いいたします";
+constexpr const char* kOutputWriteFailed =
+    "出力ファイル(%s)"
+    "への書込みに失敗しました\nディスクの空き容量が不足している可能性がありますので\n"
+    "空き容量をご確認の上再度変換ボタンのクリックを\nお願いいたします";
+constexpr const char* kInputReadFailed =
+    "入力ファイル(%s)の読込に失敗しました\nファイルが移動または削除された可能性がありますので\n"
+    "ご確認の上再度変換ボタンのクリックを\nお願いいたします";
+
+// The three accepted rates are a stereo pair only; a stored channel count above two would
+// have the encoder read channels nobody fills, so those settings encode as stereo, which is
+// also what the settings page shows for them.
+int EncodedChannels(std::int32_t mode) {
+    return mode > 2 ? 2 : mode;
+}
+
+void ShowError(const std::string& text) {
+    platform::MessageBox::Show(text, kErrorTitle, platform::MessageIcon::Warning);
+}
+
+bool WritePage(platform::File& output, const ogg_page& page) {
+    return output.Write(page.header, static_cast<std::size_t>(page.header_len)) &&
+           output.Write(page.body, static_cast<std::size_t>(page.body_len));
+}
+
+float Sample(const unsigned char* bytes) {
+    const auto value = static_cast<std::int16_t>(bytes[0] | bytes[1] << 8);
+    return static_cast<float>(value) / 32768.0f;
+}
+
+const EncodeItem kNoTags{};
+
+} // namespace
+
+// The library records of one run, all on the worker's stack.
+struct COggEncodeThread::Session {
+    int channels = 2;
+    vorbis_info info{};
+    vorbis_comment comment{};
+    vorbis_dsp_state dsp{};
+    vorbis_block block{};
+    ogg_stream_state stream{};
+};
+
+COggEncodeThread::~COggEncodeThread() {
+    StopAndWait();
+}
+
+bool COggEncodeThread::BeginEncode(INotifyTarget* notify, const OggParm* parm,
+                                   const EncodeItem* item, IProgressBar* bar,
+                                   const std::string& inPath, const std::string& outPath) {
+    if (parm == nullptr || bar == nullptr || GetState() == Running) {
+        return false;
+    }
+    // A stopped run may still be winding down; its inputs must not change under it.
+    StopAndWait();
+    parm_ = parm;
+    item_ = item != nullptr ? item : &kNoTags;
+    bar_ = bar;
+    inPath_ = inPath;
+    outPath_ = outPath;
+    if (!Start(notify)) {
+        SetOutcome(EncodeOutcome::Failed);
+        if (notify != nullptr) {
+            notify->SendEncodeEnd();
+        }
+        return false;
+    }
+    return true;
+}
+
+void COggEncodeThread::Run() {
+    SetOutcome(EncodeOutcome::Failed);
+    platform::File input;
+    std::uint64_t audioBytes = 0;
+    if (!OpenWave(&input, inPath_.c_str(), audioBytes, format_)) {
+        return;
+    }
+    bar_->SetPos(0);
+    bar_->SetLower(0);
+    bar_->SetUpper(audioBytes);
+
+    platform::File output;
+    if (!output.Create(outPath_)) {
+        input.Close();
+        ShowError(platform::Format(kOutputOpenFailed, outPath_.c_str()));
+        return;
+    }
+    const StreamEnd end = Encode(input, output);
+    switch (end) {
+    case StreamEnd::EndOfStream:
+    case StreamEnd::Stopped:
+        break;
+    case StreamEnd::SetupRefused:
+        ShowError(kSetupFailed);
+        break;
+    case StreamEnd::ReadFailed:
+        ShowError(platform::Format(kInputReadFailed, inPath_.c_str()));
+        break;
+    case StreamEnd::WriteFailed:
+        ShowError(platform::Format(kOutputWriteFailed, outPath_.c_str()));
+        break;
+    }
+    input.Close();
+    output.Close();
+    if (end == StreamEnd::EndOfStream) {
+        SetOutcome(EncodeOutcome::Converted);
+        return;
+    }
+    platform::DeleteFile(outPath_);
+    SetOutcome(end == StreamEnd::Stopped ? EncodeOutcome::Stopped : EncodeOutcome::Failed);
+}
+
+COggEncodeThread::StreamEnd COggEncodeThread::Encode(platform::File& input,
+                                                     platform::File& output) {
+    Session session;
+    session.channels = EncodedChannels(parm_->Mode);
+    const auto rate = static_cast<long>(format_.samplesPerSec);
+    vorbis_info_init(&session.info);
+    const int refused =
+        parm_->Custom != 0
+            ? vorbis_encode_init(&session.info, session.channels, rate, parm_->MaxBitrate,
+                                 parm_->AveBitrate, parm_->MinBitrate)
+            : vorbis_encode_init_vbr(&session.info, session.channels, rate, parm_->Preset);
+    if (refused != 0) {
+        vorbis_info_clear(&session.info);
+        return StreamEnd::SetupRefused;
+    }
+    vorbis_comment_init(&session.comment);
+    AddComments(session);
+    vorbis_analysis_init(&session.dsp, &session.info);
+    vorbis_block_init(&session.dsp, &session.block);
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    ogg_stream_init(&session.stream, std::rand());
+
+    const StreamEnd end = Stream(session, input, output);
+
+    ogg_stream_clear(&session.stream);
+    vorbis_block_clear(&session.block);
+    vorbis_dsp_clear(&session.dsp);
+    vorbis_comment_clear(&session.comment);
+    vorbis_info_clear(&session.info);
+    return end;
+}
+
+void COggEncodeThread::AddComments(Session& session) const {
+    const EncodeItem& item = *item_;
+    vorbis_comment_add_tag(&session.comment, "TITLE", item.Title.c_str());
+    vorbis_comment_add_tag(&session.comment, "ARTIST", item.Artist.c_str());
+    vorbis_comment_add_tag(&session.comment, "ALBUM", item.Album.c_str());
+    vorbis_comment_add_tag(&session.comment, "DATE", item.Year.c_str());
+    vorbis_comment_add_tag(&session.comment, "COMMENT", item.Comment.c_str());
+    if (item.Genre < GenreNames.size()) {
+        const std::string genre(GenreNames[item.Genre]);
+        vorbis_comment_add_tag(&session.comment, "GENRE", genre.c_str());
+    }
+}
+
+COggEncodeThread::StreamEnd COggEncodeThread::Stream(Session& session, platform::File& input,
+                                                     platform::File& output) {
+    ogg_packet identification;
+    ogg_packet comments;
+    ogg_packet setup;
+    vorbis_analysis_headerout(&session.dsp, &session.comment, &identification, &comments, &setup);
+    ogg_stream_packetin(&session.stream, &identification);
+    ogg_stream_packetin(&session.stream, &comments);
+    ogg_stream_packetin(&session.stream, &setup);
+
+    ogg_page page;
+    // Flushing every header page makes the audio start on a page of its own.
+    while (ogg_stream_flush(&session.stream, &page) != 0) {
+        if (!WritePage(output, page)) {
+            return StreamEnd::WriteFailed;
+        }
+    }
+
+    ogg_packet packet;
+    bool endOfStream = false;
+    while (!endOfStream) {
+        if (StopWasRequested()) {
+            return StreamEnd::Stopped;
+        }
+        const std::size_t bytes = input.Read(readBuffer_.data(), readBuffer_.size());
+        if (input.LastReadFailed()) {
+            return StreamEnd::ReadFailed;
+        }
+        // A last frame cut short is dropped; a chunk of less than one frame ends the stream.
+        FeedChunk(session, bytes / 4);
+
+        while (vorbis_analysis_blockout(&session.dsp, &session.block) != 0) {
+            if (StopWasRequested()) {
+                return StreamEnd::Stopped;
+            }
+            vorbis_analysis(&session.block, nullptr);
+            vorbis_bitrate_addblock(&session.block);
+            while (vorbis_bitrate_flushpacket(&session.dsp, &packet) != 0) {
+                if (StopWasRequested()) {
+                    return StreamEnd::Stopped;
+                }
+                ogg_stream_packetin(&session.stream, &packet);
+                while (!endOfStream) {
+                    if (StopWasRequested()) {
+                        return StreamEnd::Stopped;
+                    }
+                    if (ogg_stream_pageout(&session.stream, &page) == 0) {
+                        break;
+                    }
+                    if (!WritePage(output, page)) {
+                        return StreamEnd::WriteFailed;
+                    }
+                    endOfStream = ogg_page_eos(&page) != 0;
+                }
+            }
+        }
+        bar_->OffsetPos(bytes);
+    }
+    return StreamEnd::EndOfStream;
+}
+
+void COggEncodeThread::FeedChunk(Session& session, std::size_t frames) {
+    if (frames == 0) {
+        vorbis_analysis_wrote(&session.dsp, 0);
+        return;
+    }
+    float** channels = vorbis_analysis_buffer(&session.dsp, static_cast<int>(kChunkFrames));
+    const unsigned char* frame = readBuffer_.data();
+    if (session.channels == 1) {
+        for (std::size_t i = 0; i < frames; ++i, frame += 4) {
+            channels[0][i] = (Sample(frame) + Sample(frame + 2)) * 0.5f;
+        }
+    } else {
+        for (std::size_t i = 0; i < frames; ++i, frame += 4) {
+            channels[0][i] = Sample(frame);
+            channels[1][i] = Sample(frame + 2);
+        }
+    }
+    vorbis_analysis_wrote(&session.dsp, static_cast<int>(frames));
+}
