@@ -1,0 +1,143 @@
+#include "AtomicFileWriter.h"
+
+#include "Paths.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace platform {
+namespace {
+
+// The file the bytes must end up in: a symbolic link is followed, so that a settings file
+// linked from elsewhere stays linked; a dangling link is replaced itself.
+std::string ResolveTarget(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return path;
+    }
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+// A name no other writer uses at the same moment: the process, a counter and a retry number.
+std::string TemporaryName(const std::string& target, unsigned attempt) {
+    static std::atomic<unsigned> counter{0};
+    const std::string_view folder = FolderOf(target);
+    return std::string(folder) + "." + std::string(NameOf(target)) + "." +
+           std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
+           std::to_string(attempt) + ".tmp";
+}
+
+bool WriteAll(int fd, const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// After the rename the new content is in place; syncing the folder only makes the rename
+// itself survive a power cut, so its failure does not undo the replacement.
+void SyncFolderOf(const std::string& path) {
+    std::string folder(FolderOf(path));
+    if (folder.empty()) {
+        folder = ".";
+    }
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+AtomicFileWriter::AtomicFileWriter(std::string path) : target_(std::move(path)) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    Discard();
+}
+
+bool AtomicFileWriter::Open() {
+    Discard();
+    failed_ = false;
+    target_ = ResolveTarget(target_);
+    constexpr unsigned kAttempts = 100;
+    for (unsigned attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
+        tempPath_ = TemporaryName(target_, attempt);
+        // 0666 lets the umask decide, as for any newly created file.
+        fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd_ < 0) {
+        tempPath_.clear();
+        return false;
+    }
+    struct stat existing {};
+    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        ::fchmod(fd_, existing.st_mode & 07777) != 0) {
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::Write(std::string_view bytes) {
+    if (fd_ < 0 || failed_) {
+        failed_ = true;
+        return false;
+    }
+    if (!WriteAll(fd_, bytes.data(), bytes.size())) {
+        failed_ = true;
+    }
+    return !failed_;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (fd_ < 0 || failed_) {
+        Discard();
+        return false;
+    }
+    const bool synced = ::fsync(fd_) == 0;
+    const bool closed = ::close(std::exchange(fd_, -1)) == 0;
+    if (!synced || !closed || ::rename(tempPath_.c_str(), target_.c_str()) != 0) {
+        Discard();
+        return false;
+    }
+    tempPath_.clear();
+    SyncFolderOf(target_);
+    return true;
+}
+
+void AtomicFileWriter::Discard() {
+    if (fd_ >= 0) {
+        ::close(std::exchange(fd_, -1));
+    }
+    if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+    }
+}
+
+bool ReplaceFileContent(const std::string& path, std::string_view bytes) {
+    AtomicFileWriter writer(path);
+    return writer.Open() && writer.Write(bytes) && writer.Commit();
+}
+
+} // namespace platform

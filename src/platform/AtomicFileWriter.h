@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+/// Replaces a file's content as a whole. The bytes go to a temporary file in the target's
+/// folder, which is flushed to disk and renamed over the target only after every byte was
+/// written; on any failure the target stays as it was and the temporary file is removed.
+/// A target that is a symbolic link is replaced behind the link; an existing target's
+/// permission bits are kept. Not copyable; discards an uncommitted temporary on destruction.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::string path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    /// Creates the temporary file; false when it cannot be created.
+    bool Open();
+    /// Appends bytes to the temporary file; false when any could not be written, which also
+    /// makes Commit fail.
+    bool Write(std::string_view bytes);
+    /// Flushes and closes the temporary file and renames it over the target; true when the
+    /// target now holds exactly the written bytes. On false nothing of the attempt remains.
+    bool Commit();
+    /// Abandons the attempt: the temporary file is removed, the target is untouched.
+    void Discard();
+
+private:
+    std::string target_;
+    std::string tempPath_;
+    int fd_ = -1;
+    bool failed_ = false;
+};
+
+/// Replaces the content of the file at path with bytes through an AtomicFileWriter.
+bool ReplaceFileContent(const std::string& path, std::string_view bytes);
+
+} // namespace platform
