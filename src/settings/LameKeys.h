@@ -1,0 +1,19 @@
+#pragma once
+
+#include "settings/BE_CONFIG.h"
+
+#include <string>
+#include <string_view>
+
+/// The 19 MP3 keys shared by opt.ini's [LAME Parm] section and every preset.ini entry
+/// (SampleRate= … NoRes=). ConfigKind, StructVersion, StructSize and the fields after NoRes
+/// are never stored.
+
+/// Stores the value of one line into config when the line, trimmed, begins with one of the
+/// keys including its '='. Integers are clamped to 32 bits; VbrMethod takes only -1 … 4 and
+/// keeps its value otherwise. Any other line leaves config unchanged.
+void ReadLameKeys(std::string_view line, BE_CONFIG& config);
+
+/// Appends the 19 key lines of config in file order, each "\t<key>=<signed decimal>" and
+/// CR LF.
+void WriteLameKeys(std::string& out, const BE_CONFIG& config);
