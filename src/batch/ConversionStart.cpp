@@ -1,0 +1,64 @@
+#include "ConversionStart.h"
+
+#include "platform/MessageBox.h"
+#include "tags/GenreNames.h"
+
+namespace {
+
+void Refuse(const char* text) {
+    platform::MessageBox::Show(text, kConversionErrorTitle, platform::MessageIcon::Warning);
+}
+
+EncodeItem ItemOf(const FileRow& row) {
+    EncodeItem item;
+    item.InPath = row[kColumnFolder] + row[kColumnName];
+    item.Title = row[kColumnTitle];
+    item.Artist = row[kColumnArtist];
+    item.Album = row[kColumnAlbum];
+    item.Year = row[kColumnYear];
+    item.Comment = row[kColumnComment];
+    item.Genre = FindGenre(row[kColumnGenre]);
+    return item;
+}
+
+} // namespace
+
+std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& rows,
+                                                 EncodeSettings& settings) {
+    if (rows.empty()) {
+        Refuse(kNoFilesMessage);
+        return std::nullopt;
+    }
+    ConversionBatch batch;
+    batch.Paths.reserve(rows.size());
+    batch.Items.reserve(rows.size());
+    for (const FileRow& row : rows) {
+        batch.Items.push_back(ItemOf(row));
+        batch.Paths.push_back(batch.Items.back().InPath);
+    }
+    batch.OutFolder = settings.OutFolder.OutFolder;
+
+    const std::int32_t preset = settings.OutFolder.Preset;
+    if (preset == 0) {
+        batch.LameParm = &settings.LameParm;
+    } else if (const auto index = PresetIndexInEffect(preset, settings.Presets.size())) {
+        settings.LameWork = settings.Presets[*index].Config;
+        batch.LameParm = &settings.LameWork;
+    } else {
+        // A negative value can only come from a hand-edited opt.ini; it names no preset either.
+        Refuse(kNoPresetMessage);
+        return std::nullopt;
+    }
+
+    batch.Ogg = &settings.Ogg;
+    batch.IdentityOutFile = &settings.OutFolder.IdentityOutFile;
+    batch.EncodeType = settings.OutFolder.EncodeType;
+
+    const OggParm& ogg = settings.Ogg;
+    if (batch.EncodeType == kEncodeTypeOgg && ogg.MinBitrate != -1 && ogg.MinBitrate < 64000 &&
+        ogg.AveBitrate == -1 && ogg.MaxBitrate == -1) {
+        Refuse(kOggMinBitrateMessage);
+        return std::nullopt;
+    }
+    return batch;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "batch/FileRow.h"
+#include "settings/BE_CONFIG.h"
+#include "settings/EncodeSettings.h"
+#include "settings/OggParm.h"
+#include "tags/EncodeItem.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+/// Title and texts of the refusals of a conversion start.
+inline constexpr const char* kConversionErrorTitle = "エラー";
+inline constexpr const char* kNoFilesMessage = "エンコードするファイルが存在しません\n音声ファイル"
+                                               "を追加後に変換ボタンのクリックをお願いします　";
+inline constexpr const char* kNoPresetMessage = "Presetの設定がありません\n";
+inline constexpr const char* kOggMinBitrateMessage =
+    "OggVorbisの設定に誤りがあります\n最小ビットレートのみを指定する場合には\n64 "
+    "Kbps以上を指定するようにお願いいたします";
+
+/// Everything a CEncodeDlg runs on: the batch's own lists and references into the settings,
+/// which must stay unchanged while the batch runs.
+struct ConversionBatch {
+    std::vector<std::string> Paths; ///< one InPath per item
+    std::vector<EncodeItem> Items;  ///< same order and length as Paths
+    std::string OutFolder;
+    BE_CONFIG* LameParm = nullptr; ///< LameParm, or LameWork holding the preset in effect
+    const OggParm* Ogg = nullptr;
+    const std::int32_t* IdentityOutFile = nullptr;
+    std::int32_t EncodeType = 0;
+};
+
+/// Turns the file list's rows and the settings into a batch, or refuses with a warning message
+/// ("エラー") and returns nothing. With a preset in effect its record is copied into
+/// settings.LameWork; LameParm is never changed.
+std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& rows,
+                                                 EncodeSettings& settings);

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+
+#include <string>
+
+/// What a save-file dialog offers for one encoder kind.
+struct SaveAsFilter {
+    const char* Filter;           ///< "display name|pattern||"
+    const char* DefaultExtension; ///< appended to a name typed without one
+};
+
+/// The window-system side of the conversion progress dialog: a window, a terminal or a test.
+/// Everything here is called on the front end's event thread, except PostEncodeEnd.
+class IEncodeDlgView {
+public:
+    /// Results the dialog ends with.
+    static constexpr int kResultOk = 1;
+    static constexpr int kResultCancel = 2;
+    /// What AskSaveAs returns when a path was chosen.
+    static constexpr int kSaveAsOk = 1;
+
+    virtual ~IEncodeDlgView() = default;
+
+    virtual void SetInputText(const std::string& text) = 0;
+    virtual void SetOutputText(const std::string& text) = 0;
+    virtual void SetTimeText(const std::string& text) = 0;
+
+    /// Starts (or restarts) the time display's timer; each period the front end calls
+    /// CEncodeDlg::OnTimer on its event thread.
+    virtual void StartTimer(unsigned periodMilliseconds) = 0;
+    virtual void StopTimer() = 0;
+
+    /// Ends the dialog with kResultOk or kResultCancel; called exactly once per run.
+    virtual void EndDialog(int result) = 0;
+
+    /// A modal Yes/No question owned by the dialog.
+    virtual platform::MessageAnswer Ask(const platform::MessageRequest& question) = 0;
+
+    /// A save-file dialog started at initialPath, asking itself before it lets an existing file
+    /// be chosen. kSaveAsOk with chosenPath set, anything else leaving it unchanged.
+    virtual int AskSaveAs(const std::string& initialPath, const SaveAsFilter& filter,
+                          std::string& chosenPath) = 0;
+
+    /// Called on a worker thread when a job has ended: queue the end onto the event loop and
+    /// from there call CEncodeDlg::OnEncodeEnd.
+    virtual void PostEncodeEnd() = 0;
+};
