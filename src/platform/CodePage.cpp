@@ -96,6 +96,10 @@ bool IsCp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+bool IsCp932TrailByte(unsigned char byte) {
+    return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
 std::string Utf8ToCp932(std::string_view utf8) {
     Converter converter("CP932", "UTF-8");
     std::string out;
@@ -119,7 +123,12 @@ std::string Cp932ToUtf8(std::string_view cp932) {
     out.reserve(cp932.size() * 3 / 2);
     while (!cp932.empty()) {
         const auto lead = static_cast<unsigned char>(cp932[0]);
-        const std::size_t length = IsCp932LeadByte(lead) && cp932.size() >= 2 ? 2 : 1;
+        // A lead byte without a valid trail byte stands alone, so the byte after it (often
+        // plain ASCII) is still read as itself.
+        const std::size_t length = IsCp932LeadByte(lead) && cp932.size() >= 2 &&
+                                           IsCp932TrailByte(static_cast<unsigned char>(cp932[1]))
+                                       ? 2
+                                       : 1;
         if (lead < 0x80) {
             out.push_back(cp932[0]);
         } else if (!converter.Append(cp932.substr(0, length), out)) {
@@ -148,8 +157,7 @@ std::string_view CutCp932(std::string_view cp932, std::size_t maxBytes) {
     }
     std::size_t end = 0;
     while (end < maxBytes) {
-        const std::size_t length =
-            IsCp932LeadByte(static_cast<unsigned char>(cp932[end])) ? 2 : 1;
+        const std::size_t length = IsCp932LeadByte(static_cast<unsigned char>(cp932[end])) ? 2 : 1;
         if (end + length > maxBytes) {
             break;
         }

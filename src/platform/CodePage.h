@@ -14,7 +14,8 @@ bool IsValidUtf8(std::string_view text);
 /// UTF-8 to code page 932; a character the code page lacks, and a malformed byte, become '?'.
 std::string Utf8ToCp932(std::string_view utf8);
 
-/// Code page 932 to UTF-8; a byte sequence that is not code page 932 becomes '?'.
+/// Code page 932 to UTF-8; a character code page 932 does not define becomes '?', and so does
+/// a lead byte without a valid second byte (the byte after it is read on its own).
 std::string Cp932ToUtf8(std::string_view cp932);
 
 /// The longest prefix of at most maxBytes bytes that ends on a UTF-8 character boundary.
@@ -25,5 +26,8 @@ std::string_view CutCp932(std::string_view cp932, std::size_t maxBytes);
 
 /// True for a code page 932 lead byte (the first byte of a double-byte character).
 bool IsCp932LeadByte(unsigned char byte);
+
+/// True for a byte that can follow a lead byte as the second byte of a double-byte character.
+bool IsCp932TrailByte(unsigned char byte);
 
 } // namespace platform

@@ -23,21 +23,32 @@ File& File::operator=(File&& other) noexcept {
 }
 
 bool File::OpenRead(const std::string& path) {
-    Close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return IsOpen();
+    return OpenRegular(path, O_RDONLY);
 }
 
 bool File::OpenWriteExisting(const std::string& path) {
-    Close();
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    return IsOpen();
+    return OpenRegular(path, O_WRONLY);
 }
 
 bool File::Create(const std::string& path) {
+    return OpenRegular(path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+bool File::OpenRegular(const std::string& path, int flags) {
     Close();
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    return IsOpen();
+    // Non-blocking, so that a FIFO or a device at the path cannot stall the open; only
+    // regular files are ours to read and write.
+    fd_ = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd_ < 0) {
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0) {
+        Close();
+        return false;
+    }
+    return true;
 }
 
 void File::Close() {
@@ -82,7 +93,9 @@ bool File::Write(const void* buffer, std::size_t size) {
 }
 
 bool File::Seek(std::int64_t offset, Whence whence) {
-    const int how = whence == Whence::Begin ? SEEK_SET : whence == Whence::End ? SEEK_END : SEEK_CUR;
+    const int how = whence == Whence::Begin ? SEEK_SET
+                    : whence == Whence::End ? SEEK_END
+                                            : SEEK_CUR;
     return ::lseek(fd_, static_cast<off_t>(offset), how) >= 0;
 }
 

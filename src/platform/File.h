@@ -6,8 +6,8 @@
 
 namespace platform {
 
-/// An open file descriptor with the few operations the readers and writers need.
-/// Closed on destruction; movable, not copyable.
+/// An open regular file with the few operations the readers and writers need (a FIFO, a
+/// device or a folder is refused at open). Closed on destruction; movable, not copyable.
 class File {
 public:
     enum class Whence { Begin, Current, End };
@@ -44,6 +44,8 @@ public:
     std::int64_t Length() const;
 
 private:
+    bool OpenRegular(const std::string& path, int flags);
+
     int fd_ = -1;
     bool readFailed_ = false;
 };
