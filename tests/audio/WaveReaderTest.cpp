@@ -1,0 +1,377 @@
+#include "audio/WaveReader.h"
+#include "platform/Format.h"
+
+#include "support/RecordingMessageBackend.h"
+#include "support/TempDir.h"
+#include "support/WaveWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::WaveHeader;
+
+// The reader's messages as the user must see them.
+constexpr const char* kM1 = "入力ファイル(%s)のオープンに失敗しました\n"
+                            "他のソフトで使用されている可能性がありますので\n"
+                            "他のソフトを終了してから再度変換ボタンのクリックを\n"
+                            "お願いいたします";
+constexpr const char* kM2 = "指定されたファイル(%s)のRIFFヘッダの読込に失敗しました\n"
+                            "WAVEファイルではない可能性がありますので\n"
+                            "再度ご確認の上ファイルの指定をお願いいたします";
+constexpr const char* kM3 = "指定されたファイル(%s)はRIFFヘッダが存在しませんでした\n"
+                            "WAVEファイルではない可能性がありますので\n"
+                            "再度ご確認の上ファイルの指定をお願いいたします";
+constexpr const char* kM4 = "指定されたファイル(%s)のWAVEヘッダの読込に失敗しました\n"
+                            "WAVEファイルではない可能性がありますので\n"
+                            "再度ご確認の上ファイルの指定をお願いいたします";
+constexpr const char* kM5 = "指定されたファイル(%s)はWAVEヘッダが存在しませんでした\n"
+                            "WAVEファイルではない可能性がありますので\n"
+                            "再度ご確認の上ファイルの指定をお願いいたします";
+constexpr const char* kM6 = "指定されたファイル(%s)はfmtチャンクが存在しませんでした\n"
+                            "WAVEファイルではない可能性がありますので\n"
+                            "再度ご確認の上ファイルの指定をお願いいたします";
+constexpr const char* kM7 = "指定されたファイル(%s)のfmtチャンクの読込に失敗しました\n"
+                            "WAVEファイルではない可能性がありますので\n"
+                            "再度ご確認の上ファイルの指定をお願いいたします";
+constexpr const char* kM8 = "指定されたファイル(%s)は以下の形式ではありませんでした\n"
+                            "申し訳ありませんが、WAVEファイル編集ソフト等でファイル\n"
+                            "形式の変更をお願いいたします\n"
+                            "指定可能ファイル形式は\n"
+                            "　16bit ステレオ 32000Hz/44100Hz/48000Hzとなっています";
+constexpr const char* kM9 = "指定されたファイル(%s)の拡張情報の読込に失敗しました\n"
+                            "WAVEファイルではない可能性がありますので\n"
+                            "再度ご確認の上ファイルの指定をお願いいたします";
+constexpr const char* kM10 = "指定されたファイル(%s)のdataチャンクの読込に失敗しました\n"
+                             "WAVEファイルではない可能性がありますので\n"
+                             "再度ご確認の上ファイルの指定をお願いいたします";
+
+std::string Le16(std::uint16_t value) {
+    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+}
+
+std::string Le32(std::uint32_t value) {
+    return Le16(static_cast<std::uint16_t>(value & 0xFFFF)) +
+           Le16(static_cast<std::uint16_t>(value >> 16));
+}
+
+// The 16-byte fmt body of 16-bit stereo PCM at 44100 Hz.
+std::string StereoFmtBody() {
+    return Le16(1) + Le16(2) + Le32(44100) + Le32(176400) + Le16(4) + Le16(16);
+}
+
+// Four stereo frames of a recognisable pattern.
+std::vector<std::int16_t> Frames() {
+    return {100, -100, 200, -200, 300, -300, 400, -400};
+}
+
+class WaveReaderTest : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const std::string path = dir_.File(name);
+        EXPECT_TRUE(testsupport::WriteFileBytes(path, bytes));
+        return path;
+    }
+
+    std::string WriteWave(const std::string& name, const WaveHeader& header,
+                          const std::vector<std::int16_t>& samples = Frames(),
+                          const std::string& trailing = {}) {
+        return Write(name, testsupport::WaveBytes(header, samples, trailing));
+    }
+
+    // OpenWave must refuse the file with exactly this one message, leave the file closed, and
+    // ProbeWave must agree silently whether the format itself passes.
+    void ExpectRejected(const std::string& path, const char* message, bool probeAccepts = false) {
+        const std::size_t before = recorder_->Requests().size();
+        platform::File file;
+        WaveFormat format{};
+        std::uint64_t audioBytes = 0;
+        EXPECT_FALSE(OpenWave(&file, path.c_str(), audioBytes, format));
+        EXPECT_FALSE(file.IsOpen());
+        const auto requests = recorder_->Requests();
+        ASSERT_EQ(requests.size(), before + 1);
+        const platform::MessageRequest& shown = requests.back();
+        EXPECT_EQ(shown.text, platform::Format(message, path.c_str()));
+        EXPECT_EQ(shown.title, "CLameDll");
+        EXPECT_EQ(shown.icon, platform::MessageIcon::Error);
+        EXPECT_EQ(shown.buttons, platform::MessageButtons::Ok);
+
+        WaveFormat probed{};
+        EXPECT_EQ(ProbeWave(path, probed), probeAccepts);
+        EXPECT_EQ(recorder_->Requests().size(), before + 1) << "ProbeWave showed a message";
+    }
+
+    // OpenWave must accept the file, silently, open at audioStart with the rest as audio.
+    void ExpectAccepted(const std::string& path, std::int64_t audioStart,
+                        const std::string& firstAudioBytes = {}) {
+        const std::size_t before = recorder_->Requests().size();
+        platform::File file;
+        WaveFormat format{};
+        std::uint64_t audioBytes = 0;
+        ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
+        EXPECT_EQ(recorder_->Requests().size(), before);
+        ASSERT_TRUE(file.IsOpen());
+        EXPECT_EQ(file.Position(), audioStart);
+        const auto length = static_cast<std::int64_t>(std::filesystem::file_size(path));
+        EXPECT_EQ(audioBytes, static_cast<std::uint64_t>(length - audioStart));
+        if (!firstAudioBytes.empty()) {
+            std::string read(firstAudioBytes.size(), '\0');
+            EXPECT_EQ(file.Read(read.data(), read.size()), read.size());
+            EXPECT_EQ(read, firstAudioBytes);
+        }
+        WaveFormat probed{};
+        EXPECT_TRUE(ProbeWave(path, probed));
+        EXPECT_EQ(std::memcmp(&probed, &format, sizeof format), 0);
+    }
+
+    testsupport::TempDir dir_;
+    testsupport::ScopedMessageRecorder recorder_;
+};
+
+// The first two stereo frames of Frames() as they lie in the file.
+const std::string kFirstFrames = Le16(100) + Le16(static_cast<std::uint16_t>(-100)) + Le16(200) +
+                                 Le16(static_cast<std::uint16_t>(-200));
+
+TEST_F(WaveReaderTest, CanonicalHeaderIsAcceptedWithItsFormat) {
+    const std::string path = WriteWave("canonical.wav", WaveHeader{});
+    ExpectAccepted(path, 44, kFirstFrames);
+
+    platform::File file;
+    WaveFormat format{};
+    std::uint64_t audioBytes = 0;
+    ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
+    EXPECT_EQ(audioBytes, Frames().size() * 2);
+    EXPECT_EQ(format.formatTag, 1);
+    EXPECT_EQ(format.channels, 2);
+    EXPECT_EQ(format.samplesPerSec, 44100u);
+    EXPECT_EQ(format.avgBytesPerSec, 176400u);
+    EXPECT_EQ(format.blockAlign, 4);
+    EXPECT_EQ(format.bitsPerSample, 16);
+}
+
+TEST_F(WaveReaderTest, TheThreeRatesAreAccepted) {
+    for (const std::uint32_t rate : {32000u, 44100u, 48000u}) {
+        WaveHeader header;
+        header.sampleRate = rate;
+        const std::string path = WriteWave(std::to_string(rate) + ".wav", header);
+        WaveFormat format{};
+        EXPECT_TRUE(ProbeWave(path, format)) << rate;
+        EXPECT_EQ(format.samplesPerSec, rate);
+        ExpectAccepted(path, 44);
+    }
+}
+
+TEST_F(WaveReaderTest, OtherRatesAndShapesAreRefusedWithTheFormatMessage) {
+    struct Row {
+        const char* name;
+        std::uint16_t channels;
+        std::uint32_t rate;
+        std::uint16_t blockAlign;
+        std::uint16_t bits;
+    };
+    const Row rows[] = {
+        {"mono16", 1, 44100, 2, 16},      {"stereo8", 2, 44100, 2, 8},
+        {"stereo24", 2, 44100, 6, 24},    {"stereo22050", 2, 22050, 4, 16},
+        {"stereo96000", 2, 96000, 4, 16}, {"stereo44101", 2, 44101, 4, 16},
+        {"stereo0", 2, 0, 4, 16},         {"six", 6, 48000, 12, 16},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        WaveHeader header;
+        header.channels = row.channels;
+        header.sampleRate = row.rate;
+        header.blockAlign = row.blockAlign;
+        header.bitsPerSample = row.bits;
+        ExpectRejected(WriteWave(std::string(row.name) + ".wav", header), kM8);
+    }
+}
+
+TEST_F(WaveReaderTest, FormatTagAndBitsAreNotTested) {
+    WaveHeader header;
+    header.formatTag = 3;
+    header.bitsPerSample = 8;
+    ExpectAccepted(WriteWave("odd.wav", header), 44);
+}
+
+TEST_F(WaveReaderTest, ExtensionSizeIsSkippedByItsOwnValue) {
+    WaveHeader empty;
+    empty.fmtSize = 18;
+    empty.extensionSize = 0;
+    ExpectAccepted(WriteWave("ext18.wav", empty), 46, kFirstFrames);
+}
+
+TEST_F(WaveReaderTest, ExtensibleFormatIsAcceptedWithoutTestingTheTag) {
+    WaveHeader extensible;
+    extensible.formatTag = 0xFFFE;
+    extensible.fmtSize = 40;
+    extensible.extensionSize = 22;
+    ExpectAccepted(WriteWave("ext40.wav", extensible), 68, kFirstFrames);
+}
+
+TEST_F(WaveReaderTest, SkipFollowsTheExtensionSizeNotTheChunkSize) {
+    // Chunk size 24 but an extension size of 0: the data header follows at once.
+    std::string bytes = "RIFF" + Le32(0) + "WAVEfmt " + Le32(24) + StereoFmtBody() + Le16(0) +
+                        "data" + Le32(8) + kFirstFrames;
+    ExpectAccepted(Write("mismatch.wav", bytes), 46, kFirstFrames);
+}
+
+TEST_F(WaveReaderTest, ExtensionLongerThanTheFileIsADataHeaderFailure) {
+    std::string bytes = "RIFF" + Le32(0) + "WAVEfmt " + Le32(18) + StereoFmtBody() + Le16(500) +
+                        "data" + Le32(8) + kFirstFrames;
+    ExpectRejected(Write("longext.wav", bytes), kM10, true);
+}
+
+TEST_F(WaveReaderTest, ChunkBetweenFmtAndDataIsCountedAsAudio) {
+    WaveHeader header;
+    const std::string list = testsupport::Chunk("LIST", "INFOISFT" + Le32(4) + "test");
+    header.chunksBeforeData = list;
+    // The LIST header is taken as the data header; its body is the first audio.
+    ExpectAccepted(WriteWave("list.wav", header), 44, list.substr(8, 8));
+}
+
+TEST_F(WaveReaderTest, ChunksAfterTheDataAreCountedAsAudio) {
+    const std::string path = WriteWave("trailing.wav", WaveHeader{}, Frames(),
+                                       testsupport::Chunk("id3 ", std::string(20, 'x')));
+    ExpectAccepted(path, 44, kFirstFrames);
+    platform::File file;
+    WaveFormat format{};
+    std::uint64_t audioBytes = 0;
+    ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
+    EXPECT_EQ(audioBytes, Frames().size() * 2 + 28);
+}
+
+TEST_F(WaveReaderTest, AudioCountIsSixtyFourBits) {
+    const std::string path = WriteWave("huge.wav", WaveHeader{});
+    const std::uintmax_t length = 5'000'000'000ULL; // sparse: no disk space is used
+    std::filesystem::resize_file(path, length);
+    platform::File file;
+    WaveFormat format{};
+    std::uint64_t audioBytes = 0;
+    ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
+    EXPECT_EQ(audioBytes, length - 44);
+}
+
+TEST_F(WaveReaderTest, MissingFileFailsToOpen) {
+    ExpectRejected(dir_.File("100%s missing.wav"), kM1);
+}
+
+TEST_F(WaveReaderTest, FolderFailsToOpen) {
+    ExpectRejected(dir_.Path(), kM1);
+}
+
+TEST_F(WaveReaderTest, EmptyFileHasNoRiffHeader) {
+    ExpectRejected(Write("empty.wav", ""), kM2);
+}
+
+TEST_F(WaveReaderTest, WrongRiffIdentifier) {
+    ExpectRejected(Write("rifx.wav", "RIFX" + Le32(36) + "WAVEfmt " + Le32(16) + StereoFmtBody()),
+                   kM3);
+}
+
+TEST_F(WaveReaderTest, FileEndingAfterTheRiffHeader) {
+    ExpectRejected(Write("riffonly.wav", "RIFF" + Le32(36)), kM4);
+}
+
+TEST_F(WaveReaderTest, WrongFormType) {
+    ExpectRejected(Write("avi.wav", "RIFF" + Le32(36) + "AVI fmt " + Le32(16) + StereoFmtBody()),
+                   kM5);
+}
+
+TEST_F(WaveReaderTest, FmtMustBeTheFirstChunk) {
+    WaveHeader header;
+    header.chunksBeforeFmt = testsupport::Chunk("JUNK", std::string(4, '\0'));
+    ExpectRejected(WriteWave("junk.wav", header), kM6);
+    header.chunksBeforeFmt = testsupport::Chunk("bext", std::string(10, ' '));
+    ExpectRejected(WriteWave("bext.wav", header), kM6);
+}
+
+TEST_F(WaveReaderTest, FileEndingBeforeTheFmtBlock) {
+    ExpectRejected(Write("nofmt.wav", "RIFF" + Le32(12) + "WAVEfmt " + Le32(16)), kM7);
+}
+
+TEST_F(WaveReaderTest, FileEndingRightAfterTheFmtBlock) {
+    // The probe does not look further; opening needs the data header (or the extension size).
+    ExpectRejected(Write("fmt16.wav", "RIFF" + Le32(36) + "WAVEfmt " + Le32(16) + StereoFmtBody()),
+                   kM10, true);
+    ExpectRejected(Write("fmt18.wav", "RIFF" + Le32(36) + "WAVEfmt " + Le32(18) + StereoFmtBody()),
+                   kM9, true);
+}
+
+TEST_F(WaveReaderTest, PartialHeaderPartsAreTestedAsFarAsTheyWereRead) {
+    // Only a read that delivers no byte at all fails; the rest of a short read is tested as
+    // it stands.
+    ExpectRejected(Write("rif.wav", "RIF"), kM3);
+    ExpectRejected(Write("wav.wav", "RIFF" + Le32(0) + "WAV"), kM5);
+    ExpectRejected(Write("fmtid.wav", "RIFF" + Le32(0) + "WAVEfmt "), kM7);
+    // Channels and rate are there, block align is not.
+    ExpectRejected(Write("halffmt.wav",
+                         "RIFF" + Le32(0) + "WAVEfmt " + Le32(16) + StereoFmtBody().substr(0, 8)),
+                   kM8);
+    // One byte of the extension size, nothing after it.
+    ExpectRejected(Write("halfext.wav", "RIFF" + Le32(0) + "WAVEfmt " + Le32(18) + StereoFmtBody() +
+                                            std::string(1, '\0')),
+                   kM10, true);
+}
+
+TEST_F(WaveReaderTest, PartialDataHeaderLeavesNoAudio) {
+    const std::string path =
+        Write("halfdata.wav", "RIFF" + Le32(0) + "WAVEfmt " + Le32(16) + StereoFmtBody() + "da");
+    ExpectAccepted(path, 38);
+}
+
+TEST_F(WaveReaderTest, MissingArgumentsFailSilently) {
+    const std::string path = WriteWave("ok.wav", WaveHeader{});
+    platform::File file;
+    WaveFormat format{};
+    std::uint64_t audioBytes = 0;
+    EXPECT_FALSE(OpenWave(nullptr, path.c_str(), audioBytes, format));
+    EXPECT_FALSE(OpenWave(&file, nullptr, audioBytes, format));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_TRUE(recorder_->Requests().empty());
+}
+
+TEST_F(WaveReaderTest, OpenWaveReplacesWhatTheFileObjectHeld) {
+    WaveHeader at32000;
+    at32000.sampleRate = 32000;
+    const std::string first = WriteWave("first.wav", at32000);
+    const std::string second =
+        WriteWave("second.wav", WaveHeader{}, Frames(), std::string(100, 'z'));
+    platform::File file;
+    WaveFormat format{};
+    std::uint64_t audioBytes = 0;
+    ASSERT_TRUE(OpenWave(&file, first.c_str(), audioBytes, format));
+    ASSERT_TRUE(OpenWave(&file, second.c_str(), audioBytes, format));
+    EXPECT_EQ(format.samplesPerSec, 44100u);
+    EXPECT_EQ(file.Length(), static_cast<std::int64_t>(std::filesystem::file_size(second)));
+}
+
+std::size_t OpenDescriptors() {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                      std::filesystem::directory_iterator{}));
+}
+
+TEST_F(WaveReaderTest, ProbeWaveAlwaysClosesAndNeverSpeaks) {
+    const std::vector<std::string> paths = {
+        WriteWave("good.wav", WaveHeader{}),
+        Write("empty.wav", ""),
+        Write("short.wav", "RIFF" + Le32(0) + "WAVE"),
+        Write("nofmt.wav", "RIFF" + Le32(0) + "WAVEJUNK"),
+        Write("fmtonly.wav", "RIFF" + Le32(0) + "WAVEfmt " + Le32(16) + StereoFmtBody()),
+        dir_.File("missing.wav"),
+    };
+    const std::size_t before = OpenDescriptors();
+    for (const std::string& path : paths) {
+        WaveFormat format{};
+        ProbeWave(path, format);
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_TRUE(recorder_->Requests().empty());
+}
+
+} // namespace
