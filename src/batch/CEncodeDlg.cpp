@@ -15,7 +15,7 @@ void CEncodeDlg::SetBatch(const ConversionBatch& batch) {
 
 void CEncodeDlg::Start() {
     view_.SetTimeText(platform::Format(kTimeFormat, 0u, 0u, 0u, 0u));
-    results_.assign(batch_ != nullptr ? batch_->Paths.size() : 0, BatchItemResult::Cancelled);
+    results_.assign(batch_ != nullptr ? batch_->Paths.size() : 0, BatchItemReport{});
     nextIndex_ = 0;
     StartNextFile();
 }
@@ -45,7 +45,7 @@ void CEncodeDlg::StartNextFile() {
             ConfirmOverwrite(outPath_)) {
             std::string chosen;
             if (AskSaveAs(outPath_, chosen) != IEncodeDlgView::kSaveAsOk) {
-                results_[currentIndex_] = BatchItemResult::Skipped;
+                results_[currentIndex_].Result = BatchItemResult::Skipped;
                 continue;
             }
             outPath_ = chosen;
@@ -149,7 +149,10 @@ bool CEncodeDlg::FinishItem(bool jobRan) {
             result = BatchItemResult::Failed;
         }
     }
-    results_[currentIndex_] = result;
+    results_[currentIndex_].Result = result;
+    if (jobRan) {
+        results_[currentIndex_].OutPath = outPath_;
+    }
 
     if (stopped) {
         End(IEncodeDlgView::kResultCancel);

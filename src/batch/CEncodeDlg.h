@@ -20,6 +20,12 @@ enum class BatchItemResult {
     Cancelled, ///< stopped by a cancel button, or never taken after a cancel of all
 };
 
+/// One item's result and the output path its job wrote to (empty when no job ran).
+struct BatchItemReport {
+    BatchItemResult Result = BatchItemResult::Cancelled;
+    std::string OutPath;
+};
+
 /// The conversion progress dialog's logic: takes the items of a batch one after another,
 /// derives their output paths, asks before replacing, runs one job at a time, writes the ID3v1
 /// record after each MP3 job, and follows the two cancel buttons. Every handler runs on the
@@ -77,7 +83,7 @@ public:
     const std::string& OutputPath() const { return outPath_; }
     const std::string& InputPath() const { return current_.InPath; }
     /// One result per item of the batch, in order.
-    const std::vector<BatchItemResult>& Results() const { return results_; }
+    const std::vector<BatchItemReport>& Results() const { return results_; }
     /// True once the dialog has ended.
     bool HasEnded() const { return ended_; }
 
@@ -98,7 +104,7 @@ private:
     EncodeItem current_;
     std::string outPath_;
     const ConversionBatch* batch_ = nullptr;
-    std::vector<BatchItemResult> results_;
+    std::vector<BatchItemReport> results_;
     std::size_t nextIndex_ = 0;
     std::size_t currentIndex_ = 0;
     int cancelRequest_ = 0;

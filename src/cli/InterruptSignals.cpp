@@ -1,0 +1,31 @@
+#include "InterruptSignals.h"
+
+#include <atomic>
+
+namespace {
+
+std::atomic<const EventLoop*> signalLoop{nullptr};
+
+extern "C" void PostSignal(int signal) {
+    if (const EventLoop* loop = signalLoop.load()) {
+        loop->Post(signal == SIGINT ? EventLoop::Event::Interrupt : EventLoop::Event::Terminate);
+    }
+}
+
+} // namespace
+
+InterruptSignals::InterruptSignals(const EventLoop& loop) {
+    signalLoop.store(&loop);
+    struct sigaction action {};
+    action.sa_handler = PostSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, &previousInterrupt_);
+    sigaction(SIGTERM, &action, &previousTerminate_);
+}
+
+InterruptSignals::~InterruptSignals() {
+    sigaction(SIGINT, &previousInterrupt_, nullptr);
+    sigaction(SIGTERM, &previousTerminate_, nullptr);
+    signalLoop.store(nullptr);
+}

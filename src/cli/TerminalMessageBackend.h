@@ -1,0 +1,16 @@
+#pragma once
+
+#include "cli/TerminalOutput.h"
+#include "platform/MessageBox.h"
+
+/// Shows the messages of the jobs and the reader as "title: text" lines on stderr, from any
+/// thread; a Yes/No question that reaches it unasked is answered No.
+class TerminalMessageBackend : public platform::MessageBackend {
+public:
+    explicit TerminalMessageBackend(TerminalOutput& output) : output_(output) {}
+
+    platform::MessageAnswer Show(const platform::MessageRequest& request) override;
+
+private:
+    TerminalOutput& output_;
+};

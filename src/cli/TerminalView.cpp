@@ -1,0 +1,277 @@
+#include "TerminalView.h"
+
+#include "batch/CEncodeDlg.h"
+#include "platform/Format.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kInputCaption = "入力ファイル: ";
+constexpr const char* kOutputCaption = "出力ファイル: ";
+constexpr const char* kYesNoPrompt = "[y/n] ";
+constexpr const char* kSaveAsPrompt = "新しい出力ファイル名 (空欄でこのファイルをスキップ): ";
+constexpr const char* kKeptWithoutTerminal =
+    "標準入力が端末ではないため、既存のファイルを残してスキップします (上書きするには -y)";
+constexpr std::string_view kIdeographicSpace = "\u3000";
+constexpr std::size_t kMinBarWidth = 10;
+constexpr std::size_t kMaxBarWidth = 40;
+constexpr std::int64_t kRedrawIntervalNs = 100'000'000;
+
+std::int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The time label with its runs of full-width spaces folded to one space each, for a terminal
+// too narrow for the label as the dialog lays it out.
+std::string CompactTime(const std::string& time) {
+    std::string compact;
+    std::string_view rest(time);
+    bool pendingSpace = false;
+    while (!rest.empty()) {
+        if (rest.starts_with(kIdeographicSpace)) {
+            pendingSpace = !compact.empty();
+            rest.remove_prefix(kIdeographicSpace.size());
+            continue;
+        }
+        if (pendingSpace) {
+            compact.push_back(' ');
+            pendingSpace = false;
+        }
+        compact.push_back(rest.front());
+        rest.remove_prefix(1);
+    }
+    return compact;
+}
+
+} // namespace
+
+TerminalView::TerminalView(TerminalOutput& output, EventLoop& loop, bool quiet,
+                           bool stdinIsTerminal)
+    : output_(output), loop_(loop), quiet_(quiet), stdinIsTerminal_(stdinIsTerminal) {}
+
+void TerminalView::SetInputText(const std::string& text) {
+    input_ = text;
+}
+
+void TerminalView::SetOutputText(const std::string& text) {
+    outputPath_ = text;
+    if (quiet_ || !output_.IsTerminal()) {
+        return;
+    }
+    if (shownInput_ != input_ || input_.empty()) {
+        output_.PrintLine(kInputCaption + input_);
+        shownInput_ = input_;
+    }
+    output_.PrintLine(kOutputCaption + outputPath_);
+}
+
+void TerminalView::SetTimeText(const std::string& text) {
+    {
+        std::lock_guard lock(timeMutex_);
+        time_ = text;
+    }
+    if (jobShown_.load()) {
+        DrawStatus();
+    }
+}
+
+void TerminalView::StartTimer(unsigned periodMilliseconds) {
+    loop_.StartTimer(std::chrono::milliseconds(periodMilliseconds));
+    shownInput_.clear();
+    lastDraw_.store(0);
+    jobShown_.store(true);
+    DrawStatus();
+}
+
+void TerminalView::StopTimer() {
+    loop_.StopTimer();
+    if (!jobShown_.exchange(false) || quiet_ || bar_ == nullptr) {
+        return;
+    }
+    if (output_.IsTerminal()) {
+        DrawStatus();
+        output_.EndStatus();
+        return;
+    }
+    std::string time;
+    {
+        std::lock_guard lock(timeMutex_);
+        time = time_;
+    }
+    output_.PrintLine(kInputCaption + input_ + "  " + kOutputCaption + outputPath_ + "  " +
+                      StatusText(bar_->GetPos(), bar_->GetUpper(), time, 20));
+}
+
+void TerminalView::EndDialog(int result) {
+    result_ = result;
+    loop_.Quit();
+}
+
+void TerminalView::PostEncodeEnd() {
+    loop_.Post(EventLoop::Event::EncodeEnd);
+}
+
+void TerminalView::Redraw() {
+    if (!jobShown_.load() || quiet_ || !output_.IsTerminal() || bar_ == nullptr) {
+        return;
+    }
+    const std::int64_t now = NowNs();
+    const bool last = bar_->GetPos() >= bar_->GetUpper();
+    if (!last && now - lastDraw_.load() < kRedrawIntervalNs) {
+        return;
+    }
+    lastDraw_.store(now);
+    DrawStatus();
+}
+
+void TerminalView::DrawStatus() {
+    if (quiet_ || !output_.IsTerminal() || bar_ == nullptr) {
+        return;
+    }
+    std::string time;
+    {
+        std::lock_guard lock(timeMutex_);
+        time = time_;
+    }
+    // "[" "] " and "100%  " around the bar; one column spare so the line never wraps.
+    constexpr std::size_t kFixedWidth = 2 + 1 + 6 + 1;
+    const auto columns = static_cast<std::size_t>(output_.Columns());
+    std::size_t room =
+        columns > kFixedWidth + DisplayWidth(time) ? columns - kFixedWidth - DisplayWidth(time) : 0;
+    if (room < kMinBarWidth) {
+        time = CompactTime(time);
+        room = columns > kFixedWidth + DisplayWidth(time)
+                   ? columns - kFixedWidth - DisplayWidth(time)
+                   : 0;
+    }
+    const std::size_t barWidth = std::clamp(room, kMinBarWidth, kMaxBarWidth);
+    output_.ShowStatus(StatusText(bar_->GetPos(), bar_->GetUpper(), time, barWidth));
+}
+
+std::string TerminalView::StatusText(std::uint64_t position, std::uint64_t upper,
+                                     const std::string& time, std::size_t barWidth) {
+    // The window's bar rule: a whole percentage while the position is below the range.
+    const std::uint64_t percent = upper > position ? position * 100 / upper : 100;
+    const auto filled = static_cast<std::size_t>(percent * barWidth / 100);
+    std::string text("[");
+    text.append(filled, '#');
+    text.append(barWidth - filled, '.');
+    text.append("] ");
+    const std::string number = std::to_string(percent);
+    text.append(3 - std::min<std::size_t>(3, number.size()), ' ');
+    text.append(number);
+    text.append("%  ");
+    text.append(time);
+    return text;
+}
+
+TerminalView::LineResult TerminalView::ReadLine(std::string& line) {
+    line.clear();
+    for (;;) {
+        if (!loop_.WaitReadable(STDIN_FILENO)) {
+            output_.PrintLine("");
+            return LineResult::Interrupted;
+        }
+        char byte = 0;
+        const ssize_t count = ::read(STDIN_FILENO, &byte, 1);
+        if (count <= 0) {
+            output_.PrintLine("");
+            return line.empty() ? LineResult::EndOfInput : LineResult::Line;
+        }
+        if (byte == '\n') {
+            return LineResult::Line;
+        }
+        line.push_back(byte);
+    }
+}
+
+void TerminalView::Interrupted() {
+    questionInterrupted_ = true;
+    if (onInterrupt_) {
+        onInterrupt_();
+    }
+}
+
+platform::MessageAnswer TerminalView::AskYesNo(const platform::MessageRequest& question) {
+    output_.PrintLine(question.title + ": " + question.text);
+    for (;;) {
+        output_.Prompt(kYesNoPrompt);
+        std::string line;
+        switch (ReadLine(line)) {
+        case LineResult::Interrupted:
+            Interrupted();
+            return platform::MessageAnswer::No;
+        case LineResult::EndOfInput:
+            return platform::MessageAnswer::No;
+        case LineResult::Line:
+            break;
+        }
+        if (line == "y" || line == "Y" || line == "yes") {
+            return platform::MessageAnswer::Yes;
+        }
+        if (line == "n" || line == "N" || line == "no") {
+            return platform::MessageAnswer::No;
+        }
+    }
+}
+
+platform::MessageAnswer TerminalView::Ask(const platform::MessageRequest& question) {
+    questionInterrupted_ = false;
+    keepWithoutAsking_ = false;
+    if (!stdinIsTerminal_) {
+        output_.PrintLine(question.title + ": " + question.text);
+        output_.PrintLine(kKeptWithoutTerminal);
+        keepWithoutAsking_ = true;
+        return platform::MessageAnswer::No;
+    }
+    return AskYesNo(question);
+}
+
+int TerminalView::AskSaveAs(const std::string& initialPath, const SaveAsFilter& filter,
+                            std::string& chosenPath) {
+    if (keepWithoutAsking_ || questionInterrupted_ || !stdinIsTerminal_) {
+        return 0;
+    }
+    for (;;) {
+        output_.Prompt(kSaveAsPrompt);
+        std::string path;
+        const LineResult read = ReadLine(path);
+        if (read == LineResult::Interrupted) {
+            Interrupted();
+            return 0;
+        }
+        if (read == LineResult::EndOfInput || path.empty()) {
+            return 0;
+        }
+        std::error_code ignored;
+        if (std::filesystem::is_directory(path, ignored)) {
+            path = platform::JoinFolder(path, platform::NameOf(initialPath));
+        } else if (platform::LastDot(platform::NameOf(path)) == std::string::npos) {
+            path = path + "." + filter.DefaultExtension;
+        }
+        if (platform::FileExists(path)) {
+            // A save dialog asks on its own before it lets an existing file be chosen.
+            const platform::MessageRequest again{
+                CEncodeDlg::kOverwriteText,
+                platform::Format(CEncodeDlg::kOverwriteTitleFormat, path.c_str()),
+                platform::MessageIcon::None, platform::MessageButtons::YesNo};
+            const platform::MessageAnswer answer = AskYesNo(again);
+            if (questionInterrupted_) {
+                return 0;
+            }
+            if (answer != platform::MessageAnswer::Yes) {
+                continue;
+            }
+        }
+        chosenPath = path;
+        return kSaveAsOk;
+    }
+}
