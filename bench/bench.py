@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""Speed and memory of wavpress-cli against the reference command-line encoders.
+
+Builds a release wavpress-cli (build/bench), synthesizes a 3-minute and a 30-minute
+44.1 kHz 16-bit stereo WAVE file, and measures on the same input:
+  MP3:        wavpress-cli with the first-start defaults (128 kbit/s CBR, quality code 2,
+              no bit reservoir)            against  lame -b 128 -q 2 --nores
+  Ogg Vorbis: wavpress-cli -t ogg (quality 0.5)  against  oggenc -q 5
+printing the median wall and CPU time of several runs (taken by turns) and the ratios, then
+the peak resident memory of wavpress-cli for both inputs (/usr/bin/time -v).
+
+    python3 bench/bench.py [--runs N] [--keep]
+"""
+
+import argparse
+import math
+import os
+import shutil
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+from array import array
+
+RATE = 44100
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def build():
+    build_dir = os.path.join(ROOT, "build", "bench")
+    subprocess.run(["cmake", "-S", ROOT, "-B", build_dir, "-G", "Ninja",
+                    "-DCMAKE_BUILD_TYPE=Release", "-DWAVPRESS_TESTS=OFF"],
+                   check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", build_dir, "--", "-j2"], check=True,
+                   stdout=subprocess.DEVNULL)
+    return os.path.join(build_dir, "bin")
+
+
+def music_block(seconds):
+    """A block of a few seconds: a moving chord with some noise, so the encoders work."""
+    frames = int(RATE * seconds)
+    samples = array("h", bytes(4 * frames))
+    seed = 12345
+    for i in range(frames):
+        t = i / RATE
+        swell = 0.6 + 0.4 * math.sin(2 * math.pi * 0.5 * t)
+        chord = (math.sin(2 * math.pi * 220.0 * t) + 0.6 * math.sin(2 * math.pi * 277.2 * t)
+                 + 0.4 * math.sin(2 * math.pi * 329.6 * t + 0.3))
+        seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
+        noise = (seed / 0x7FFFFFFF - 0.5) * 0.15
+        left = swell * chord * 0.3 + noise
+        right = swell * (chord * 0.25 + 0.2 * math.sin(2 * math.pi * 1760.0 * t)) - noise
+        samples[2 * i] = int(max(-1.0, min(1.0, left)) * 32767)
+        samples[2 * i + 1] = int(max(-1.0, min(1.0, right)) * 32767)
+    if sys.byteorder != "little":
+        samples.byteswap()
+    return samples.tobytes()
+
+
+def write_wave(path, block, seconds):
+    """Tiles the block up to the length; the header is the canonical 44-byte one."""
+    repeats = math.ceil(seconds * RATE * 4 / len(block))
+    data_bytes = repeats * len(block)
+    with open(path, "wb") as out:
+        out.write(b"RIFF" + struct.pack("<I", 36 + data_bytes) + b"WAVE")
+        out.write(b"fmt " + struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16))
+        out.write(b"data" + struct.pack("<I", data_bytes))
+        for _ in range(repeats):
+            out.write(block)
+
+
+def timed_run(command):
+    """Wall time and CPU time (user + system) of one run."""
+    before = os.times()
+    start = time.perf_counter()
+    subprocess.run(command, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+    wall = time.perf_counter() - start
+    after = os.times()
+    cpu = (after.children_user - before.children_user
+           + after.children_system - before.children_system)
+    return wall, cpu
+
+
+def median_times(first, second, runs):
+    """Medians of wall and CPU time of two commands, run by turns so that a load on the
+    machine weighs on both alike."""
+    timed_run(first)  # warm the caches
+    timed_run(second)
+    samples = {0: [], 1: []}
+    for _ in range(runs):
+        samples[0].append(timed_run(first))
+        samples[1].append(timed_run(second))
+    return [(statistics.median(wall for wall, _ in samples[i]),
+             statistics.median(cpu for _, cpu in samples[i])) for i in (0, 1)]
+
+
+def peak_memory_kib(command):
+    result = subprocess.run(["/usr/bin/time", "-v"] + command, check=True,
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    for line in result.stderr.splitlines():
+        if "Maximum resident set size" in line:
+            return int(line.split(":")[1])
+    raise RuntimeError("no peak memory in the output of /usr/bin/time -v")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--runs", type=int, default=5, help="timed runs per command (5)")
+    parser.add_argument("--keep", action="store_true", help="keep the work folder")
+    args = parser.parse_args()
+
+    for tool in ("lame", "oggenc", "/usr/bin/time"):
+        if shutil.which(tool) is None:
+            sys.exit(f"{tool} is missing: run scripts/install-deps.sh")
+
+    bin_dir = build()
+    work = tempfile.mkdtemp(prefix="wavpress-bench-")
+    try:
+        # A folder of its own without opt.ini: the program runs on its first-start defaults.
+        app = os.path.join(work, "app")
+        os.mkdir(app)
+        for name in ("wavpress-cli", "lame_enc.so"):
+            shutil.copy2(os.path.join(bin_dir, name), app)
+        cli = os.path.join(app, "wavpress-cli")
+        out = os.path.join(work, "out")
+        os.mkdir(out)
+
+        block = music_block(3.0)
+        short_wav = os.path.join(work, "three-minutes.wav")
+        long_wav = os.path.join(work, "thirty-minutes.wav")
+        write_wave(short_wav, block, 180)
+        write_wave(long_wav, block, 1800)
+
+        def ours(kind, wav):
+            return [cli, "-q", "-y", "-t", kind, "-o", out, wav]
+
+        pairs = [
+            ("MP3", ours("mp3", short_wav),
+             ["lame", "--quiet", "-b", "128", "-q", "2", "--nores", short_wav,
+              os.path.join(out, "reference.mp3")]),
+            ("Ogg Vorbis", ours("ogg", short_wav),
+             ["oggenc", "-Q", "-q", "5", "-o", os.path.join(out, "reference.ogg"), short_wav]),
+        ]
+        print(f"3-minute 44.1 kHz stereo input, median of {args.runs} runs each")
+        print(f"{'encoder':<12}{'wall: ours':>11}{'reference':>11}{'ratio':>7}"
+              f"{'cpu: ours':>11}{'reference':>11}{'ratio':>7}")
+        for name, our_command, reference_command in pairs:
+            (our_wall, our_cpu), (ref_wall, ref_cpu) = median_times(
+                our_command, reference_command, args.runs)
+            print(f"{name:<12}{our_wall:>10.3f}s{ref_wall:>10.3f}s{our_wall / ref_wall:>7.3f}"
+                  f"{our_cpu:>10.3f}s{ref_cpu:>10.3f}s{our_cpu / ref_cpu:>7.3f}")
+
+        print("\npeak resident memory of wavpress-cli")
+        print(f"{'encoder':<12}{'3 minutes':>12}{'30 minutes':>12}{'difference':>12}")
+        for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
+            short_kib = peak_memory_kib(ours(kind, short_wav))
+            long_kib = peak_memory_kib(ours(kind, long_wav))
+            print(f"{name:<12}{short_kib:>9} KiB{long_kib:>8} KiB{long_kib - short_kib:>8} KiB")
+    finally:
+        if args.keep:
+            print(f"\nwork folder kept: {work}")
+        else:
+            shutil.rmtree(work)
+
+
+if __name__ == "__main__":
+    main()
