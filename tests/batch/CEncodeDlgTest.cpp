@@ -1,0 +1,385 @@
+#include "ScriptedEncodeView.h"
+
+#include "batch/CEncodeDlg.h"
+#include "batch/ConversionStart.h"
+#include "batch/FileRow.h"
+#include "encoders/CDllLoader.h"
+#include "encoders/CEncodeThread.h"
+#include "platform/CodePage.h"
+#include "platform/File.h"
+#include "platform/Format.h"
+#include "support/AudioDecoding.h"
+#include "support/RecordingMessageBackend.h"
+#include "support/TempDir.h"
+#include "support/WaveWriter.h"
+#include "tags/GenreNames.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using batchtest::ScriptedEncodeView;
+using batchtest::TestLoop;
+using platform::MessageAnswer;
+using testsupport::ReadFileBytes;
+
+constexpr std::uint32_t kRate = 44100;
+
+std::string TimeLabel(unsigned elapsed, unsigned estimate) {
+    return platform::Format("　　　経過時間：%02u:%02u　　　　　　予想時間：%02u:%02u",
+                            elapsed / 60, elapsed % 60, estimate / 60, estimate % 60);
+}
+
+class EncodeDlgTest : public ::testing::Test {
+protected:
+    EncodeDlgTest() {
+        settings.ApplyFirstStartDefaults();
+        settings.OutFolder.OutFolder = out.Path();
+        settings.OutFolder.IdentityOutFile = 0;
+        view.Attach(dialog);
+    }
+
+    /// A tone file of the given length; the left and right tones tell the channels apart.
+    std::string Wave(const std::string& name, double seconds, double leftHz = 440.0,
+                     double rightHz = 660.0) {
+        const std::string path = in.File(name);
+        const auto frames = static_cast<std::size_t>(seconds * kRate);
+        EXPECT_TRUE(testsupport::WriteWave(
+            path, {}, testsupport::StereoTone(kRate, frames, leftHz, rightHz)));
+        return path;
+    }
+
+    void Add(const std::string& path, const std::string& title = {},
+             const std::string& genre = {}) {
+        FileRow row;
+        ASSERT_TRUE(TakeWaveFile(path, row));
+        row[kColumnTitle] = title;
+        row[kColumnGenre] = genre;
+        rows.push_back(row);
+    }
+
+    void Run(std::int32_t encodeType) {
+        settings.OutFolder.EncodeType = encodeType;
+        batch = PrepareConversion(rows, settings);
+        ASSERT_TRUE(batch.has_value());
+        dialog.SetBatch(*batch);
+        dialog.Start();
+        ASSERT_TRUE(view.RunToEnd());
+        EXPECT_EQ(view.endCount, 1);
+        EXPECT_FALSE(view.timerRunning);
+    }
+
+    std::string Out(const std::string& name) const { return out.File(name); }
+
+    std::vector<BatchItemResult> Results() const {
+        std::vector<BatchItemResult> results;
+        for (const BatchItemReport& report : dialog.Results()) {
+            results.push_back(report.Result);
+        }
+        return results;
+    }
+
+    /// The job's bar of the item whose audio has the given length, past its first chunk.
+    static std::function<bool(std::uint64_t, std::uint64_t)> During(double seconds) {
+        const auto bytes = static_cast<std::uint64_t>(seconds * kRate) * 4;
+        return [bytes](std::uint64_t position, std::uint64_t upper) {
+            return upper == bytes && position > 0;
+        };
+    }
+
+    testsupport::ScopedMessageRecorder messages;
+    testsupport::TempDir in;
+    testsupport::TempDir out;
+    EncodeSettings settings;
+    std::vector<FileRow> rows;
+    std::optional<ConversionBatch> batch;
+    TestLoop loop;
+    ScriptedEncodeView view{loop};
+    CEncodeDlg dialog{view};
+};
+
+void ExpectTones(const testsupport::DecodedAudio& decoded, double leftHz, double rightHz) {
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.rate, static_cast<long>(kRate));
+    ASSERT_EQ(decoded.channels, 2);
+    EXPECT_NEAR(testsupport::ToneFrequencyOf(decoded.samples[0], decoded.rate), leftHz,
+                leftHz * 0.02);
+    EXPECT_NEAR(testsupport::ToneFrequencyOf(decoded.samples[1], decoded.rate), rightHz,
+                rightHz * 0.02);
+}
+
+TEST(EncodeDlgOutputPath, NameCutAfterItsLastDotInTheFolder) {
+    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/a.b.wav", "/music", kEncodeTypeMp3), "/music/a.b.mp3");
+    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/a.b.wav", "/music/", kEncodeTypeMp3),
+              "/music/a.b.mp3");
+    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/a.b.wav", "/music", kEncodeTypeOgg), "/music/a.b.ogg");
+    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav.d/song", "/", kEncodeTypeMp3), "/songmp3");
+    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/曲.wav", "/", kEncodeTypeMp3), "/曲.mp3");
+    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/ソ/ソ.wav", "/出力ソ", kEncodeTypeOgg),
+              "/出力ソ/ソ.ogg");
+    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/a.wav", "", kEncodeTypeMp3), "a.mp3");
+}
+
+TEST_F(EncodeDlgTest, Mp3BatchConvertsEveryItemAndTagsEachOutput) {
+    Add(Wave("one.wav", 0.5, 440, 660), "abc", "Rock");
+    Add(Wave("two.wav", 0.4, 550, 330), "曲名", "");
+    Run(kEncodeTypeMp3);
+
+    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.inputs, (std::vector<std::string>{in.File("one.wav"), in.File("two.wav")}));
+    EXPECT_EQ(view.outputs, (std::vector<std::string>{Out("one.mp3"), Out("two.mp3")}));
+    EXPECT_EQ(view.timerStarts, 2);
+    EXPECT_EQ(view.timerPeriod, 1000u);
+    EXPECT_EQ(Results(), (std::vector<BatchItemResult>{BatchItemResult::Converted,
+                                                       BatchItemResult::Converted}));
+    EXPECT_EQ(dialog.Results()[1].OutPath, Out("two.mp3"));
+    EXPECT_TRUE(messages->Requests().empty());
+
+    ExpectTones(testsupport::DecodeMp3File(Out("one.mp3")), 440, 660);
+    ExpectTones(testsupport::DecodeMp3File(Out("two.mp3")), 550, 330);
+
+    const std::string first = ReadFileBytes(Out("one.mp3"));
+    ASSERT_GT(first.size(), 128u);
+    const std::string tag = first.substr(first.size() - 128);
+    EXPECT_EQ(tag.substr(0, 3), "TAG");
+    EXPECT_EQ(tag.substr(3, 30), "abc" + std::string(27, ' '));
+    EXPECT_EQ(static_cast<unsigned char>(tag[127]), 17);
+
+    const std::string second = ReadFileBytes(Out("two.mp3"));
+    const std::string secondTag = second.substr(second.size() - 128);
+    const std::string title = platform::Utf8ToCp932("曲名");
+    EXPECT_EQ(secondTag.substr(0, 3), "TAG");
+    EXPECT_EQ(secondTag.substr(3, 30), title + std::string(30 - title.size(), ' '));
+    EXPECT_EQ(static_cast<unsigned char>(secondTag[127]), NoGenre);
+}
+
+TEST_F(EncodeDlgTest, CancelOfTheSecondFileRemovesItAndGoesOnWithTheThird) {
+    Add(Wave("one.wav", 0.3));
+    Add(Wave("two.wav", 2.0));
+    Add(Wave("three.wav", 0.4));
+    view.InterveneWhen(During(2.0), [this] { dialog.OnCancelFile(); });
+    Run(kEncodeTypeMp3);
+
+    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(Results(),
+              (std::vector<BatchItemResult>{BatchItemResult::Converted, BatchItemResult::Cancelled,
+                                            BatchItemResult::Converted}));
+    EXPECT_TRUE(platform::FileExists(Out("one.mp3")));
+    EXPECT_FALSE(platform::FileExists(Out("two.mp3")));
+    ExpectTones(testsupport::DecodeMp3File(Out("three.mp3")), 440, 660);
+    const std::string third = ReadFileBytes(Out("three.mp3"));
+    EXPECT_EQ(third.substr(third.size() - 128, 3), "TAG");
+}
+
+TEST_F(EncodeDlgTest, CancelAllDuringTheFirstFileTakesNoFurtherItem) {
+    Add(Wave("one.wav", 2.0));
+    Add(Wave("two.wav", 0.3));
+    Add(Wave("three.wav", 0.3));
+    view.InterveneWhen(During(2.0), [this] { dialog.OnCancelAll(); });
+    Run(kEncodeTypeOgg);
+
+    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.inputs, std::vector<std::string>{in.File("one.wav")});
+    EXPECT_EQ(Results(), std::vector<BatchItemResult>(3, BatchItemResult::Cancelled));
+    EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
+    EXPECT_FALSE(platform::FileExists(Out("two.ogg")));
+    EXPECT_FALSE(platform::FileExists(Out("three.ogg")));
+}
+
+TEST_F(EncodeDlgTest, CancelPressedAfterCancelAllLetsTheBatchGoOn) {
+    Add(Wave("one.wav", 2.0));
+    Add(Wave("two.wav", 0.3, 500, 700));
+    view.InterveneWhen(During(2.0), [this] {
+        dialog.OnCancelAll();
+        dialog.OnCancelFile();
+    });
+    Run(kEncodeTypeOgg);
+
+    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(Results(), (std::vector<BatchItemResult>{BatchItemResult::Cancelled,
+                                                       BatchItemResult::Converted}));
+    EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
+    ExpectTones(testsupport::DecodeOggFile(Out("two.ogg")), 500, 700);
+}
+
+TEST_F(EncodeDlgTest, StopArrivingAfterTheJobEndedEndsWithTheCancelResult) {
+    Add(Wave("one.wav", 0.3), "kept");
+    Add(Wave("two.wav", 0.3));
+    view.BeforeEachEnd([this] { dialog.OnCancelFile(); });
+    Run(kEncodeTypeMp3);
+
+    EXPECT_EQ(view.result, IEncodeDlgView::kResultCancel);
+    EXPECT_EQ(view.inputs, std::vector<std::string>{in.File("one.wav")});
+    EXPECT_EQ(Results(), (std::vector<BatchItemResult>{BatchItemResult::Converted,
+                                                       BatchItemResult::Cancelled}));
+    // The job had finished its file: it stays, with its record.
+    const std::string first = ReadFileBytes(Out("one.mp3"));
+    EXPECT_EQ(first.substr(first.size() - 128, 7), "TAGkept");
+    EXPECT_FALSE(platform::FileExists(Out("two.mp3")));
+}
+
+TEST_F(EncodeDlgTest, OverwriteQuestionYesReplacesTheFile) {
+    settings.OutFolder.IdentityOutFile = 1;
+    Add(Wave("song.wav", 0.3));
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.mp3"), "old bytes"));
+    view.ScriptQuestion(MessageAnswer::Yes);
+    Run(kEncodeTypeMp3);
+
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(view.questions[0].text,
+              "保存先に同一ファイル名が存在します\n上書きしてもよろしいでしょうか？");
+    EXPECT_EQ(view.questions[0].title, "保存確認(" + Out("song.mp3") + ")");
+    EXPECT_EQ(view.questions[0].icon, platform::MessageIcon::None);
+    EXPECT_EQ(view.questions[0].buttons, platform::MessageButtons::YesNo);
+    EXPECT_TRUE(view.saveAsRequests.empty());
+    ExpectTones(testsupport::DecodeMp3File(Out("song.mp3")), 440, 660);
+}
+
+TEST_F(EncodeDlgTest, OverwriteQuestionNoThenANewPathIsShownAndUsed) {
+    settings.OutFolder.IdentityOutFile = 1;
+    Add(Wave("song.wav", 0.3));
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.ogg"), "old bytes"));
+    view.ScriptQuestion(MessageAnswer::No);
+    view.ScriptSaveAs(Out("other.ogg"));
+    Run(kEncodeTypeOgg);
+
+    ASSERT_EQ(view.saveAsRequests.size(), 1u);
+    EXPECT_EQ(view.saveAsRequests[0].initialPath, Out("song.ogg"));
+    EXPECT_EQ(view.saveAsRequests[0].filter, "OggVorbisファイル(*.ogg)|*.ogg||");
+    EXPECT_EQ(view.saveAsRequests[0].defaultExtension, "ogg");
+    EXPECT_EQ(view.outputs, (std::vector<std::string>{Out("song.ogg"), Out("other.ogg")}));
+    EXPECT_EQ(ReadFileBytes(Out("song.ogg")), "old bytes");
+    ExpectTones(testsupport::DecodeOggFile(Out("other.ogg")), 440, 660);
+    EXPECT_EQ(dialog.Results()[0].OutPath, Out("other.ogg"));
+}
+
+TEST_F(EncodeDlgTest, OverwriteQuestionNoThenCancelKeepsTheFileByteForByte) {
+    settings.OutFolder.IdentityOutFile = 1;
+    Add(Wave("song.wav", 0.3));
+    Add(Wave("next.wav", 0.3));
+    const std::string old("ID3 of an older file\0TAG", 25);
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.mp3"), old));
+    view.ScriptQuestion(MessageAnswer::No);
+    view.ScriptSaveAs(std::nullopt);
+    Run(kEncodeTypeMp3);
+
+    ASSERT_EQ(view.saveAsRequests.size(), 1u);
+    EXPECT_EQ(view.saveAsRequests[0].filter, "MP3ファイル(*.mp3)|*.mp3||");
+    EXPECT_EQ(view.saveAsRequests[0].defaultExtension, "mp3");
+    EXPECT_EQ(ReadFileBytes(Out("song.mp3")), old);
+    EXPECT_EQ(view.timerStarts, 1);
+    EXPECT_EQ(Results(),
+              (std::vector<BatchItemResult>{BatchItemResult::Skipped, BatchItemResult::Converted}));
+    EXPECT_TRUE(platform::FileExists(Out("next.mp3")));
+}
+
+TEST_F(EncodeDlgTest, WithoutOverwriteConfirmationAnExistingFileIsReplacedSilently) {
+    Add(Wave("song.wav", 0.3));
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.ogg"), "old bytes"));
+    Run(kEncodeTypeOgg);
+
+    EXPECT_TRUE(view.questions.empty());
+    EXPECT_TRUE(view.saveAsRequests.empty());
+    ExpectTones(testsupport::DecodeOggFile(Out("song.ogg")), 440, 660);
+}
+
+TEST_F(EncodeDlgTest, Mp3WithoutTheEngineLibraryShowsOneMessagePerItemAndEndsAtOnce) {
+    testsupport::TempDir empty;
+    CDllLoader::SetFolderForTests(empty.Path());
+    Add(Wave("one.wav", 0.2));
+    Add(Wave("two.wav", 0.2));
+    settings.OutFolder.EncodeType = kEncodeTypeMp3;
+    batch = PrepareConversion(rows, settings);
+    ASSERT_TRUE(batch.has_value());
+    dialog.SetBatch(*batch);
+    dialog.Start();
+    CDllLoader::SetFolderForTests("");
+
+    // Everything happened inside the start: no job ran, no timer, nothing to wait for.
+    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.timerStarts, 0);
+    const auto shown = messages->Requests();
+    ASSERT_EQ(shown.size(), 2u);
+    for (const auto& message : shown) {
+        EXPECT_EQ(message.text, "lame_enc.dllが読込めませんでした");
+        EXPECT_EQ(message.title, "Information");
+        EXPECT_EQ(message.icon, platform::MessageIcon::Information);
+    }
+    EXPECT_EQ(Results(), std::vector<BatchItemResult>(2, BatchItemResult::Failed));
+    EXPECT_FALSE(platform::FileExists(Out("one.mp3")));
+    EXPECT_FALSE(platform::FileExists(Out("two.mp3")));
+}
+
+TEST_F(EncodeDlgTest, JobsWhoseThreadCannotStartEndAtOnceAndLeaveOlderOutputsUntagged) {
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("one.mp3"), "older output"));
+    Add(Wave("one.wav", 0.2), "new title");
+    Add(Wave("two.wav", 0.2));
+    CEncodeThread::SetStartFailsForTests(true);
+    settings.OutFolder.EncodeType = kEncodeTypeMp3;
+    batch = PrepareConversion(rows, settings);
+    ASSERT_TRUE(batch.has_value());
+    dialog.SetBatch(*batch);
+    dialog.Start();
+    CEncodeThread::SetStartFailsForTests(false);
+
+    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.inputs.size(), 2u);
+    EXPECT_EQ(Results(), std::vector<BatchItemResult>(2, BatchItemResult::Failed));
+    EXPECT_EQ(ReadFileBytes(Out("one.mp3")), "older output");
+}
+
+TEST_F(EncodeDlgTest, TimeLabelCountsTheCurrentFileOnly) {
+    Add(Wave("one.wav", 1.0));
+    Add(Wave("two.wav", 1.5));
+    std::vector<std::string> expected{TimeLabel(0, 0)};
+
+    // First file: a tick before any audio was read, while the rate is still 0.
+    view.InterveneWhen([](std::uint64_t position,
+                          std::uint64_t upper) { return upper == kRate * 4 && position == 0; },
+                       [&] {
+                           dialog.OnTimer();
+                           expected.push_back(TimeLabel(1, 0));
+                       });
+    // Second file: the label still holds the first file's values until the new file's first
+    // tick, which counts from 1 again.
+    const std::uint64_t upper = static_cast<std::uint64_t>(1.5 * kRate) * 4;
+    view.InterveneWhen(During(1.5), [&] {
+        EXPECT_EQ(view.times, expected);
+        const std::uint64_t position = dialog.ProgressBar().GetPos();
+        dialog.OnTimer();
+        expected.push_back(TimeLabel(1, static_cast<unsigned>(upper / position)));
+        dialog.OnTimer();
+        expected.push_back(TimeLabel(2, static_cast<unsigned>(upper / (position / 2))));
+    });
+    settings.OutFolder.EncodeType = kEncodeTypeOgg;
+    batch = PrepareConversion(rows, settings);
+    ASSERT_TRUE(batch.has_value());
+    dialog.SetBatch(*batch);
+    dialog.Start();
+    EXPECT_EQ(view.times, std::vector<std::string>{TimeLabel(0, 0)});
+    ASSERT_TRUE(view.RunToEnd());
+    EXPECT_EQ(view.times, expected);
+    EXPECT_EQ(expected.size(), 4u);
+}
+
+TEST_F(EncodeDlgTest, MinutesAreNotLimitedAndAFallenRateShowsZero) {
+    Add(Wave("one.wav", 1.0));
+    view.InterveneWhen(During(1.0), [&] {
+        const std::uint64_t position = dialog.ProgressBar().GetPos();
+        // Enough ticks that the rate falls to a byte a second or less.
+        for (std::uint64_t tick = 0; tick < position; ++tick) {
+            dialog.OnTimer();
+        }
+        const auto elapsed = static_cast<unsigned>(position);
+        EXPECT_EQ(view.times.back(),
+                  TimeLabel(elapsed, static_cast<unsigned>(kRate * 4 / (position / elapsed))));
+        dialog.OnTimer();
+        EXPECT_EQ(view.times.back(), TimeLabel(elapsed + 1, 0));
+    });
+    Run(kEncodeTypeOgg);
+    EXPECT_EQ(Results(), std::vector<BatchItemResult>{BatchItemResult::Converted});
+}
+
+} // namespace
