@@ -8,7 +8,7 @@ packages=(
   libogg-dev libvorbis-dev libmp3lame-dev
   libgtest-dev libmpg123-dev vorbis-tools
   clang libclang-rt-14-dev
-  lame mpg123 time
+  lame mpg123 time python3
 )
 
 missing=()
