@@ -4,7 +4,11 @@
 
 #include "settings/BE_CONFIG.h"
 
+#include <cstddef>
 #include <cstdint>
+
+/// Marks the six entry points, the only symbols the library exports.
+#define LAME_ENC_API __attribute__((visibility("default")))
 
 using DWORD = std::uint32_t;
 using BE_ERR = std::uint32_t;
@@ -51,11 +55,22 @@ using BECLOSESTREAM = BE_ERR (*)(HBE_STREAM);
 using BEVERSION = void (*)(BE_VERSION*);
 using BEWRITEVBRHEADER = BE_ERR (*)(const char*);
 
-BE_ERR beInitStream(BE_CONFIG* config, DWORD* samples, DWORD* bufferSize, HBE_STREAM* stream);
-BE_ERR beEncodeChunk(HBE_STREAM stream, DWORD nSamples, SHORT* samples, BYTE* output,
-                     DWORD* outputBytes);
-BE_ERR beDeinitStream(HBE_STREAM stream, BYTE* output, DWORD* outputBytes);
-BE_ERR beCloseStream(HBE_STREAM stream);
-void beVersion(BE_VERSION* version);
-BE_ERR beWriteVBRHeader(const char* path);
+/// Opens a stream for 16-bit interleaved stereo input. Reports the samples (all channels) to
+/// pass per call and the output buffer bytes one such call needs. 1 for a ConfigKind other than
+/// LHV1, 2 for a record libmp3lame refuses, 3 when no encoder can be created.
+LAME_ENC_API BE_ERR beInitStream(BE_CONFIG* config, DWORD* samples, DWORD* bufferSize,
+                                 HBE_STREAM* stream);
+/// Encodes nSamples 16-bit samples (all channels; an odd last one is ignored). The output
+/// buffer must hold the bytes beInitStream reported, scaled by the calls' size ratio.
+LAME_ENC_API BE_ERR beEncodeChunk(HBE_STREAM stream, DWORD nSamples, SHORT* samples, BYTE* output,
+                                  DWORD* outputBytes);
+/// Delivers the stream's last MP3 data; later calls deliver nothing.
+LAME_ENC_API BE_ERR beDeinitStream(HBE_STREAM stream, BYTE* output, DWORD* outputBytes);
+/// Closes the stream, keeping its info frame for beWriteVBRHeader when it reserved one.
+LAME_ENC_API BE_ERR beCloseStream(HBE_STREAM stream);
+LAME_ENC_API void beVersion(BE_VERSION* version);
+/// Writes the info frame of a closed stream over the frame it reserved at the start of path.
+/// 4 when no closed stream holds an info frame, 1 when path is not the output of one, 2 when
+/// the file cannot be read or written.
+LAME_ENC_API BE_ERR beWriteVBRHeader(const char* path);
 }

@@ -1,0 +1,146 @@
+#include "EngineStream.h"
+
+#include "LameConfig.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace lameenc {
+namespace {
+
+// libmp3lame's own worst case per call: 1.25 bytes per sample plus 7200 bytes of frames it
+// may still hold back.
+constexpr double kBytesPerSample = 1.25;
+constexpr std::uint64_t kHeldBackBytes = 7200;
+// Rates so far apart that one call's output needs more than this are refused.
+constexpr std::uint64_t kMaxMinimumBuffer = 16u << 20;
+
+// libmp3lame fills shared tables while it sets an encoder up.
+std::mutex& SetupMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+} // namespace
+
+EngineStream::~EngineStream() {
+    if (lame_ != nullptr) {
+        lame_close(lame_);
+    }
+}
+
+BE_ERR EngineStream::Open(const BE_CONFIG& config, DWORD* samples, DWORD* bufferBytes) {
+    std::lock_guard setup(SetupMutex());
+    lame_ = lame_init();
+    if (lame_ == nullptr) {
+        return BE_ERR_NO_MORE_HANDLES;
+    }
+    if (const BE_ERR status = ApplyConfig(lame_, config); status != BE_ERR_SUCCESSFUL) {
+        return status;
+    }
+    if (lame_init_params(lame_) < 0) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    reservesInfoFrame_ = lame_get_bWriteVbrTag(lame_) != 0;
+
+    const double inRate = lame_get_in_samplerate(lame_);
+    const double outRate = lame_get_out_samplerate(lame_);
+    const int frameSize = lame_get_framesize(lame_);
+    if (inRate <= 0 || outRate <= 0 || frameSize <= 0) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    // 1.25 bytes per output sample covers 320 kbit/s at 32 kHz; below 32 kHz the top bitrate
+    // is 160 kbit/s, which at 8 kHz is more. Upsampling makes more output samples than input.
+    const double topBytesPerSecond = (outRate >= 32000 ? 320 : 160) * 1000.0 / 8;
+    bytesPerFrame_ =
+        std::max(kBytesPerSample, topBytesPerSecond / outRate) * std::max(1.0, outRate / inRate);
+    const std::uint64_t minimum = OutputBound(static_cast<std::uint64_t>(frameSize));
+    if (minimum > kMaxMinimumBuffer) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    minimumBuffer_ = static_cast<DWORD>(minimum);
+    *samples = static_cast<DWORD>(frameSize) * 2;
+    *bufferBytes = minimumBuffer_;
+    return BE_ERR_SUCCESSFUL;
+}
+
+std::uint64_t EngineStream::OutputBound(std::uint64_t frames) const {
+    return static_cast<std::uint64_t>(std::ceil(static_cast<double>(frames) * bytesPerFrame_)) +
+           kHeldBackBytes;
+}
+
+BE_ERR EngineStream::Encode(DWORD nSamples, SHORT* samples, BYTE* output, DWORD* outputBytes) {
+    if (outputBytes == nullptr) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    *outputBytes = 0;
+    std::lock_guard lock(mutex_);
+    const DWORD frames = nSamples / 2;
+    if (frames == 0) {
+        return BE_ERR_SUCCESSFUL;
+    }
+    const std::uint64_t bound = OutputBound(frames);
+    if (samples == nullptr || output == nullptr || flushed_ || bound > INT_MAX) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    const int result = lame_encode_buffer_interleaved(lame_, samples, static_cast<int>(frames),
+                                                      output, static_cast<int>(bound));
+    return Delivered(result, output, outputBytes);
+}
+
+BE_ERR EngineStream::Flush(BYTE* output, DWORD* outputBytes) {
+    if (outputBytes == nullptr) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    *outputBytes = 0;
+    std::lock_guard lock(mutex_);
+    if (flushed_) {
+        return BE_ERR_SUCCESSFUL;
+    }
+    if (output == nullptr) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    flushed_ = true;
+    return Delivered(lame_encode_flush(lame_, output, static_cast<int>(minimumBuffer_)), output,
+                     outputBytes);
+}
+
+BE_ERR EngineStream::Delivered(int result, const BYTE* output, DWORD* outputBytes) {
+    if (result < 0) {
+        // -1 is libmp3lame's "output buffer too small"; the rest are internal failures.
+        return result == -1 ? BE_ERR_BUFFER_TOO_SMALL : BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    const auto bytes = static_cast<std::size_t>(result);
+    if (headBytes_ < head_.size()) {
+        const std::size_t take = std::min(bytes, head_.size() - headBytes_);
+        std::memcpy(head_.data() + headBytes_, output, take);
+        headBytes_ += take;
+    }
+    streamBytes_ += bytes;
+    *outputBytes = static_cast<DWORD>(bytes);
+    return BE_ERR_SUCCESSFUL;
+}
+
+std::optional<InfoFrame> EngineStream::FinishedInfoFrame() {
+    std::lock_guard lock(mutex_);
+    if (!reservesInfoFrame_ || !flushed_) {
+        return std::nullopt;
+    }
+    // Asked with no room, libmp3lame answers with the frame's size.
+    const std::size_t size = lame_get_lametag_frame(lame_, nullptr, 0);
+    if (size == 0 || size > headBytes_) {
+        return std::nullopt;
+    }
+    InfoFrame info;
+    info.frame.resize(size);
+    if (lame_get_lametag_frame(lame_, info.frame.data(), size) != size) {
+        return std::nullopt;
+    }
+    info.reserved.assign(head_.begin(), head_.begin() + static_cast<std::ptrdiff_t>(size));
+    info.streamBytes = streamBytes_;
+    return info;
+}
+
+} // namespace lameenc

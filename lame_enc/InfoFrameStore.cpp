@@ -1,0 +1,118 @@
+#include "InfoFrameStore.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace lameenc {
+namespace {
+
+constexpr std::uint64_t kId3v1Bytes = 128;
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
+    auto* bytes = static_cast<char*>(buffer);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, bytes, size, static_cast<off_t>(offset));
+        if (n <= 0) {
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+bool WriteAt(int fd, const void* buffer, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    off_t offset = 0;
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, bytes, size, offset);
+        if (n <= 0) {
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+bool HasTrailingId3v1(int fd, std::uint64_t length) {
+    char id[3];
+    return length >= kId3v1Bytes && ReadAt(fd, id, sizeof id, length - kId3v1Bytes) &&
+           std::memcmp(id, "TAG", sizeof id) == 0;
+}
+
+} // namespace
+
+InfoFrameStore& InfoFrameStore::Instance() {
+    static InfoFrameStore store;
+    return store;
+}
+
+void InfoFrameStore::Keep(InfoFrame info) {
+    std::lock_guard lock(mutex_);
+    if (frames_.size() == kMaxKept) {
+        frames_.pop_front();
+    }
+    frames_.push_back(std::move(info));
+}
+
+BE_ERR InfoFrameStore::WriteInto(const char* path) {
+    std::lock_guard lock(mutex_);
+    if (frames_.empty()) {
+        return BE_ERR_INVALID_HANDLE;
+    }
+    if (path == nullptr) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    const Descriptor file(::open(path, O_RDWR | O_CLOEXEC));
+    struct stat info {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    const auto length = static_cast<std::uint64_t>(info.st_size);
+    const bool tagged = HasTrailingId3v1(file.Get(), length);
+    std::vector<std::uint8_t> head;
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
+        const bool sameLength =
+            length == frame->streamBytes || (tagged && length == frame->streamBytes + kId3v1Bytes);
+        if (!sameLength || frame->reserved.size() > length) {
+            continue;
+        }
+        head.resize(frame->reserved.size());
+        if (!ReadAt(file.Get(), head.data(), head.size(), 0)) {
+            return BE_ERR_INVALID_FORMAT_PARAMETERS;
+        }
+        if (head != frame->reserved) {
+            continue;
+        }
+        if (!WriteAt(file.Get(), frame->frame.data(), frame->frame.size())) {
+            return BE_ERR_INVALID_FORMAT_PARAMETERS;
+        }
+        frames_.erase(std::next(frame).base());
+        return BE_ERR_SUCCESSFUL;
+    }
+    return BE_ERR_INVALID_FORMAT;
+}
+
+} // namespace lameenc
