@@ -1,6 +1,7 @@
 #include "COggEncodeThread.h"
 
 #include "audio/WaveReader.h"
+#include "encoders/JobMessages.h"
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
 #include "tags/GenreNames.h"
@@ -13,20 +14,8 @@
 
 namespace {
 
-constexpr const char* kErrorTitle = "エラー";
-
-constexpr const char* kOutputOpenFailed =
-    "出力ファイル(%s)のオープンに失敗しました\n他のソフトで使用されている可能性がありますので\n"
-    "他のソフトを終了してから再度変換ボタンのクリックを\nお願いいたします";
 constexpr const char* kSetupFailed = "OggVorbisのエンコードの初期化に失敗しました\n"
                                      "申し訳ありませんが、作成者までメールをお願いいたします";
-constexpr const char* kOutputWriteFailed =
-    "出力ファイル(%s)"
-    "への書込みに失敗しました\nディスクの空き容量が不足している可能性がありますので\n"
-    "空き容量をご確認の上再度変換ボタンのクリックを\nお願いいたします";
-constexpr const char* kInputReadFailed =
-    "入力ファイル(%s)の読込に失敗しました\nファイルが移動または削除された可能性がありますので\n"
-    "ご確認の上再度変換ボタンのクリックを\nお願いいたします";
 
 // The three accepted rates are a stereo pair only; a stored channel count above two would
 // have the encoder read channels nobody fills, so those settings encode as stereo, which is
@@ -36,7 +25,7 @@ int EncodedChannels(std::int32_t mode) {
 }
 
 void ShowError(const std::string& text) {
-    platform::MessageBox::Show(text, kErrorTitle, platform::MessageIcon::Warning);
+    platform::MessageBox::Show(text, kJobErrorTitle, platform::MessageIcon::Warning);
 }
 
 bool WritePage(platform::File& output, const ogg_page& page) {

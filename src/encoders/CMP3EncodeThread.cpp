@@ -1,0 +1,184 @@
+#include "CMP3EncodeThread.h"
+
+#include "audio/WaveReader.h"
+#include "encoders/JobMessages.h"
+#include "platform/Format.h"
+#include "platform/MessageBox.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <thread>
+
+namespace {
+
+constexpr const char* kLameLibrary = "lame_enc.dll";
+constexpr const char* kLameMissing = "lame_enc.dllが読込めませんでした";
+constexpr const char* kLameMissingTitle = "Information";
+constexpr const char* kInitFailed = "LAME_ENC.DLLの初期化に失敗しました\n"
+                                    "申し訳ありませんが、作成者までメールをお願いいたします";
+constexpr const char* kBufferFailed = "バッファの割当に失敗しました\n"
+                                      "申し訳ありませんが、作成者までメールをお願いいたします";
+
+// Each read is this many times the samples the library asks for per call.
+constexpr std::uint32_t kChunkMultiplier = 8;
+// A real engine asks for tens of kilobytes; a demand far beyond that is the library's fault
+// and is treated as a buffer that cannot be had.
+constexpr std::uint32_t kMaxOutputBufferBytes = 64u << 20;
+
+void ShowError(const std::string& text) {
+    platform::MessageBox::Show(text, kJobErrorTitle, platform::MessageIcon::Warning);
+}
+
+// The encoder must be told the input's true rate: a fixed rate that differs from it would
+// play the file back at the wrong speed, so it becomes the output rate instead.
+void CompleteForInput(BE_CONFIG& config, std::uint32_t inputRate) {
+    if (IsAcceptedSampleRate(config.SampleRate) && config.SampleRate != inputRate &&
+        config.ReSampleRate == 0) {
+        config.ReSampleRate = config.SampleRate;
+    }
+    config.SampleRate = inputRate;
+}
+
+struct FreeBuffer {
+    void operator()(std::uint8_t* buffer) const { delete[] buffer; }
+};
+
+} // namespace
+
+CMP3EncodeThread::~CMP3EncodeThread() {
+    StopAndWait();
+}
+
+bool CMP3EncodeThread::BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, IProgressBar* bar,
+                                   const std::string& inPath, const std::string& outPath) {
+    if (parm == nullptr || bar == nullptr || GetState() == Running) {
+        return false;
+    }
+    // A stopped run may still be winding down inside the library about to be reloaded.
+    StopAndWait();
+    parm_ = parm;
+    bar_ = bar;
+    inPath_ = inPath;
+    outPath_ = outPath;
+    if (!lame_.LoadLame(kLameLibrary)) {
+        SetOutcome(EncodeOutcome::Failed);
+        platform::MessageBox::Show(kLameMissing, kLameMissingTitle,
+                                   platform::MessageIcon::Information);
+        if (notify != nullptr) {
+            notify->SendEncodeEnd();
+        }
+        return false;
+    }
+    if (!Start(notify)) {
+        SetOutcome(EncodeOutcome::Failed);
+        if (notify != nullptr) {
+            notify->SendEncodeEnd();
+        }
+        return false;
+    }
+    return true;
+}
+
+void CMP3EncodeThread::Run() {
+    SetOutcome(EncodeOutcome::Failed);
+    std::uint64_t audioBytes = 0;
+    if (!lame_.OpenWave(inPath_, audioBytes)) {
+        return;
+    }
+    bar_->SetPos(0);
+    bar_->SetLower(0);
+    bar_->SetUpper(audioBytes);
+
+    // Records loaded from a file lack the header; the library needs it.
+    parm_->ConfigKind = BE_CONFIG_LAME;
+    parm_->StructVersion = CURRENT_STRUCT_VERSION;
+    parm_->StructSize = CURRENT_STRUCT_SIZE;
+    BE_CONFIG config;
+    std::memcpy(&config, parm_, sizeof config);
+    CompleteForInput(config, lame_.GetSampleRate());
+
+    platform::File output;
+    if (!output.Create(outPath_)) {
+        lame_.CloseWave();
+        ShowError(platform::Format(kOutputOpenFailed, outPath_.c_str()));
+        return;
+    }
+    const JobEnd end = Encode(config, output);
+    switch (end) {
+    case JobEnd::Converted:
+    case JobEnd::Stopped:
+        break;
+    case JobEnd::InitFailed:
+    case JobEnd::EncodeFailed:
+        ShowError(kInitFailed);
+        break;
+    case JobEnd::NoBuffer:
+        ShowError(kBufferFailed);
+        break;
+    case JobEnd::ReadFailed:
+        ShowError(platform::Format(kInputReadFailed, inPath_.c_str()));
+        break;
+    case JobEnd::WriteFailed:
+        ShowError(platform::Format(kOutputWriteFailed, outPath_.c_str()));
+        break;
+    }
+    output.Close();
+    if (end != JobEnd::Converted) {
+        // An empty or partial file would pass for a finished MP3 once the tag is appended.
+        platform::DeleteFile(outPath_);
+        SetOutcome(end == JobEnd::Stopped ? EncodeOutcome::Stopped : EncodeOutcome::Failed);
+        return;
+    }
+    // The library reserved the frame for either flag; left unfilled it would be a blank frame.
+    if (config.EnableVBR != 0 || config.WriteVBRHeader != 0) {
+        lame_.WriteVBRTag(outPath_);
+    }
+    SetOutcome(EncodeOutcome::Converted);
+}
+
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(BE_CONFIG& config, platform::File& output) {
+    std::uint32_t bufferBytes = 0;
+    JobEnd end = JobEnd::InitFailed;
+    if (lame_.InitStream(&config, &bufferBytes, kChunkMultiplier) == 0) {
+        std::unique_ptr<std::uint8_t[], FreeBuffer> buffer(
+            bufferBytes <= kMaxOutputBufferBytes ? new (std::nothrow) std::uint8_t[bufferBytes]()
+                                                 : nullptr);
+        end = buffer != nullptr ? Stream(output, buffer.get(), bufferBytes) : JobEnd::NoBuffer;
+    }
+    lame_.CloseStream();
+    lame_.CloseWave();
+    return end;
+}
+
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(platform::File& output, std::uint8_t* buffer,
+                                                  std::uint32_t bufferBytes) {
+    std::uint32_t bytes = 0;
+    std::uint32_t produced = 0;
+    while (lame_.ReadChunk(&bytes)) {
+        if (StopWasRequested()) {
+            // What the stream still holds is not written: the output goes away.
+            lame_.FlushStream(buffer, &produced);
+            return JobEnd::Stopped;
+        }
+        std::this_thread::yield();
+        if (lame_.EncodeChunk(bytes, buffer, &produced) != 0 || produced > bufferBytes) {
+            return JobEnd::EncodeFailed;
+        }
+        if (!output.Write(buffer, produced)) {
+            return JobEnd::WriteFailed;
+        }
+        bar_->OffsetPos(bytes);
+        std::this_thread::yield();
+    }
+    if (lame_.ReadFailed()) {
+        return JobEnd::ReadFailed;
+    }
+    if (lame_.FlushStream(buffer, &produced) != 0 || produced > bufferBytes) {
+        return JobEnd::EncodeFailed;
+    }
+    if (produced != 0 && !output.Write(buffer, produced)) {
+        return JobEnd::WriteFailed;
+    }
+    return JobEnd::Converted;
+}
