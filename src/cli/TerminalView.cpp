@@ -59,6 +59,7 @@ TerminalView::TerminalView(TerminalOutput& output, EventLoop& loop, bool quiet,
 
 void TerminalView::SetInputText(const std::string& text) {
     input_ = text;
+    inputShown_ = false;
 }
 
 void TerminalView::SetOutputText(const std::string& text) {
@@ -66,9 +67,9 @@ void TerminalView::SetOutputText(const std::string& text) {
     if (quiet_ || !output_.IsTerminal()) {
         return;
     }
-    if (shownInput_ != input_ || input_.empty()) {
+    if (!inputShown_) {
         output_.PrintLine(kInputCaption + input_);
-        shownInput_ = input_;
+        inputShown_ = true;
     }
     output_.PrintLine(kOutputCaption + outputPath_);
 }
@@ -85,10 +86,10 @@ void TerminalView::SetTimeText(const std::string& text) {
 
 void TerminalView::StartTimer(unsigned periodMilliseconds) {
     loop_.StartTimer(std::chrono::milliseconds(periodMilliseconds));
-    shownInput_.clear();
     lastDraw_.store(0);
+    fullShown_.store(false);
+    // The first redraw of the new job draws the line: until then the bar holds the last job's.
     jobShown_.store(true);
-    DrawStatus();
 }
 
 void TerminalView::StopTimer() {
@@ -97,7 +98,9 @@ void TerminalView::StopTimer() {
         return;
     }
     if (output_.IsTerminal()) {
-        DrawStatus();
+        if (!fullShown_.load()) {
+            DrawStatus();
+        }
         output_.EndStatus();
         return;
     }
@@ -124,8 +127,12 @@ void TerminalView::Redraw() {
         return;
     }
     const std::int64_t now = NowNs();
-    const bool last = bar_->GetPos() >= bar_->GetUpper();
-    if (!last && now - lastDraw_.load() < kRedrawIntervalNs) {
+    if (bar_->GetPos() >= bar_->GetUpper()) {
+        // The full bar is drawn once, whatever the throttle says.
+        if (fullShown_.exchange(true)) {
+            return;
+        }
+    } else if (now - lastDraw_.load() < kRedrawIntervalNs) {
         return;
     }
     lastDraw_.store(now);

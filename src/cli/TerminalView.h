@@ -62,12 +62,13 @@ private:
     const CProgressBarEx* bar_ = nullptr;
     std::function<void()> onInterrupt_;
     std::string input_;
-    std::string shownInput_;
+    bool inputShown_ = false;
     std::string outputPath_;
     std::mutex timeMutex_;
     std::string time_;
     std::atomic<bool> jobShown_{false};
     std::atomic<std::int64_t> lastDraw_{0};
+    std::atomic<bool> fullShown_{false};
     bool questionInterrupted_ = false;
     bool keepWithoutAsking_ = false;
     int result_ = 0;
