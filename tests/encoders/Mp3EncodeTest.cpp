@@ -1,0 +1,418 @@
+#include "EndEventRecorder.h"
+#include "Mp3Decoder.h"
+#include "RecordingBar.h"
+
+#include "encoders/CMP3EncodeThread.h"
+#include "encoders/JobMessages.h"
+#include "platform/File.h"
+#include "platform/Format.h"
+#include "platform/Paths.h"
+#include "settings/EncodeSettings.h"
+#include "support/RecordingMessageBackend.h"
+#include "support/TempDir.h"
+#include "support/WaveWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <numeric>
+#include <set>
+#include <sys/resource.h>
+
+namespace {
+
+using platform::MessageIcon;
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+using testsupport::WaveHeader;
+
+// The engine's samples per call at MPEG-1 rates, times the job's multiplier, in bytes.
+constexpr std::uint64_t kChunkBytes = 2 * 1152 * 8 * 2;
+constexpr std::size_t kFrame = 1152;
+// Encoder delay, decoder delay and padding stay below two frames; one more for rounding.
+constexpr std::size_t kMaxExtra = 3 * kFrame;
+
+constexpr const char* kInitFailed = "LAME_ENC.DLLの初期化に失敗しました\n"
+                                    "申し訳ありませんが、作成者までメールをお願いいたします";
+constexpr const char* kBufferFailed = "バッファの割当に失敗しました\n"
+                                      "申し訳ありませんが、作成者までメールをお願いいたします";
+
+std::size_t OpenFileCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+std::vector<float> Mix(const std::vector<std::int16_t>& interleaved) {
+    std::vector<float> out;
+    for (std::size_t i = 0; i + 1 < interleaved.size(); i += 2) {
+        out.push_back((static_cast<float>(interleaved[i]) + interleaved[i + 1]) / 65536.0f);
+    }
+    return out;
+}
+
+class LibraryFolder {
+public:
+    explicit LibraryFolder(const std::string& folder) { CDllLoader::SetFolderForTests(folder); }
+    ~LibraryFolder() { CDllLoader::SetFolderForTests({}); }
+    LibraryFolder(const LibraryFolder&) = delete;
+    LibraryFolder& operator=(const LibraryFolder&) = delete;
+};
+
+class Mp3Job : public ::testing::Test {
+protected:
+    Mp3Job() {
+        parm_ = FirstStartLameParm();
+        // As a record read from opt.ini: the header is not stored there.
+        parm_.StructVersion = 0;
+        parm_.StructSize = 0;
+    }
+
+    std::string Wave(std::uint32_t rate, const std::vector<std::int16_t>& samples,
+                     const std::string& name = "in.wav") {
+        WaveHeader header;
+        header.sampleRate = rate;
+        const std::string path = dir_.File(name);
+        EXPECT_TRUE(testsupport::WriteWave(path, header, samples));
+        return path;
+    }
+
+    bool Begin(const std::string& in, const std::string& out) {
+        return job_->BeginEncode(&notify_, &parm_, &bar_, in, out);
+    }
+
+    /// Runs the job on one file and waits for its end event.
+    bool Convert(const std::string& in, const std::string& out, std::size_t ends = 1) {
+        return Begin(in, out) && notify_.WaitForPosts(ends);
+    }
+
+    void ExpectOneError(const std::string& text) {
+        const auto shown = messages_->Requests();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, text);
+        EXPECT_EQ(shown[0].title, "エラー");
+        EXPECT_EQ(shown[0].icon, MessageIcon::Warning);
+        EXPECT_EQ(shown[0].buttons, platform::MessageButtons::Ok);
+    }
+
+    testsupport::ScopedMessageRecorder messages_;
+    TempDir dir_;
+    EndEventRecorder notify_;
+    RecordingBar bar_;
+    BE_CONFIG parm_{};
+    // Last, so that it is gone before what its worker uses.
+    std::unique_ptr<CMP3EncodeThread> job_ = std::make_unique<CMP3EncodeThread>();
+};
+
+TEST_F(Mp3Job, ConstantBitrateFileSoundsLikeTheInput) {
+    parm_.Bitrate = 192;
+    const std::vector<std::int16_t> input = SwellingStereo(44100, 100000);
+    const std::string in = Wave(44100, input);
+    const std::string out = dir_.File("song.mp3");
+    BE_CONFIG before = parm_;
+    ASSERT_TRUE(Convert(in, out));
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
+    EXPECT_TRUE(messages_->Requests().empty());
+    EXPECT_EQ(notify_.Posted(), 1u);
+    EXPECT_EQ(notify_.Sent(), 0u);
+
+    // The shared record only gains its header.
+    EXPECT_EQ(parm_.ConfigKind, BE_CONFIG_LAME);
+    EXPECT_EQ(parm_.StructVersion, 1u);
+    EXPECT_EQ(parm_.StructSize, 331u);
+    before.StructVersion = 1;
+    before.StructSize = 331;
+    EXPECT_EQ(std::memcmp(&before, &parm_, sizeof parm_), 0);
+
+    const std::string bytes = ReadFileBytes(out);
+    EXPECT_FALSE(ReadInfoFrame(bytes).present);
+    EXPECT_EQ(bytes.find("TAG"), std::string::npos) << "no ID3 tag from the engine";
+    const DecodedMp3 decoded = DecodeMp3(out);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.rate, 44100);
+    ASSERT_EQ(decoded.channels, 2);
+    EXPECT_FALSE(decoded.frameBitrates.empty());
+    EXPECT_TRUE(std::all_of(decoded.frameBitrates.begin(), decoded.frameBitrates.end(),
+                            [](int kbps) { return kbps == 192; }));
+    const std::size_t frames = input.size() / 2;
+    EXPECT_GE(decoded.samples[0].size(), frames);
+    EXPECT_LE(decoded.samples[0].size(), frames + kMaxExtra);
+    EXPECT_GT(AlignedCorrelation(ChannelOf(input, 0), decoded.samples[0], kMaxExtra), 0.9);
+    EXPECT_GT(AlignedCorrelation(ChannelOf(input, 1), decoded.samples[1], kMaxExtra), 0.9);
+
+    // Read in chunks of eight calls' worth, each counted once on the bar.
+    const std::uint64_t audioBytes = input.size() * 2;
+    std::vector<BarCall> expected{
+        {BarCall::SetPos, 0}, {BarCall::SetLower, 0}, {BarCall::SetUpper, audioBytes}};
+    for (std::uint64_t left = audioBytes; left > 0; left -= std::min(left, kChunkBytes)) {
+        expected.push_back({BarCall::OffsetPos, std::min(left, kChunkBytes)});
+    }
+    EXPECT_EQ(bar_.Calls(), expected);
+}
+
+struct VbrCase {
+    std::int32_t method;
+    std::uint32_t bitrate;
+    const char* infoId;
+};
+
+class Mp3JobVbr : public Mp3Job, public ::testing::WithParamInterface<VbrCase> {};
+
+TEST_P(Mp3JobVbr, CarriesAnInfoFrameAndDecodesToTheInputsLength) {
+    const VbrCase& c = GetParam();
+    parm_.EnableVBR = 1;
+    parm_.VbrMethod = c.method;
+    parm_.Bitrate = c.bitrate;
+    parm_.VBRQuality = 2;
+    parm_.VbrAbr_bps = 160000;
+    const std::vector<std::int16_t> input = SwellingStereo(44100, 90000);
+    const std::string out = dir_.File("vbr.mp3");
+    ASSERT_TRUE(Convert(Wave(44100, input), out));
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
+    EXPECT_TRUE(messages_->Requests().empty());
+
+    const Mp3InfoFrame info = ReadInfoFrame(ReadFileBytes(out));
+    ASSERT_TRUE(info.present);
+    EXPECT_EQ(info.id, c.infoId);
+    const DecodedMp3 decoded = DecodeMp3(out);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.rate, 44100);
+    ASSERT_EQ(decoded.channels, 2);
+    EXPECT_EQ(info.frameCount, decoded.frameBitrates.size());
+    const std::set<int> bitrates(decoded.frameBitrates.begin(), decoded.frameBitrates.end());
+    EXPECT_EQ(bitrates.size() == 1, c.method == -1);
+    const auto frames = static_cast<long>(input.size() / 2);
+    EXPECT_LE(std::labs(static_cast<long>(decoded.samples[0].size()) - frames),
+              static_cast<long>(kFrame));
+    EXPECT_GT(AlignedCorrelation(ChannelOf(input, 0), decoded.samples[0], 64), 0.9);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMethod, Mp3JobVbr,
+                         ::testing::Values(VbrCase{-1, 128, "Info"}, VbrCase{0, 32, "Xing"},
+                                           VbrCase{1, 32, "Xing"}, VbrCase{2, 32, "Xing"},
+                                           VbrCase{3, 32, "Xing"}, VbrCase{4, 32, "Xing"}),
+                         [](const auto& param) {
+                             return param.param.method < 0
+                                        ? std::string("None")
+                                        : "Method" + std::to_string(param.param.method);
+                         });
+
+TEST_F(Mp3Job, HeaderFlagAloneGetsItsReservedFrameFilled) {
+    parm_.WriteVBRHeader = 1;
+    const std::string out = dir_.File("cbr.mp3");
+    ASSERT_TRUE(Convert(Wave(44100, SwellingStereo(44100, 40000)), out));
+    const Mp3InfoFrame info = ReadInfoFrame(ReadFileBytes(out));
+    ASSERT_TRUE(info.present);
+    EXPECT_EQ(info.id, "Info");
+    EXPECT_EQ(info.frameCount, DecodeMp3(out).frameBitrates.size());
+}
+
+TEST_F(Mp3Job, MonoModeGivesOneChannelOfTheInputsDuration) {
+    parm_.Mode = 3;
+    const std::vector<std::int16_t> input = SwellingStereo(44100, 70000);
+    const std::string out = dir_.File("mono.mp3");
+    ASSERT_TRUE(Convert(Wave(44100, input), out));
+    const DecodedMp3 decoded = DecodeMp3(out);
+    ASSERT_TRUE(decoded.opened);
+    ASSERT_EQ(decoded.channels, 1);
+    EXPECT_EQ(decoded.rate, 44100);
+    EXPECT_GE(decoded.samples[0].size(), input.size() / 2);
+    EXPECT_LE(decoded.samples[0].size(), input.size() / 2 + kMaxExtra);
+    EXPECT_GT(AlignedCorrelation(Mix(input), decoded.samples[0], kMaxExtra), 0.9);
+}
+
+TEST_F(Mp3Job, AutomaticRateIsTheInputsOwn) {
+    parm_.SampleRate = 0;
+    const std::vector<std::int16_t> input = SwellingStereo(48000, 60000);
+    const std::string out = dir_.File("auto.mp3");
+    ASSERT_TRUE(Convert(Wave(48000, input), out));
+    const DecodedMp3 decoded = DecodeMp3(out);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.rate, 48000);
+    EXPECT_GE(decoded.samples[0].size(), input.size() / 2);
+    EXPECT_LE(decoded.samples[0].size(), input.size() / 2 + kMaxExtra);
+    EXPECT_EQ(parm_.SampleRate, 0u);
+}
+
+TEST_F(Mp3Job, FixedRateResamplesWithoutChangingSpeedOrPitch) {
+    parm_.SampleRate = 44100;
+    const std::vector<std::int16_t> input = testsupport::StereoTone(32000, 32000, 1000, 1000);
+    const std::string out = dir_.File("resampled.mp3");
+    ASSERT_TRUE(Convert(Wave(32000, input), out));
+    const DecodedMp3 decoded = DecodeMp3(out);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.rate, 44100);
+    const double seconds = static_cast<double>(decoded.samples[0].size()) / 44100.0;
+    EXPECT_GE(seconds, 1.0);
+    EXPECT_LE(seconds, 1.0 + static_cast<double>(kMaxExtra) / 44100.0);
+    EXPECT_NEAR(ToneFrequency(decoded.samples[0], decoded.rate), 1000.0, 10.0);
+    // The shared record is left as the user set it.
+    EXPECT_EQ(parm_.SampleRate, 44100u);
+    EXPECT_EQ(parm_.ReSampleRate, 0u);
+}
+
+class Mp3JobQuality : public Mp3Job, public ::testing::WithParamInterface<std::int32_t> {};
+
+TEST_P(Mp3JobQuality, EveryCodeGivesAValidStreamOfTheInput) {
+    parm_.Quality = GetParam();
+    const std::vector<std::int16_t> input = testsupport::StereoTone(44100, 44100, 440, 440);
+    const std::string out = dir_.File("quality.mp3");
+    ASSERT_TRUE(Convert(Wave(44100, input), out));
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
+    const DecodedMp3 decoded = DecodeMp3(out);
+    ASSERT_TRUE(decoded.opened);
+    // The spoken-word presets encode one channel whatever the record's mode.
+    const std::set<std::int32_t> mono{3, 1000, 2000, 3000, 5000};
+    EXPECT_EQ(decoded.channels, mono.count(GetParam()) != 0 ? 1 : 2);
+    // Presets may choose a lower rate; the duration and the pitch stay.
+    const double seconds =
+        static_cast<double>(decoded.samples[0].size()) / static_cast<double>(decoded.rate);
+    EXPECT_GE(seconds, 1.0);
+    EXPECT_LE(seconds, 1.0 + 3.0 * kFrame / static_cast<double>(decoded.rate));
+    EXPECT_NEAR(ToneFrequency(decoded.samples[0], decoded.rate), 440.0, 5.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllCodes, Mp3JobQuality,
+                         ::testing::Values(0, 1, 2, 3, 4, 5, 1000, 2000, 3000, 4000, 5000, 6000,
+                                           7000, 8000, 9000, 10000, 77));
+
+TEST_F(Mp3Job, StopMidFileDeletesTheOutput) {
+    parm_.EnableVBR = 1;
+    const std::string in = Wave(44100, SwellingStereo(44100, 100000));
+    const std::string out = dir_.File("stopped.mp3");
+    bar_.PauseAt(BarCall::OffsetPos, 1);
+    ASSERT_TRUE(Begin(in, out));
+    ASSERT_TRUE(bar_.WaitUntilPaused());
+    EXPECT_TRUE(platform::FileExists(out));
+    job_->RequestStop();
+    bar_.Resume();
+    ASSERT_TRUE(notify_.WaitForPosts(1));
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Stopped);
+    EXPECT_FALSE(platform::FileExists(out));
+    EXPECT_TRUE(messages_->Requests().empty());
+    // Seen after the next chunk was read, before it was encoded and counted.
+    const auto calls = bar_.Calls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                            [](const BarCall& c) { return c.kind == BarCall::OffsetPos; }),
+              1);
+}
+
+TEST_F(Mp3Job, JobObjectServesOneFileAfterAnother) {
+    const std::string in = Wave(44100, SwellingStereo(44100, 30000));
+    ASSERT_TRUE(Convert(in, dir_.File("one.mp3"), 1));
+    ASSERT_TRUE(Convert(in, dir_.File("two.mp3"), 2));
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
+    EXPECT_EQ(ReadFileBytes(dir_.File("one.mp3")), ReadFileBytes(dir_.File("two.mp3")));
+}
+
+TEST_F(Mp3Job, EmptyInputKeepsWhatTheFlushGives) {
+    const std::string out = dir_.File("empty.mp3");
+    ASSERT_TRUE(Convert(Wave(44100, {}), out));
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
+    EXPECT_TRUE(platform::FileExists(out));
+    EXPECT_EQ(bar_.Calls(),
+              (std::vector<BarCall>{
+                  {BarCall::SetPos, 0}, {BarCall::SetLower, 0}, {BarCall::SetUpper, 0}}));
+}
+
+TEST_F(Mp3Job, OutputThatCannotBeCreatedShowsP1) {
+    const std::string in = Wave(44100, SwellingStereo(44100, 10000));
+    const std::string out = dir_.File("no such folder/out.mp3");
+    const std::size_t files = OpenFileCount();
+    ASSERT_TRUE(Convert(in, out));
+    ExpectOneError(platform::Format(kOutputOpenFailed, out.c_str()));
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
+    EXPECT_EQ(OpenFileCount(), files) << "the input is closed again";
+}
+
+TEST_F(Mp3Job, RefusedSettingsShowP2AndLeaveNoFile) {
+    parm_.Mode = 7;
+    const std::string in = Wave(44100, SwellingStereo(44100, 10000));
+    const std::string out = dir_.File("refused.mp3");
+    const std::size_t files = OpenFileCount();
+    ASSERT_TRUE(Convert(in, out));
+    ExpectOneError(kInitFailed);
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
+    EXPECT_FALSE(platform::FileExists(out));
+    EXPECT_EQ(OpenFileCount(), files);
+}
+
+TEST_F(Mp3Job, BufferThatCannotBeHadShowsP3AndLeavesNoFile) {
+    // The stand-in library asks for MaxBitrate KiB per call: 512 MiB for the job's chunks.
+    const LibraryFolder folder(platform::ExecutableFolder() + "partial/");
+    parm_.MaxBitrate = 65536;
+    const std::string in = Wave(44100, SwellingStereo(44100, 10000));
+    const std::string out = dir_.File("nobuffer.mp3");
+    const std::size_t files = OpenFileCount();
+    ASSERT_TRUE(Convert(in, out));
+    ExpectOneError(kBufferFailed);
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
+    EXPECT_FALSE(platform::FileExists(out));
+    EXPECT_EQ(OpenFileCount(), files);
+}
+
+TEST_F(Mp3Job, MissingLibraryIsReportedAndEndsAtOnce) {
+    TempDir empty;
+    const LibraryFolder folder(empty.Path());
+    const std::string out = dir_.File("never.mp3");
+    EXPECT_FALSE(Begin(Wave(44100, SwellingStereo(44100, 1000)), out));
+    const auto shown = messages_->Requests();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "lame_enc.dllが読込めませんでした");
+    EXPECT_EQ(shown[0].title, "Information");
+    EXPECT_EQ(shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(notify_.Sent(), 1u);
+    EXPECT_EQ(notify_.Posted(), 0u);
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
+    EXPECT_EQ(job_->GetState(), Idle);
+    EXPECT_FALSE(platform::FileExists(out));
+}
+
+TEST_F(Mp3Job, MissingSettingsOrBarStartNothing) {
+    const std::string in = Wave(44100, SwellingStereo(44100, 1000));
+    EXPECT_FALSE(job_->BeginEncode(&notify_, nullptr, &bar_, in, dir_.File("a.mp3")));
+    EXPECT_FALSE(job_->BeginEncode(&notify_, &parm_, nullptr, in, dir_.File("a.mp3")));
+    EXPECT_EQ(notify_.Sent() + notify_.Posted(), 0u);
+    EXPECT_TRUE(messages_->Requests().empty());
+    EXPECT_EQ(job_->GetState(), Idle);
+}
+
+TEST_F(Mp3Job, LibraryWithoutHeaderWriterConvertsAndWritesWhatItReturns) {
+    const LibraryFolder folder(platform::ExecutableFolder() + "partial/");
+    parm_.EnableVBR = 1;
+    // The stand-in returns the samples it is given: the file shows exactly what was passed.
+    const std::string in = Wave(44100, SwellingStereo(44100, 25000));
+    const std::string out = dir_.File("passed.mp3");
+    ASSERT_TRUE(Convert(in, out));
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
+    EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(in).substr(44) + "FLSH");
+}
+
+TEST_F(Mp3Job, WriteFailureMidFileIsReportedAndTheOutputRemoved) {
+    const std::string in = Wave(44100, SwellingStereo(44100, 200000));
+    const std::string out = dir_.File("full.mp3");
+    // A file-size limit stands in for a full disk: writes past it fail.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 16 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool ended = Convert(in, out);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    ASSERT_TRUE(ended);
+    ExpectOneError(platform::Format(kOutputWriteFailed, out.c_str()));
+    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
+    EXPECT_FALSE(platform::FileExists(out));
+    EXPECT_GT(bar_.GetPos(), 0u) << "the failure came mid-file";
+}
+
+} // namespace
