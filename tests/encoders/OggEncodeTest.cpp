@@ -391,24 +391,37 @@ TEST_F(OggEncodeTest, AWriteFailureMidFileIsReportedAndRemovesThePartialOutput) 
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{16 * 1024, 16 * 1024};
-        int verdict = setrlimit(RLIMIT_FSIZE, &limit) == 0 ? 0 : 10;
-        if (verdict == 0 && !Begin(in, out)) {
-            verdict = 11;
-        } else if (verdict == 0 && !notify_.WaitForPosts(1)) {
-            verdict = 12;
-        } else if (verdict == 0 && job_->Outcome() != EncodeOutcome::Failed) {
-            verdict = 13;
-        } else if (verdict == 0 && platform::FileExists(out)) {
-            verdict = 14;
-        } else if (verdict == 0 && bar_.GetPos() == 0) {
-            verdict = 15; // failed before any audio: not a mid-file failure
-        } else if (verdict == 0) {
+        const auto check = [&] {
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                return 10;
+            }
+            if (!Begin(in, out)) {
+                return 11;
+            }
+            const bool ended = notify_.WaitForPosts(1);
+            const EncodeOutcome outcome = job_->Outcome();
+            // Joined before the child exits, so that no thread outlives it.
+            EndJob();
             const auto shown = messages_->Requests();
+            if (!ended) {
+                return 12;
+            }
+            if (outcome != EncodeOutcome::Failed) {
+                return 13;
+            }
+            if (platform::FileExists(out)) {
+                return 14;
+            }
+            if (bar_.GetPos() == 0) {
+                return 15; // failed before any audio: not a mid-file failure
+            }
             if (shown.size() != 1 || shown[0].text != expected || shown[0].title != "エラー" ||
                 shown[0].icon != MessageIcon::Warning) {
-                verdict = 16;
+                return 16;
             }
-        }
+            return 0;
+        };
+        const int verdict = check();
         _exit(verdict);
     }
     int status = 0;
