@@ -17,9 +17,9 @@ namespace {
 constexpr const char* kSetupFailed = "OggVorbisのエンコードの初期化に失敗しました\n"
                                      "申し訳ありませんが、作成者までメールをお願いいたします";
 
-// The three accepted rates are a stereo pair only; a stored channel count above two would
-// have the encoder read channels nobody fills, so those settings encode as stereo, which is
-// also what the settings page shows for them.
+// The input is always stereo: a stored channel count above two would have the encoder read
+// channels nobody fills, so such settings encode as stereo, which is also what the settings
+// page shows for them.
 int EncodedChannels(std::int32_t mode) {
     return mode > 2 ? 2 : mode;
 }
