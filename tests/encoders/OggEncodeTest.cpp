@@ -165,6 +165,18 @@ TEST_F(OggEncodeTest, MonoEncodesTheMeanOfBothChannels) {
     EXPECT_LT(Correlation(decoded.samples[0], Channel(tone_, 0)), 0.9);
 }
 
+TEST_F(OggEncodeTest, AStoredChannelCountAboveTwoEncodesAsStereo) {
+    parm_.Mode = 3;
+    const std::string in = WriteTone("three.wav", 32000, 12000);
+    const std::string out = dir_.File("three.ogg");
+    Convert(in, out);
+    const DecodedOgg decoded = DecodeOgg(out);
+    ASSERT_TRUE(decoded.opened);
+    ASSERT_EQ(decoded.channels, 2);
+    EXPECT_GT(Correlation(decoded.samples[0], Channel(tone_, 0)), 0.95);
+    EXPECT_GT(Correlation(decoded.samples[1], Channel(tone_, 1)), 0.95);
+}
+
 TEST_F(OggEncodeTest, CustomBitratesReachTheEncoderInTheirPlaces) {
     parm_.Custom = 1;
     parm_.MinBitrate = 96000;
