@@ -26,7 +26,7 @@ Record Make(std::string_view title, std::string_view artist, std::string_view al
             std::string_view year, std::string_view comment, std::uint8_t genre) {
     Record record;
     record.fill(0xAA); // every byte must be written
-    const CID3TagFile tag;
+    const CID3TagFile tag{};
     EXPECT_EQ(tag.MakeRecord(record.data(), title, artist, album, year, comment, genre),
               record.data());
     return record;
@@ -106,7 +106,7 @@ protected:
     }
 
     testsupport::TempDir dir_;
-    const CID3TagFile tag_;
+    CID3TagFile tag_;
     const Record record_ = Make("新しい曲", "Artist", "Album", "2024", "", FindGenre("JPop"));
     const std::string recordBytes_ = Bytes(record_, 0, 128);
 };
