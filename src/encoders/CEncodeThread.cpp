@@ -57,6 +57,21 @@ void CEncodeThread::RequestStop() {
 
 void CEncodeThread::Run() {}
 
+bool CEncodeThread::StartOrEndAtOnce(INotifyTarget* notify) {
+    if (Start(notify)) {
+        return true;
+    }
+    EndAtOnce(notify);
+    return false;
+}
+
+void CEncodeThread::EndAtOnce(INotifyTarget* notify) {
+    SetOutcome(EncodeOutcome::Failed);
+    if (notify != nullptr) {
+        notify->SendEncodeEnd();
+    }
+}
+
 void CEncodeThread::StopAndWait() {
     if (thread_.joinable()) {
         RequestStop();

@@ -46,6 +46,11 @@ protected:
     bool StopWasRequested() const { return state_.load() == StopRequested; }
     void SetOutcome(EncodeOutcome outcome) { outcome_.store(outcome); }
     void StopAndWait();
+    /// Starts the thread; when it cannot be started the job has failed and its end is sent to
+    /// notify at once, so the batch goes on. Returns Start's result.
+    bool StartOrEndAtOnce(INotifyTarget* notify);
+    /// A job that cannot run at all: failed, and its end sent to notify at once.
+    void EndAtOnce(INotifyTarget* notify);
 
 private:
     bool LaunchThread();

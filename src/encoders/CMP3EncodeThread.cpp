@@ -26,10 +26,6 @@ constexpr std::uint32_t kChunkMultiplier = 8;
 // and is treated as a buffer that cannot be had.
 constexpr std::uint32_t kMaxOutputBufferBytes = 64u << 20;
 
-void ShowError(const std::string& text) {
-    platform::MessageBox::Show(text, kJobErrorTitle, platform::MessageIcon::Warning);
-}
-
 // The encoder must be told the input's true rate: a fixed rate that differs from it would
 // play the file back at the wrong speed, so it becomes the output rate instead.
 void CompleteForInput(BE_CONFIG& config, std::uint32_t inputRate) {
@@ -62,22 +58,12 @@ bool CMP3EncodeThread::BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, IProg
     inPath_ = inPath;
     outPath_ = outPath;
     if (!lame_.LoadLame(kLameLibrary)) {
-        SetOutcome(EncodeOutcome::Failed);
         platform::MessageBox::Show(kLameMissing, kLameMissingTitle,
                                    platform::MessageIcon::Information);
-        if (notify != nullptr) {
-            notify->SendEncodeEnd();
-        }
+        EndAtOnce(notify);
         return false;
     }
-    if (!Start(notify)) {
-        SetOutcome(EncodeOutcome::Failed);
-        if (notify != nullptr) {
-            notify->SendEncodeEnd();
-        }
-        return false;
-    }
-    return true;
+    return StartOrEndAtOnce(notify);
 }
 
 void CMP3EncodeThread::Run() {
@@ -86,9 +72,7 @@ void CMP3EncodeThread::Run() {
     if (!lame_.OpenWave(inPath_, audioBytes)) {
         return;
     }
-    bar_->SetPos(0);
-    bar_->SetLower(0);
-    bar_->SetUpper(audioBytes);
+    ResetProgress(*bar_, audioBytes);
 
     // Records loaded from a file lack the header; the library needs it.
     parm_->ConfigKind = BE_CONFIG_LAME;
@@ -101,7 +85,7 @@ void CMP3EncodeThread::Run() {
     platform::File output;
     if (!output.Create(outPath_)) {
         lame_.CloseWave();
-        ShowError(platform::Format(kOutputOpenFailed, outPath_.c_str()));
+        ShowJobError(platform::Format(kOutputOpenFailed, outPath_.c_str()));
         return;
     }
     const JobEnd end = Encode(config, output);
@@ -111,16 +95,16 @@ void CMP3EncodeThread::Run() {
         break;
     case JobEnd::InitFailed:
     case JobEnd::EncodeFailed:
-        ShowError(kInitFailed);
+        ShowJobError(kInitFailed);
         break;
     case JobEnd::NoBuffer:
-        ShowError(kBufferFailed);
+        ShowJobError(kBufferFailed);
         break;
     case JobEnd::ReadFailed:
-        ShowError(platform::Format(kInputReadFailed, inPath_.c_str()));
+        ShowJobError(platform::Format(kInputReadFailed, inPath_.c_str()));
         break;
     case JobEnd::WriteFailed:
-        ShowError(platform::Format(kOutputWriteFailed, outPath_.c_str()));
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()));
         break;
     }
     output.Close();

@@ -3,7 +3,6 @@
 #include "audio/WaveReader.h"
 #include "encoders/JobMessages.h"
 #include "platform/Format.h"
-#include "platform/MessageBox.h"
 #include "tags/GenreNames.h"
 
 #include <cstdint>
@@ -22,10 +21,6 @@ constexpr const char* kSetupFailed = "OggVorbisのエンコードの初期化に
 // page shows for them.
 int EncodedChannels(std::int32_t mode) {
     return mode > 2 ? 2 : mode;
-}
-
-void ShowError(const std::string& text) {
-    platform::MessageBox::Show(text, kJobErrorTitle, platform::MessageIcon::Warning);
 }
 
 bool WritePage(platform::File& output, const ogg_page& page) {
@@ -69,14 +64,7 @@ bool COggEncodeThread::BeginEncode(INotifyTarget* notify, const OggParm* parm,
     bar_ = bar;
     inPath_ = inPath;
     outPath_ = outPath;
-    if (!Start(notify)) {
-        SetOutcome(EncodeOutcome::Failed);
-        if (notify != nullptr) {
-            notify->SendEncodeEnd();
-        }
-        return false;
-    }
-    return true;
+    return StartOrEndAtOnce(notify);
 }
 
 void COggEncodeThread::Run() {
@@ -86,14 +74,12 @@ void COggEncodeThread::Run() {
     if (!OpenWave(&input, inPath_.c_str(), audioBytes, format_)) {
         return;
     }
-    bar_->SetPos(0);
-    bar_->SetLower(0);
-    bar_->SetUpper(audioBytes);
+    ResetProgress(*bar_, audioBytes);
 
     platform::File output;
     if (!output.Create(outPath_)) {
         input.Close();
-        ShowError(platform::Format(kOutputOpenFailed, outPath_.c_str()));
+        ShowJobError(platform::Format(kOutputOpenFailed, outPath_.c_str()));
         return;
     }
     const StreamEnd end = Encode(input, output);
@@ -102,13 +88,13 @@ void COggEncodeThread::Run() {
     case StreamEnd::Stopped:
         break;
     case StreamEnd::SetupRefused:
-        ShowError(kSetupFailed);
+        ShowJobError(kSetupFailed);
         break;
     case StreamEnd::ReadFailed:
-        ShowError(platform::Format(kInputReadFailed, inPath_.c_str()));
+        ShowJobError(platform::Format(kInputReadFailed, inPath_.c_str()));
         break;
     case StreamEnd::WriteFailed:
-        ShowError(platform::Format(kOutputWriteFailed, outPath_.c_str()));
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()));
         break;
     }
     input.Close();

@@ -15,3 +15,10 @@ public:
     virtual std::uint64_t GetPos() const = 0;
     virtual std::uint64_t GetUpper() const = 0;
 };
+
+/// A new file's range: position 0, from 0 to its audio byte count.
+inline void ResetProgress(IProgressBar& bar, std::uint64_t audioBytes) {
+    bar.SetPos(0);
+    bar.SetLower(0);
+    bar.SetUpper(audioBytes);
+}

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/MessageBox.h"
+
+#include <string>
+
 /// Messages both encoding jobs show (title, then texts; %s is the path named).
 inline constexpr const char* kJobErrorTitle = "エラー";
 
@@ -15,3 +19,8 @@ inline constexpr const char* kOutputWriteFailed =
 inline constexpr const char* kInputReadFailed =
     "入力ファイル(%s)の読込に失敗しました\nファイルが移動または削除された可能性がありますので\n"
     "ご確認の上再度変換ボタンのクリックを\nお願いいたします";
+
+/// Shows a job's failure: no owner, title "エラー", warning icon.
+inline void ShowJobError(const std::string& text) {
+    platform::MessageBox::Show(text, kJobErrorTitle, platform::MessageIcon::Warning);
+}

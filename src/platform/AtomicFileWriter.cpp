@@ -1,5 +1,6 @@
 #include "AtomicFileWriter.h"
 
+#include "File.h"
 #include "Paths.h"
 
 #include <atomic>
@@ -33,21 +34,6 @@ std::string TemporaryName(const std::string& target, unsigned attempt) {
     return std::string(folder) + "." + std::string(NameOf(target)) + "." +
            std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
            std::to_string(attempt) + ".tmp";
-}
-
-bool WriteAll(int fd, const char* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, bytes, size);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // After the rename the new content is in place; syncing the folder only makes the rename
@@ -103,7 +89,7 @@ bool AtomicFileWriter::Write(std::string_view bytes) {
         failed_ = true;
         return false;
     }
-    if (!WriteAll(fd_, bytes.data(), bytes.size())) {
+    if (!WriteFully(fd_, bytes.data(), bytes.size())) {
         failed_ = true;
     }
     return !failed_;

@@ -77,9 +77,13 @@ std::size_t File::Read(void* buffer, std::size_t size) {
 }
 
 bool File::Write(const void* buffer, std::size_t size) {
+    return WriteFully(fd_, buffer, size);
+}
+
+bool WriteFully(int fd, const void* buffer, std::size_t size) {
     const auto* bytes = static_cast<const char*>(buffer);
     while (size > 0) {
-        const ssize_t n = ::write(fd_, bytes, size);
+        const ssize_t n = ::write(fd, bytes, size);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;

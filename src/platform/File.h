@@ -53,5 +53,7 @@ private:
 bool FileExists(const std::string& path);
 /// Removes a file; false when there was none or it could not be removed.
 bool DeleteFile(const std::string& path);
+/// Writes all size bytes to a descriptor, resuming after interruptions; false on any failure.
+bool WriteFully(int fd, const void* buffer, std::size_t size);
 
 } // namespace platform
