@@ -8,7 +8,8 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/Format.h"
-#include "support/AudioDecoding.h"
+#include "support/Mp3Decoder.h"
+#include "support/OggDecoder.h"
 #include "support/RecordingMessageBackend.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
@@ -100,14 +101,13 @@ protected:
     CEncodeDlg dialog{view};
 };
 
-void ExpectTones(const testsupport::DecodedAudio& decoded, double leftHz, double rightHz) {
+template <typename Decoded>
+void ExpectTones(const Decoded& decoded, double leftHz, double rightHz) {
     ASSERT_TRUE(decoded.opened);
     EXPECT_EQ(decoded.rate, static_cast<long>(kRate));
     ASSERT_EQ(decoded.channels, 2);
-    EXPECT_NEAR(testsupport::ToneFrequencyOf(decoded.samples[0], decoded.rate), leftHz,
-                leftHz * 0.02);
-    EXPECT_NEAR(testsupport::ToneFrequencyOf(decoded.samples[1], decoded.rate), rightHz,
-                rightHz * 0.02);
+    EXPECT_NEAR(ToneFrequency(decoded.samples[0], decoded.rate), leftHz, leftHz * 0.02);
+    EXPECT_NEAR(ToneFrequency(decoded.samples[1], decoded.rate), rightHz, rightHz * 0.02);
 }
 
 TEST(EncodeDlgOutputPath, NameCutAfterItsLastDotInTheFolder) {
@@ -137,8 +137,8 @@ TEST_F(EncodeDlgTest, Mp3BatchConvertsEveryItemAndTagsEachOutput) {
     EXPECT_EQ(dialog.Results()[1].OutPath, Out("two.mp3"));
     EXPECT_TRUE(messages->Requests().empty());
 
-    ExpectTones(testsupport::DecodeMp3File(Out("one.mp3")), 440, 660);
-    ExpectTones(testsupport::DecodeMp3File(Out("two.mp3")), 550, 330);
+    ExpectTones(DecodeMp3(Out("one.mp3")), 440, 660);
+    ExpectTones(DecodeMp3(Out("two.mp3")), 550, 330);
 
     const std::string first = ReadFileBytes(Out("one.mp3"));
     ASSERT_GT(first.size(), 128u);
@@ -168,7 +168,7 @@ TEST_F(EncodeDlgTest, CancelOfTheSecondFileRemovesItAndGoesOnWithTheThird) {
                                             BatchItemResult::Converted}));
     EXPECT_TRUE(platform::FileExists(Out("one.mp3")));
     EXPECT_FALSE(platform::FileExists(Out("two.mp3")));
-    ExpectTones(testsupport::DecodeMp3File(Out("three.mp3")), 440, 660);
+    ExpectTones(DecodeMp3(Out("three.mp3")), 440, 660);
     const std::string third = ReadFileBytes(Out("three.mp3"));
     EXPECT_EQ(third.substr(third.size() - 128, 3), "TAG");
 }
@@ -201,7 +201,7 @@ TEST_F(EncodeDlgTest, CancelPressedAfterCancelAllLetsTheBatchGoOn) {
     EXPECT_EQ(Results(), (std::vector<BatchItemResult>{BatchItemResult::Cancelled,
                                                        BatchItemResult::Converted}));
     EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
-    ExpectTones(testsupport::DecodeOggFile(Out("two.ogg")), 500, 700);
+    ExpectTones(DecodeOgg(Out("two.ogg")), 500, 700);
 }
 
 TEST_F(EncodeDlgTest, StopArrivingAfterTheJobEndedEndsWithTheCancelResult) {
@@ -234,7 +234,7 @@ TEST_F(EncodeDlgTest, OverwriteQuestionYesReplacesTheFile) {
     EXPECT_EQ(view.questions[0].icon, platform::MessageIcon::None);
     EXPECT_EQ(view.questions[0].buttons, platform::MessageButtons::YesNo);
     EXPECT_TRUE(view.saveAsRequests.empty());
-    ExpectTones(testsupport::DecodeMp3File(Out("song.mp3")), 440, 660);
+    ExpectTones(DecodeMp3(Out("song.mp3")), 440, 660);
 }
 
 TEST_F(EncodeDlgTest, OverwriteQuestionNoThenANewPathIsShownAndUsed) {
@@ -251,7 +251,7 @@ TEST_F(EncodeDlgTest, OverwriteQuestionNoThenANewPathIsShownAndUsed) {
     EXPECT_EQ(view.saveAsRequests[0].defaultExtension, "ogg");
     EXPECT_EQ(view.outputs, (std::vector<std::string>{Out("song.ogg"), Out("other.ogg")}));
     EXPECT_EQ(ReadFileBytes(Out("song.ogg")), "old bytes");
-    ExpectTones(testsupport::DecodeOggFile(Out("other.ogg")), 440, 660);
+    ExpectTones(DecodeOgg(Out("other.ogg")), 440, 660);
     EXPECT_EQ(dialog.Results()[0].OutPath, Out("other.ogg"));
 }
 
@@ -282,7 +282,7 @@ TEST_F(EncodeDlgTest, WithoutOverwriteConfirmationAnExistingFileIsReplacedSilent
 
     EXPECT_TRUE(view.questions.empty());
     EXPECT_TRUE(view.saveAsRequests.empty());
-    ExpectTones(testsupport::DecodeOggFile(Out("song.ogg")), 440, 660);
+    ExpectTones(DecodeOgg(Out("song.ogg")), 440, 660);
 }
 
 TEST_F(EncodeDlgTest, Mp3WithoutTheEngineLibraryShowsOneMessagePerItemAndEndsAtOnce) {

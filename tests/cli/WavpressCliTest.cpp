@@ -6,7 +6,8 @@
 #include "settings/PresetFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLifecycle.h"
-#include "support/AudioDecoding.h"
+#include "support/Mp3Decoder.h"
+#include "support/OggDecoder.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
 
@@ -113,10 +114,10 @@ TEST_F(WavpressCliTest, OggFilesConvertWithTheirCommentsAndNoSettingsAreWritten)
                            Out("b.b.ogg") + "\n" +
                            "変換済み 2, スキップ 0, 失敗 0, キャンセル 0\n");
     for (const char* name : {"a.ogg", "b.b.ogg"}) {
-        const testsupport::DecodedAudio decoded = testsupport::DecodeOggFile(Out(name));
+        const DecodedOgg decoded = DecodeOgg(Out(name));
         ASSERT_TRUE(decoded.opened) << name;
         EXPECT_EQ(decoded.channels, 2);
-        EXPECT_NEAR(testsupport::ToneFrequencyOf(decoded.samples[0], decoded.rate), 440, 9);
+        EXPECT_NEAR(ToneFrequency(decoded.samples[0], decoded.rate), 440, 9);
         EXPECT_EQ(decoded.comments,
                   (std::vector<std::string>{"TITLE=曲名", "ARTIST=someone", "ALBUM=", "DATE=2024",
                                             "COMMENT=", "GENRE=Rock"}));
@@ -134,10 +135,10 @@ TEST_F(WavpressCliTest, Mp3GetsTheTagWithTextsCutToTheirFields) {
     EXPECT_NE(run.err.find("--title"), std::string::npos);
     EXPECT_NE(run.err.find("--year"), std::string::npos);
 
-    const testsupport::DecodedAudio decoded = testsupport::DecodeMp3File(Out("a.mp3"));
+    const DecodedMp3 decoded = DecodeMp3(Out("a.mp3"));
     ASSERT_TRUE(decoded.opened);
     EXPECT_EQ(decoded.rate, 44100);
-    EXPECT_NEAR(testsupport::ToneFrequencyOf(decoded.samples[1], decoded.rate), 660, 13);
+    EXPECT_NEAR(ToneFrequency(decoded.samples[1], decoded.rate), 660, 13);
     const std::string bytes = ReadFileBytes(Out("a.mp3"));
     ASSERT_GT(bytes.size(), 128u);
     const std::string tag = bytes.substr(bytes.size() - 128);
@@ -268,7 +269,7 @@ TEST_F(WavpressCliTest, WithoutATerminalAnExistingOutputIsKeptUnlessOverwriteIsG
     run = Run({"-y", "-q", "-o", out.Path(), wave});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(testsupport::DecodeMp3File(Out("a.mp3")).opened);
+    EXPECT_TRUE(DecodeMp3(Out("a.mp3")).opened);
     EXPECT_NE(ReadFileBytes(Out("a.mp3")), old);
 }
 

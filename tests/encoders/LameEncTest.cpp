@@ -1,4 +1,4 @@
-#include "Mp3Decoder.h"
+#include "support/Mp3Decoder.h"
 
 #include "encoders/CDllLoader.h"
 #include "lame_enc/BladeMP3EncDLL.h"

@@ -1,5 +1,5 @@
 #include "EndEventRecorder.h"
-#include "Mp3Decoder.h"
+#include "support/Mp3Decoder.h"
 #include "RecordingBar.h"
 
 #include "encoders/CMP3EncodeThread.h"

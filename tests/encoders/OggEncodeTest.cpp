@@ -1,5 +1,5 @@
 #include "EndEventRecorder.h"
-#include "OggDecoder.h"
+#include "support/OggDecoder.h"
 #include "RecordingBar.h"
 
 #include "encoders/COggEncodeThread.h"
