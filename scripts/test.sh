@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 fuzz_seconds=${WAVPRESS_FUZZ_SECONDS:-30}
+passed=0
+failed=0
 
 configure_and_test() {
   local dir=$1 label=$2
@@ -14,11 +16,16 @@ configure_and_test() {
   echo "== $dir"
   cmake -S . -B "$dir" -G Ninja -DWAVPRESS_WERROR=ON "$@" >/dev/null
   cmake --build "$dir"
-  if [ -n "$label" ]; then
-    ctest --test-dir "$dir" --output-on-failure -j 2 -L "$label"
-  else
-    ctest --test-dir "$dir" --output-on-failure -j 2
-  fi
+  local args=(--test-dir "$dir" --output-on-failure -j 2)
+  [ -n "$label" ] && args+=(-L "$label")
+  local log=$dir/ctest.log
+  ctest "${args[@]}" 2>&1 | tee "$log"
+  # "100% tests passed, 0 tests failed out of 229"
+  local total bad
+  total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  bad=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
+  passed=$((passed + ${total:-0} - ${bad:-0}))
+  failed=$((failed + ${bad:-0}))
 }
 
 configure_and_test build/ci "" -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -61,3 +68,5 @@ if fuzzer_runtime; then
 else
   echo "== fuzzing skipped: clang's libFuzzer runtime is not installed"
 fi
+
+echo "wavpress: $passed passed, $failed failed"

@@ -189,22 +189,19 @@ std::uint32_t CEncodeDlg::EstimateSeconds() const {
 }
 
 void CEncodeDlg::OnCancelFile() {
-    if (ended_) {
-        return;
-    }
-    cancelRequest_ = 1;
-    if (IsMp3()) {
-        mp3Job_.RequestStop();
-    } else {
-        oggJob_.RequestStop();
-    }
+    RequestCancel(1);
 }
 
 void CEncodeDlg::OnCancelAll() {
+    RequestCancel(2);
+}
+
+void CEncodeDlg::RequestCancel(int request) {
     if (ended_) {
         return;
     }
-    cancelRequest_ = 2;
+    // The last button pressed counts: cancel after cancel all lets the batch go on.
+    cancelRequest_ = request;
     if (IsMp3()) {
         mp3Job_.RequestStop();
     } else {

@@ -95,6 +95,7 @@ private:
     /// The end processing of the current item; true when the batch goes on.
     bool FinishItem(bool jobRan);
     void End(int result);
+    void RequestCancel(int request);
     bool IsMp3() const;
 
     IEncodeDlgView& view_;
