@@ -19,8 +19,8 @@ class SettingsFolder {
 public:
     SettingsFolder() {
         const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                              "/wavpress-fuzz-XXXXXX";
+        std::string pattern =
+            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/wavpress-fuzz-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) {
             std::abort();
         }

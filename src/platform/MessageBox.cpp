@@ -24,8 +24,8 @@ MessageAnswer StderrMessageBackend::Show(const MessageRequest& request) {
     return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
-MessageAnswer MessageBox::Show(const std::string& text, const std::string& title,
-                               MessageIcon icon, MessageButtons buttons) {
+MessageAnswer MessageBox::Show(const std::string& text, const std::string& title, MessageIcon icon,
+                               MessageButtons buttons) {
     const auto backend = CurrentBackend().load();
     return backend->Show(MessageRequest{text, title, icon, buttons});
 }

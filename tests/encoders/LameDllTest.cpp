@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <lame/lame.h>
 
-
 namespace {
 
 using testsupport::ReadFileBytes;

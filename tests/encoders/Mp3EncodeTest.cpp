@@ -1,6 +1,6 @@
 #include "EndEventRecorder.h"
-#include "support/Mp3Decoder.h"
 #include "RecordingBar.h"
+#include "support/Mp3Decoder.h"
 
 #include "encoders/CMP3EncodeThread.h"
 #include "encoders/JobMessages.h"

@@ -1,6 +1,6 @@
 #include "EndEventRecorder.h"
-#include "support/OggDecoder.h"
 #include "RecordingBar.h"
+#include "support/OggDecoder.h"
 
 #include "encoders/COggEncodeThread.h"
 #include "platform/File.h"

@@ -21,12 +21,13 @@ void Put32(std::string& out, std::uint32_t value) {
 
 } // namespace
 
-std::vector<std::int16_t> StereoTone(std::uint32_t sampleRate, std::size_t frames,
-                                     double leftHz, double rightHz, double amplitude) {
+std::vector<std::int16_t> StereoTone(std::uint32_t sampleRate, std::size_t frames, double leftHz,
+                                     double rightHz, double amplitude) {
     std::vector<std::int16_t> samples(frames * 2);
     const double step = 2.0 * std::numbers::pi / sampleRate;
     for (std::size_t i = 0; i < frames; ++i) {
-        samples[2 * i] = static_cast<std::int16_t>(32767.0 * amplitude * std::sin(step * leftHz * i));
+        samples[2 * i] =
+            static_cast<std::int16_t>(32767.0 * amplitude * std::sin(step * leftHz * i));
         samples[2 * i + 1] =
             static_cast<std::int16_t>(32767.0 * amplitude * std::sin(step * rightHz * i));
     }

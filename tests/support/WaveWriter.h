@@ -14,15 +14,15 @@ struct WaveHeader {
     std::uint32_t sampleRate = 44100;
     std::uint16_t blockAlign = 4;
     std::uint16_t bitsPerSample = 16;
-    std::uint32_t fmtSize = 16;          ///< anything but 16 writes an extension
-    std::uint16_t extensionSize = 0;     ///< written when fmtSize is not 16
-    std::string chunksBeforeFmt;         ///< raw bytes between "WAVE" and "fmt "
-    std::string chunksBeforeData;        ///< raw bytes between the fmt chunk and "data"
+    std::uint32_t fmtSize = 16;      ///< anything but 16 writes an extension
+    std::uint16_t extensionSize = 0; ///< written when fmtSize is not 16
+    std::string chunksBeforeFmt;     ///< raw bytes between "WAVE" and "fmt "
+    std::string chunksBeforeData;    ///< raw bytes between the fmt chunk and "data"
 };
 
 /// Interleaved 16-bit stereo frames: a sine of the given frequencies, amplitude 0…1.
-std::vector<std::int16_t> StereoTone(std::uint32_t sampleRate, std::size_t frames,
-                                     double leftHz, double rightHz, double amplitude = 0.5);
+std::vector<std::int16_t> StereoTone(std::uint32_t sampleRate, std::size_t frames, double leftHz,
+                                     double rightHz, double amplitude = 0.5);
 
 /// The bytes of a WAVE file with the header and the samples (little-endian).
 std::string WaveBytes(const WaveHeader& header, const std::vector<std::int16_t>& samples,
