@@ -81,27 +81,6 @@ std::string OptionName(const OptionSpec& spec) {
     return std::string("--") + spec.Long;
 }
 
-// The longest prefix whose code page 932 form fits maxBytes, cut between characters as the
-// list's editors cut what is typed.
-std::string CutToCp932Bytes(const std::string& utf8, std::size_t maxBytes) {
-    std::size_t used = 0;
-    std::size_t end = 0;
-    while (end < utf8.size()) {
-        std::size_t next = end + 1;
-        while (next < utf8.size() && (static_cast<unsigned char>(utf8[next]) & 0xC0) == 0x80) {
-            ++next;
-        }
-        const std::size_t width =
-            platform::Utf8ToCp932(std::string_view(utf8).substr(end, next - end)).size();
-        if (used + width > maxBytes) {
-            break;
-        }
-        used += width;
-        end = next;
-    }
-    return utf8.substr(0, end);
-}
-
 bool ParseInt32(const std::string& text, std::int32_t& value) {
     if (text.empty()) {
         return false;
@@ -190,7 +169,7 @@ bool TakeOption(const OptionSpec& spec, const std::string& value, CliOptions& op
             if (field.Id != spec.Id) {
                 continue;
             }
-            std::string text = CutToCp932Bytes(value, field.MaxBytes);
+            std::string text(platform::CutUtf8ToCp932Width(value, field.MaxBytes));
             if (text.size() != value.size()) {
                 warnings.push_back(platform::Format("%s は %zu バイトまでのため \"%s\" にしました",
                                                     OptionName(spec).c_str(), field.MaxBytes,

@@ -1,5 +1,6 @@
 #include "CodePage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -149,6 +150,25 @@ std::string_view CutUtf8(std::string_view utf8, std::size_t maxBytes) {
         --end;
     }
     return utf8.substr(0, end);
+}
+
+std::string_view CutUtf8ToCp932Width(std::string_view utf8, std::size_t maxBytes) {
+    const std::string cp932 = Utf8ToCp932(utf8);
+    // Both texts hold the same characters in the same order; walk them side by side.
+    std::size_t utf8End = 0;
+    std::size_t cp932End = 0;
+    while (utf8End < utf8.size() && cp932End < cp932.size()) {
+        const std::size_t utf8Length =
+            std::max<std::size_t>(Utf8CharLength(utf8.substr(utf8End)), 1);
+        const std::size_t cp932Length =
+            IsCp932LeadByte(static_cast<unsigned char>(cp932[cp932End])) ? 2 : 1;
+        if (cp932End + cp932Length > maxBytes) {
+            break;
+        }
+        utf8End += utf8Length;
+        cp932End += cp932Length;
+    }
+    return utf8.substr(0, utf8End);
 }
 
 std::string_view CutCp932(std::string_view cp932, std::size_t maxBytes) {

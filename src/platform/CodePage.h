@@ -24,6 +24,10 @@ std::string_view CutUtf8(std::string_view utf8, std::size_t maxBytes);
 /// The longest prefix of at most maxBytes bytes that does not split a double-byte character.
 std::string_view CutCp932(std::string_view cp932, std::size_t maxBytes);
 
+/// The longest prefix of UTF-8 text whose code page 932 form fits in maxBytes, cut between
+/// characters: how the tag editors limit what is typed to an ID3v1 field's width.
+std::string_view CutUtf8ToCp932Width(std::string_view utf8, std::size_t maxBytes);
+
 /// True for a code page 932 lead byte (the first byte of a double-byte character).
 bool IsCp932LeadByte(unsigned char byte);
 

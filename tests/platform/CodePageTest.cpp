@@ -105,3 +105,21 @@ TEST(CodePageTest, CutCp932NeverSplitsADoubleByteCharacter) {
 }
 
 } // namespace
+
+TEST(CodePageTest, CutUtf8ToCp932WidthCountsTheBytesTheTagWillHold) {
+    // "曲" is 3 bytes in UTF-8 and 2 in code page 932; "ｱ" (half-width) is 3 and 1.
+    const std::string text = "a曲ｱ曲";
+    EXPECT_EQ(platform::CutUtf8ToCp932Width(text, 0), "");
+    EXPECT_EQ(platform::CutUtf8ToCp932Width(text, 2), "a");
+    EXPECT_EQ(platform::CutUtf8ToCp932Width(text, 3), "a曲");
+    EXPECT_EQ(platform::CutUtf8ToCp932Width(text, 5), "a曲ｱ");
+    EXPECT_EQ(platform::CutUtf8ToCp932Width(text, 6), text);
+    // Fifteen double-byte characters fill a 30-byte field exactly.
+    std::string fifteen;
+    for (int i = 0; i < 16; ++i) {
+        fifteen += "曲";
+    }
+    EXPECT_EQ(platform::CutUtf8ToCp932Width(fifteen, 30), fifteen.substr(0, 45));
+    // A character the code page lacks becomes one '?' byte.
+    EXPECT_EQ(platform::CutUtf8ToCp932Width("é曲", 1), "é");
+}
