@@ -5,6 +5,7 @@
 #include "batch/FileRow.h"
 #include "encoders/CDllLoader.h"
 #include "encoders/CEncodeThread.h"
+#include "encoders/LibraryFolder.h"
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/Format.h"
@@ -287,7 +288,7 @@ TEST_F(EncodeDlgTest, WithoutOverwriteConfirmationAnExistingFileIsReplacedSilent
 
 TEST_F(EncodeDlgTest, Mp3WithoutTheEngineLibraryShowsOneMessagePerItemAndEndsAtOnce) {
     testsupport::TempDir empty;
-    CDllLoader::SetFolderForTests(empty.Path());
+    const LibraryFolder noLibrary(empty.Path());
     Add(Wave("one.wav", 0.2));
     Add(Wave("two.wav", 0.2));
     settings.OutFolder.EncodeType = kEncodeTypeMp3;
@@ -295,7 +296,6 @@ TEST_F(EncodeDlgTest, Mp3WithoutTheEngineLibraryShowsOneMessagePerItemAndEndsAtO
     ASSERT_TRUE(batch.has_value());
     dialog.SetBatch(*batch);
     dialog.Start();
-    CDllLoader::SetFolderForTests("");
 
     // Everything happened inside the start: no job ran, no timer, nothing to wait for.
     EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);

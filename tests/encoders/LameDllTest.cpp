@@ -1,6 +1,8 @@
+#include "LibraryFolder.h"
 
 #include "encoders/CLameDll.h"
 #include "platform/Paths.h"
+#include "settings/EncodeSettings.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
 
@@ -21,24 +23,8 @@ std::string PartialLibraryFolder() {
 }
 
 BE_CONFIG Record() {
-    BE_CONFIG config{};
-    config.ConfigKind = BE_CONFIG_LAME;
-    config.StructVersion = CURRENT_STRUCT_VERSION;
-    config.StructSize = CURRENT_STRUCT_SIZE;
-    config.SampleRate = 44100;
-    config.Bitrate = 128;
-    config.NoRes = 1;
-    return config;
+    return FirstStartLameParm();
 }
-
-// Loads from a chosen folder for the test's duration.
-class LibraryFolder {
-public:
-    explicit LibraryFolder(const std::string& folder) { CDllLoader::SetFolderForTests(folder); }
-    ~LibraryFolder() { CDllLoader::SetFolderForTests({}); }
-    LibraryFolder(const LibraryFolder&) = delete;
-    LibraryFolder& operator=(const LibraryFolder&) = delete;
-};
 
 class LameDll : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 
 #include "encoders/CDllLoader.h"
 #include "lame_enc/BladeMP3EncDLL.h"
+#include "settings/EncodeSettings.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
 
@@ -48,15 +49,9 @@ private:
 };
 
 BE_CONFIG Record(std::uint32_t rate, std::uint32_t kbps) {
-    BE_CONFIG config{};
-    config.ConfigKind = BE_CONFIG_LAME;
-    config.StructVersion = CURRENT_STRUCT_VERSION;
-    config.StructSize = CURRENT_STRUCT_SIZE;
+    BE_CONFIG config = FirstStartLameParm();
     config.SampleRate = rate;
     config.Bitrate = kbps;
-    config.Quality = 2;
-    config.MpegVersion = 1;
-    config.NoRes = 1;
     return config;
 }
 

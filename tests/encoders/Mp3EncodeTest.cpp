@@ -1,4 +1,5 @@
 #include "EndEventRecorder.h"
+#include "LibraryFolder.h"
 #include "RecordingBar.h"
 #include "support/Mp3Decoder.h"
 
@@ -56,14 +57,6 @@ std::vector<float> Mix(const std::vector<std::int16_t>& interleaved) {
     }
     return out;
 }
-
-class LibraryFolder {
-public:
-    explicit LibraryFolder(const std::string& folder) { CDllLoader::SetFolderForTests(folder); }
-    ~LibraryFolder() { CDllLoader::SetFolderForTests({}); }
-    LibraryFolder(const LibraryFolder&) = delete;
-    LibraryFolder& operator=(const LibraryFolder&) = delete;
-};
 
 class Mp3Job : public ::testing::Test {
 protected:
