@@ -1,9 +1,99 @@
 #include "ui/COutFolderPage.h"
 
+#include "platform/MessageBox.h"
+#include "ui/DialogFont.h"
 #include "ui/QtText.h"
+#include "ui/ToolTips.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+constexpr const char* kTitle = "出力フォルダ設定";
+constexpr const char* kBrowseTitle = "フォルダの選択";
+constexpr const char* kNotAFolder = "パス名が認識できません。";
+constexpr const char* kFolderTip = "MP3ファイルを出力するフォルダを設定します";
+constexpr const char* kOverwriteTip =
+    "出力先フォルダに同じファイル名が存在する場合に\nメッセージ確認を行う時はチェックを\n行わずに"
+    "そのまま保存する場合は、チェックを外して\n下さい";
+
+// The folder the dialog opens at: the field's own (the folder of a file it names), else home.
+QString StartFolder(const QString& field) {
+    const QFileInfo info(field);
+    if (field.isEmpty() || !info.exists()) {
+        return QDir::homePath();
+    }
+    return info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+}
+
+} // namespace
 
 COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOutFile,
                                QWidget* parent)
     : QWidget(parent), outFolder_(outFolder), identityOutFile_(identityOutFile) {
-    setWindowTitle(ToQString("出力フォルダ設定"));
+    setWindowTitle(ToQString(kTitle));
+    UseDialogFont(this);
+
+    folderField_ = new QLineEdit(this);
+    folderField_->setObjectName(QStringLiteral("folderField"));
+    // Selectable and copyable, never typed into: the folder comes from the dialog only.
+    folderField_->setReadOnly(true);
+    folderField_->setMinimumWidth(folderField_->fontMetrics().averageCharWidth() * 40);
+    auto* browseButton = new QPushButton(ToQString("…"), this);
+    browseButton->setObjectName(QStringLiteral("browseButton"));
+    overwriteBox_ = new QCheckBox(ToQString("出力先に同一ファイル名があった場合は確認する"), this);
+
+    auto* page = new QGridLayout(this);
+    page->addWidget(new QLabel(ToQString("出力フォルダ"), this), 0, 0, 1, 2);
+    page->addWidget(folderField_, 1, 0);
+    page->addWidget(browseButton, 1, 1);
+    page->addWidget(overwriteBox_, 2, 0, 1, 2);
+    page->setRowStretch(3, 1);
+
+    if (outFolder_ != nullptr) {
+        folderField_->setText(ToQString(*outFolder_));
+    }
+    SetToolTip(folderField_, kFolderTip);
+    SetToolTip(browseButton, kFolderTip);
+    SetToolTip(overwriteBox_, kOverwriteTip);
+    overwriteBox_->setChecked(identityOutFile_ != nullptr && *identityOutFile_ != 0);
+
+    connect(browseButton, &QPushButton::clicked, this, &COutFolderPage::OnBrowseFolder);
+    connect(overwriteBox_, &QCheckBox::clicked, this, &COutFolderPage::OnOverwriteCheck);
+    setFixedSize(sizeHint());
+}
+
+void COutFolderPage::OnBrowseFolder() {
+    const QUrl chosen = QFileDialog::getExistingDirectoryUrl(
+        this, ToQString(kBrowseTitle), QUrl::fromLocalFile(StartFolder(folderField_->text())),
+        QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    // A desktop's own dialog may hand back a remote place, or one gone since it was shown.
+    const QString path = chosen.isLocalFile() ? chosen.toLocalFile() : QString();
+    if (path.isEmpty() || !QFileInfo(path).isDir()) {
+        platform::MessageBox::Show(kNotAFolder, "", platform::MessageIcon::Warning);
+        return;
+    }
+    // No trailing separator, except for the root itself.
+    const QString folder = QDir::cleanPath(path);
+    if (outFolder_ != nullptr) {
+        *outFolder_ = ToUtf8(folder);
+    }
+    folderField_->setText(folder);
+}
+
+void COutFolderPage::OnOverwriteCheck(bool checked) {
+    if (identityOutFile_ != nullptr) {
+        *identityOutFile_ = checked ? 1 : 0;
+    }
 }
