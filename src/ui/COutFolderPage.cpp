@@ -49,6 +49,8 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
     folderField_->setMinimumWidth(folderField_->fontMetrics().averageCharWidth() * 40);
     auto* browseButton = new QPushButton(ToQString("…"), this);
     browseButton->setObjectName(QStringLiteral("browseButton"));
+    browseButton->setFixedWidth(
+        browseButton->fontMetrics().horizontalAdvance(QStringLiteral("……")) + 16);
     overwriteBox_ = new QCheckBox(ToQString("出力先に同一ファイル名があった場合は確認する"), this);
 
     auto* page = new QGridLayout(this);

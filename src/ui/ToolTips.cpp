@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QProxyStyle>
 #include <QStringList>
 #include <QToolTip>
 #include <QWidget>
@@ -33,17 +34,25 @@ QString WrapLine(const QString& line, const QFontMetrics& metrics, int limit) {
     return wrapped + current;
 }
 
-void InstallTipStyle() {
-    static bool installed = false;
-    if (installed || qApp == nullptr) {
-        return;
+// The tip label keeps its text one pixel more than this frame width inside its edge. A style
+// sheet could do the same, but one set on the application or a window cuts the font's
+// inheritance for widgets created below it later, so the dialogs' font would not reach them.
+class TipStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_ToolTipLabelFrameWidth) {
+            return kToolTipMargin - 1;
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
     }
-    installed = true;
-    // The tip label adds a margin of one pixel more than its frame and padding; one pixel of
-    // each puts the text 5 pixels inside the tip's edge.
-    qApp->setStyleSheet(
-        qApp->styleSheet() +
-        QStringLiteral("QToolTip { padding: 1px; border: 1px solid palette(dark); }"));
+};
+
+void InstallTipStyle() {
+    if (dynamic_cast<TipStyle*>(QApplication::style()) == nullptr) {
+        QApplication::setStyle(new TipStyle(QApplication::style()->name()));
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "ui/QtText.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QToolTip>
@@ -27,4 +28,28 @@ TEST(ToolTipsTest, KeepsLineBreaksWrapsLongLinesAndShowsWhileInactive) {
             << line.toStdString();
     }
     EXPECT_TRUE(window.testAttribute(Qt::WA_AlwaysShowToolTips));
+}
+
+TEST(ToolTipsTest, TipTextSitsFivePixelsInsideAndTheWindowKeepsItsFont) {
+    QWidget window;
+    QFont gothic = window.font();
+    gothic.setFamilies({QStringLiteral("IPAPGothic")});
+    window.setFont(gothic);
+    QWidget box(&window);
+    QLabel control(QStringLiteral("c"), &box);
+    SetToolTip(&control, "tip");
+    window.show();
+    QToolTip::showText(QPoint(10, 10), control.toolTip(), &control);
+    const QLabel* tip = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits("QTipLabel") && widget->isVisible()) {
+            tip = static_cast<const QLabel*>(widget);
+        }
+    }
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->contentsRect().left() + tip->margin(), kToolTipMargin);
+    EXPECT_EQ(tip->contentsRect().top() + tip->margin(), kToolTipMargin);
+    QToolTip::hideText();
+    // The tip style must not cut the window's font off from its grandchildren.
+    EXPECT_EQ(control.font().families(), gothic.families());
 }
