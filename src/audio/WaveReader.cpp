@@ -150,7 +150,8 @@ bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
         return true;
     }
     platform::MessageBox::Show(platform::Format(MessageText(failure), path), kWaveReaderTitle,
-                               platform::MessageIcon::Error);
+                               platform::MessageIcon::Error, platform::MessageButtons::Ok,
+                               file->LastError());
     return false;
 }
 

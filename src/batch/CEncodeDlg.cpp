@@ -166,6 +166,11 @@ void CEncodeDlg::End(int result) {
     view_.EndDialog(result);
 }
 
+void CEncodeDlg::AbandonOutput() {
+    mp3Job_.AbandonOutput();
+    oggJob_.AbandonOutput();
+}
+
 void CEncodeDlg::OnTimer() {
     if (!jobRunning_) {
         return;

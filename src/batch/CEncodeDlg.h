@@ -86,6 +86,9 @@ public:
     const std::vector<BatchItemReport>& Results() const { return results_; }
     /// True once the dialog has ended.
     bool HasEnded() const { return ended_; }
+    /// Removes the running job's unfinished output and keeps the jobs from creating another,
+    /// for a front end that ends the process without waiting (see CEncodeThread::AbandonOutput).
+    void AbandonOutput();
 
     void PostEncodeEnd() override;
     void SendEncodeEnd() override;

@@ -79,8 +79,32 @@ void CEncodeThread::StopAndWait() {
     }
 }
 
+bool CEncodeThread::CreateOutput(platform::File& file, const std::string& path) {
+    // One step with the record, so that no file can be created that AbandonOutput misses.
+    std::lock_guard lock(outputMutex_);
+    if (outputAbandoned_ || !file.Create(path)) {
+        return false;
+    }
+    unfinishedOutput_ = path;
+    return true;
+}
+
+void CEncodeThread::AbandonOutput() {
+    std::lock_guard lock(outputMutex_);
+    outputAbandoned_ = true;
+    if (!unfinishedOutput_.empty()) {
+        platform::DeleteFile(unfinishedOutput_);
+        unfinishedOutput_.clear();
+    }
+}
+
 void CEncodeThread::ThreadProc() {
     Run();
+    {
+        // Kept or removed by now, whatever the outcome.
+        std::lock_guard lock(outputMutex_);
+        unfinishedOutput_.clear();
+    }
     state_.store(Finished);
     if (notify_ != nullptr) {
         notify_->PostEncodeEnd();

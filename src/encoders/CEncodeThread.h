@@ -1,9 +1,12 @@
 #pragma once
 
 #include "encoders/INotifyTarget.h"
+#include "platform/File.h"
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <string>
 #include <thread>
 
 /// Job states; the numbers are those of the state word.
@@ -35,6 +38,9 @@ public:
     void RequestStop();
     std::int32_t GetState() const { return state_.load(); }
     EncodeOutcome Outcome() const { return outcome_.load(); }
+    /// Removes the output the running job has created and not finished, and keeps the job from
+    /// creating another: for a front end that ends the process without waiting for the job.
+    void AbandonOutput();
 
     /// While set, every Start fails as if no thread could be created. Tests only: the batch
     /// must carry on past a job that cannot start.
@@ -45,6 +51,9 @@ protected:
     virtual void Run();
     bool StopWasRequested() const { return state_.load() == StopRequested; }
     void SetOutcome(EncodeOutcome outcome) { outcome_.store(outcome); }
+    /// Creates the job's output file, emptying an existing one; it counts as unfinished until
+    /// Run returns. False when it cannot be created, or after AbandonOutput.
+    bool CreateOutput(platform::File& file, const std::string& path);
     void StopAndWait();
     /// Starts the thread; when it cannot be started the job has failed and its end is sent to
     /// notify at once, so the batch goes on. Returns Start's result.
@@ -61,4 +70,7 @@ private:
     std::atomic<std::int32_t> state_{Idle};
     std::atomic<EncodeOutcome> outcome_{EncodeOutcome::None};
     INotifyTarget* notify_ = nullptr;
+    std::mutex outputMutex_;
+    std::string unfinishedOutput_;
+    bool outputAbandoned_ = false;
 };

@@ -54,6 +54,8 @@ public:
 
     /// True when the last ReadChunk stopped on a read error rather than at the end of input.
     bool ReadFailed() const { return input_.LastReadFailed(); }
+    /// The system's error number of that read error.
+    int ReadError() const { return input_.LastError(); }
 
 private:
     struct Entries;

@@ -83,9 +83,9 @@ void CMP3EncodeThread::Run() {
     CompleteForInput(config, lame_.GetSampleRate());
 
     platform::File output;
-    if (!output.Create(outPath_)) {
+    if (!CreateOutput(output, outPath_)) {
         lame_.CloseWave();
-        ShowJobError(platform::Format(kOutputOpenFailed, outPath_.c_str()));
+        ShowJobError(platform::Format(kOutputOpenFailed, outPath_.c_str()), output.LastError());
         return;
     }
     const JobEnd end = Encode(config, output);
@@ -101,10 +101,10 @@ void CMP3EncodeThread::Run() {
         ShowJobError(kBufferFailed);
         break;
     case JobEnd::ReadFailed:
-        ShowJobError(platform::Format(kInputReadFailed, inPath_.c_str()));
+        ShowJobError(platform::Format(kInputReadFailed, inPath_.c_str()), lame_.ReadError());
         break;
     case JobEnd::WriteFailed:
-        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()));
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()), output.LastError());
         break;
     }
     output.Close();

@@ -77,9 +77,9 @@ void COggEncodeThread::Run() {
     ResetProgress(*bar_, audioBytes);
 
     platform::File output;
-    if (!output.Create(outPath_)) {
+    if (!CreateOutput(output, outPath_)) {
         input.Close();
-        ShowJobError(platform::Format(kOutputOpenFailed, outPath_.c_str()));
+        ShowJobError(platform::Format(kOutputOpenFailed, outPath_.c_str()), output.LastError());
         return;
     }
     const StreamEnd end = Encode(input, output);
@@ -91,10 +91,10 @@ void COggEncodeThread::Run() {
         ShowJobError(kSetupFailed);
         break;
     case StreamEnd::ReadFailed:
-        ShowJobError(platform::Format(kInputReadFailed, inPath_.c_str()));
+        ShowJobError(platform::Format(kInputReadFailed, inPath_.c_str()), input.LastError());
         break;
     case StreamEnd::WriteFailed:
-        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()));
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()), output.LastError());
         break;
     }
     input.Close();

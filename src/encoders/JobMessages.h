@@ -20,7 +20,9 @@ inline constexpr const char* kInputReadFailed =
     "入力ファイル(%s)の読込に失敗しました\nファイルが移動または削除された可能性がありますので\n"
     "ご確認の上再度変換ボタンのクリックを\nお願いいたします";
 
-/// Shows a job's failure: no owner, title "エラー", warning icon.
-inline void ShowJobError(const std::string& text) {
-    platform::MessageBox::Show(text, kJobErrorTitle, platform::MessageIcon::Warning);
+/// Shows a job's failure: no owner, title "エラー", warning icon; systemError is the error number
+/// of the failing call, when there was one.
+inline void ShowJobError(const std::string& text, int systemError = 0) {
+    platform::MessageBox::Show(text, kJobErrorTitle, platform::MessageIcon::Warning,
+                               platform::MessageButtons::Ok, systemError);
 }

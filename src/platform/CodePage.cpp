@@ -6,9 +6,7 @@
 #include <stdexcept>
 
 namespace platform {
-namespace {
 
-// Length of the well-formed UTF-8 character at the start of text, 0 when malformed.
 std::size_t Utf8CharLength(std::string_view text) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const auto continuation = [&](std::size_t i) {
@@ -44,6 +42,8 @@ std::size_t Utf8CharLength(std::string_view text) {
     }
     return 0;
 }
+
+namespace {
 
 class Converter {
 public:

@@ -11,6 +11,9 @@ namespace platform {
 /// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates, at most U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
+/// The length of the well-formed UTF-8 character at the start of text, 0 when malformed.
+std::size_t Utf8CharLength(std::string_view text);
+
 /// UTF-8 to code page 932; a character the code page lacks, and a malformed byte, become '?'.
 std::string Utf8ToCp932(std::string_view utf8);
 

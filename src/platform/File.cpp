@@ -36,15 +36,18 @@ bool File::Create(const std::string& path) {
 
 bool File::OpenRegular(const std::string& path, int flags) {
     Close();
+    error_ = 0;
     // Non-blocking, so that a FIFO or a device at the path cannot stall the open; only
     // regular files are ours to read and write.
     fd_ = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd_ < 0) {
+        error_ = errno;
         return false;
     }
     struct stat info {};
     if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) ||
         ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0) {
+        error_ = S_ISDIR(info.st_mode) ? EISDIR : 0;
         Close();
         return false;
     }
@@ -60,6 +63,7 @@ void File::Close() {
 
 std::size_t File::Read(void* buffer, std::size_t size) {
     readFailed_ = false;
+    error_ = 0;
     std::size_t done = 0;
     auto* bytes = static_cast<char*>(buffer);
     while (done < size) {
@@ -70,6 +74,7 @@ std::size_t File::Read(void* buffer, std::size_t size) {
             break;
         } else if (errno != EINTR) {
             readFailed_ = true;
+            error_ = errno;
             break;
         }
     }
@@ -77,7 +82,9 @@ std::size_t File::Read(void* buffer, std::size_t size) {
 }
 
 bool File::Write(const void* buffer, std::size_t size) {
-    return WriteFully(fd_, buffer, size);
+    const bool written = WriteFully(fd_, buffer, size);
+    error_ = written ? 0 : errno;
+    return written;
 }
 
 bool WriteFully(int fd, const void* buffer, std::size_t size) {

@@ -34,6 +34,9 @@ public:
     std::size_t Read(void* buffer, std::size_t size);
     /// True when the last Read stopped on an error rather than at the end of the file.
     bool LastReadFailed() const { return readFailed_; }
+    /// The system's error number of the last open, read or write, 0 when it succeeded (and for
+    /// an open refused because the path is not a regular file, unless it is a folder).
+    int LastError() const { return error_; }
     /// Writes all size bytes; false when any could not be written.
     bool Write(const void* buffer, std::size_t size);
     /// Moves the position; false on failure.
@@ -48,6 +51,7 @@ private:
 
     int fd_ = -1;
     bool readFailed_ = false;
+    int error_ = 0;
 };
 
 bool FileExists(const std::string& path);

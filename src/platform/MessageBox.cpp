@@ -25,9 +25,9 @@ MessageAnswer StderrMessageBackend::Show(const MessageRequest& request) {
 }
 
 MessageAnswer MessageBox::Show(const std::string& text, const std::string& title, MessageIcon icon,
-                               MessageButtons buttons) {
+                               MessageButtons buttons, int systemError) {
     const auto backend = CurrentBackend().load();
-    return backend->Show(MessageRequest{text, title, icon, buttons});
+    return backend->Show(MessageRequest{text, title, icon, buttons, systemError});
 }
 
 std::shared_ptr<MessageBackend> MessageBox::SetBackend(std::shared_ptr<MessageBackend> backend) {

@@ -15,6 +15,9 @@ struct MessageRequest {
     std::string title;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    /// The system's error number of the failing call behind the message, 0 for none; a front
+    /// end that can may show its reason.
+    int systemError = 0;
 };
 
 /// Where messages are shown: a window system, a terminal, or a test's script.
@@ -36,7 +39,7 @@ public:
 class MessageBox {
 public:
     static MessageAnswer Show(const std::string& text, const std::string& title, MessageIcon icon,
-                              MessageButtons buttons = MessageButtons::Ok);
+                              MessageButtons buttons = MessageButtons::Ok, int systemError = 0);
     /// Installs a backend and returns the one it replaces; nullptr restores stderr.
     static std::shared_ptr<MessageBackend> SetBackend(std::shared_ptr<MessageBackend> backend);
 };
