@@ -8,20 +8,23 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <getopt.h>
 #include <limits>
 #include <string_view>
 
 namespace {
 
-enum class OptionId {
-    Type,
-    OutFolder,
-    Preset,
-    Overwrite,
-    Quiet,
-    Help,
-    Version,
-    Settings,
+// The codes getopt_long returns: the short option's letter, or a number past every letter for
+// an option that has only a long name.
+enum OptionId : int {
+    Type = 't',
+    OutFolder = 'o',
+    Preset = 'p',
+    Overwrite = 'y',
+    Quiet = 'q',
+    Help = 'h',
+    Version = 'V',
+    Settings = 256,
     Title,
     Artist,
     Album,
@@ -30,21 +33,26 @@ enum class OptionId {
     Genre,
 };
 
-struct OptionSpec {
-    OptionId Id;
-    char Short; ///< 0 for none
-    const char* Long;
-    bool TakesValue;
-};
+// A leading '-' hands over every file name in its place, so that options after file names
+// work even with POSIXLY_CORRECT set; ':' tells a missing value from an unknown option.
+constexpr const char* kShortOptions = "-:t:o:p:yqhV";
 
-constexpr OptionSpec kOptions[] = {
-    {OptionId::Type, 't', "type", true},        {OptionId::OutFolder, 'o', "out-folder", true},
-    {OptionId::Preset, 'p', "preset", true},    {OptionId::Overwrite, 'y', "overwrite", false},
-    {OptionId::Quiet, 'q', "quiet", false},     {OptionId::Help, 'h', "help", false},
-    {OptionId::Version, 'V', "version", false}, {OptionId::Settings, 0, "settings", false},
-    {OptionId::Title, 0, "title", true},        {OptionId::Artist, 0, "artist", true},
-    {OptionId::Album, 0, "album", true},        {OptionId::Year, 0, "year", true},
-    {OptionId::Comment, 0, "comment", true},    {OptionId::Genre, 0, "genre", true},
+constexpr option kLongOptions[] = {
+    {"type", required_argument, nullptr, Type},
+    {"out-folder", required_argument, nullptr, OutFolder},
+    {"preset", required_argument, nullptr, Preset},
+    {"overwrite", no_argument, nullptr, Overwrite},
+    {"quiet", no_argument, nullptr, Quiet},
+    {"help", no_argument, nullptr, Help},
+    {"version", no_argument, nullptr, Version},
+    {"settings", no_argument, nullptr, Settings},
+    {"title", required_argument, nullptr, Title},
+    {"artist", required_argument, nullptr, Artist},
+    {"album", required_argument, nullptr, Album},
+    {"year", required_argument, nullptr, Year},
+    {"comment", required_argument, nullptr, Comment},
+    {"genre", required_argument, nullptr, Genre},
+    {nullptr, 0, nullptr, 0},
 };
 
 struct TagField {
@@ -59,26 +67,37 @@ constexpr TagField kTagFields[] = {
     {OptionId::Comment, kColumnComment, 30},
 };
 
-const OptionSpec* FindShort(char name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.Short == name) {
+const option* FindOption(int id) {
+    for (const option& spec : kLongOptions) {
+        if (spec.name != nullptr && spec.val == id) {
             return &spec;
         }
     }
     return nullptr;
 }
 
-const OptionSpec* FindLong(std::string_view name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.Long) {
-            return &spec;
-        }
-    }
-    return nullptr;
+std::string OptionName(int id) {
+    const option* spec = FindOption(id);
+    return spec != nullptr ? std::string("--") + spec->name : std::string();
 }
 
-std::string OptionName(const OptionSpec& spec) {
-    return std::string("--") + spec.Long;
+// The long options an abbreviation could stand for (its one option when it is unambiguous).
+std::vector<std::string> LongOptionsFor(std::string_view argument) {
+    if (!argument.starts_with("--")) {
+        return {};
+    }
+    std::string_view name = argument.substr(2);
+    name = name.substr(0, name.find('='));
+    std::vector<std::string> found;
+    for (const option& spec : kLongOptions) {
+        if (spec.name != nullptr && std::string_view(spec.name).starts_with(name)) {
+            if (name == spec.name) {
+                return {spec.name};
+            }
+            found.push_back(std::string("--") + spec.name);
+        }
+    }
+    return found;
 }
 
 bool ParseInt32(const std::string& text, std::int32_t& value) {
@@ -103,9 +122,9 @@ std::string Lower(std::string text) {
     return text;
 }
 
-bool TakeOption(const OptionSpec& spec, const std::string& value, CliOptions& options,
-                std::string& error, std::vector<std::string>& warnings) {
-    switch (spec.Id) {
+bool TakeOption(OptionId id, const std::string& value, CliOptions& options, std::string& error,
+                std::vector<std::string>& warnings) {
+    switch (id) {
     case OptionId::Type: {
         const std::string kind = Lower(value);
         if (kind == "mp3") {
@@ -166,13 +185,13 @@ bool TakeOption(const OptionSpec& spec, const std::string& value, CliOptions& op
     case OptionId::Year:
     case OptionId::Comment:
         for (const TagField& field : kTagFields) {
-            if (field.Id != spec.Id) {
+            if (field.Id != id) {
                 continue;
             }
             std::string text(platform::CutUtf8ToCp932Width(value, field.MaxBytes));
             if (text.size() != value.size()) {
                 warnings.push_back(platform::Format("%s は %zu バイトまでのため \"%s\" にしました",
-                                                    OptionName(spec).c_str(), field.MaxBytes,
+                                                    OptionName(id).c_str(), field.MaxBytes,
                                                     text.c_str()));
             }
             options.Tags[field.Column] = std::move(text);
@@ -186,72 +205,49 @@ bool TakeOption(const OptionSpec& spec, const std::string& value, CliOptions& op
 
 bool ParseCommandLine(int argc, char** argv, CliOptions& options, std::string& error,
                       std::vector<std::string>& warnings) {
-    bool optionsEnded = false;
-    for (int index = 1; index < argc; ++index) {
-        const std::string argument = argv[index];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            options.Files.push_back(argument);
+    // The messages are ours, and a new scan starts from the first argument.
+    opterr = 0;
+    optind = 0;
+    for (;;) {
+        const int id = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr);
+        if (id == -1) {
+            break;
+        }
+        if (id == 1) {
+            options.Files.emplace_back(optarg);
             continue;
         }
-        if (argument == "--") {
-            optionsEnded = true;
-            continue;
+        if (id == ':') {
+            error = platform::Format("%s には値が必要です", OptionName(optopt).c_str());
+            return false;
         }
-        const auto takeValue = [&](const OptionSpec& spec, std::string& value) {
-            if (index + 1 >= argc) {
-                error = platform::Format("%s には値が必要です", OptionName(spec).c_str());
-                return false;
-            }
-            value = argv[++index];
-            return true;
-        };
-
-        if (argument[1] == '-') {
-            const std::size_t equals = argument.find('=');
-            const std::string name =
-                argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            const OptionSpec* spec = FindLong(name);
-            if (spec == nullptr) {
+        if (id == '?') {
+            const std::string argument = argv[optind - 1];
+            if (optopt != 0 && FindOption(optopt) != nullptr) {
+                error = platform::Format("%s は値をとりません", OptionName(optopt).c_str());
+            } else if (optopt != 0) {
+                error = platform::Format("不明なオプションです: -%c", optopt);
+            } else if (const std::vector<std::string> candidates = LongOptionsFor(argument);
+                       candidates.size() > 1) {
+                std::string names;
+                for (const std::string& name : candidates) {
+                    names += (names.empty() ? "" : ", ") + name;
+                }
+                error = platform::Format("あいまいなオプションです: %s (%s)", argument.c_str(),
+                                         names.c_str());
+            } else {
                 error = platform::Format("不明なオプションです: %s", argument.c_str());
-                return false;
             }
-            std::string value;
-            if (equals != std::string::npos) {
-                if (!spec->TakesValue) {
-                    error = platform::Format("%s は値をとりません", OptionName(*spec).c_str());
-                    return false;
-                }
-                value = argument.substr(equals + 1);
-            } else if (spec->TakesValue && !takeValue(*spec, value)) {
-                return false;
-            }
-            if (!TakeOption(*spec, value, options, error, warnings)) {
-                return false;
-            }
-            continue;
+            return false;
         }
-
-        // A cluster of short options; one that takes a value takes the rest of the cluster or
-        // the next argument.
-        for (std::size_t at = 1; at < argument.size(); ++at) {
-            const OptionSpec* spec = FindShort(argument[at]);
-            if (spec == nullptr) {
-                error = platform::Format("不明なオプションです: -%c", argument[at]);
-                return false;
-            }
-            std::string value;
-            if (spec->TakesValue) {
-                if (at + 1 < argument.size()) {
-                    value = argument.substr(at + 1);
-                } else if (!takeValue(*spec, value)) {
-                    return false;
-                }
-                at = argument.size();
-            }
-            if (!TakeOption(*spec, value, options, error, warnings)) {
-                return false;
-            }
+        if (!TakeOption(static_cast<OptionId>(id), optarg != nullptr ? optarg : "", options, error,
+                        warnings)) {
+            return false;
         }
+    }
+    // What follows "--" is file names only.
+    for (int index = optind; index < argc; ++index) {
+        options.Files.emplace_back(argv[index]);
     }
     return true;
 }
@@ -302,9 +298,16 @@ std::string UsageText() {
            "  -h, --help             この説明を表示して終了する\n"
            "  -V, --version          バージョンを表示して終了する\n"
            "\n"
-           "タグはすべてのファイルに付けます。変換中の Ctrl-C は現在のファイルを取り消し、\n"
-           "2 秒以内にもう一度押すと残りもすべて取り消します。\n"
+           "長いオプションは、ほかと区別できる長さまで省略できます (--over は --overwrite)。\n"
            "\n"
-           "終了コード: 0 すべて変換した, 1 変換しなかったファイルがある,\n"
+           "タグはすべてのファイルに付けます。変換中の Ctrl-C は現在のファイルを取り消し、\n"
+           "2 秒以内にもう一度押すと残りもすべて取り消します。上書きの確認や新しい名前を\n"
+           "たずねているときの Ctrl-C は、そのファイルをスキップします。SIGTERM と SIGHUP\n"
+           "(端末やセッションが閉じられたとき) は残りをすべて取り消します。すべて取り消した\n"
+           "後の Ctrl-C と 2 度目の SIGTERM / SIGHUP では、変換の終わりを待たずに書きかけの\n"
+           "出力ファイルを消してただちに終了します。\n"
+           "\n"
+           "終了コード: 0 すべて変換した,\n"
+           "            1 変換しなかったファイルがある (この説明などを書けなかったときも),\n"
            "            2 使い方の誤りまたは変換を開始できない設定\n";
 }
