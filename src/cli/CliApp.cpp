@@ -1,10 +1,12 @@
 #include "CliApp.h"
 
+#include "audio/WaveReader.h"
 #include "batch/ConversionStart.h"
 #include "batch/FileRow.h"
 #include "cli/InterruptSignals.h"
 #include "cli/TerminalMessageBackend.h"
 #include "cli/TerminalView.h"
+#include "platform/File.h"
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -12,8 +14,8 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLifecycle.h"
 
-#include <cstdio>
-#include <filesystem>
+#include <cerrno>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -21,17 +23,19 @@ namespace {
 constexpr const char* kProgramName = "wavpress-cli";
 constexpr auto kSecondInterruptWindow = std::chrono::seconds(2);
 
-const char* RefusalReason(const std::string& path) {
-    const std::size_t dot = platform::LastDot(path);
-    if (dot == std::string::npos || path.compare(dot + 1, std::string::npos, "wav") != 0) {
-        return "拡張子が .wav (小文字) ではありません";
-    }
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) {
-        return "ファイルがありません";
-    }
-    return "16bit ステレオ 32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません";
-}
+constexpr const char* kNotLowerWav = "拡張子が .wav (小文字) ではありません";
+constexpr const char* kMissing = "ファイルがありません";
+constexpr const char* kNotRegular = "通常のファイルではありません";
+constexpr const char* kCannotOpen = "ファイルを開けません";
+constexpr const char* kNotAcceptedWave =
+    "16bit ステレオ 32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません";
+
+constexpr const char* kCancelFileNotice =
+    "中断: このファイルをキャンセルします (2 秒以内にもう一度 Ctrl-C で全てキャンセル)";
+constexpr const char* kCancelAllNotice =
+    "中断: 残りのファイルもすべてキャンセルします (もう一度 Ctrl-C でただちに終了)";
+constexpr const char* kEndAtOnceNotice = "中断: 変換の終わりを待たずに終了します";
+constexpr const char* kStdoutFailed = "標準出力に書き込めません";
 
 const char* ResultLabel(BatchItemResult result) {
     switch (result) {
@@ -47,14 +51,10 @@ const char* ResultLabel(BatchItemResult result) {
     return "";
 }
 
-void WriteStdout(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-}
-
 } // namespace
 
-CliApp::CliApp() : output_(::isatty(STDERR_FILENO) == 1) {}
+CliApp::CliApp()
+    : output_(::isatty(STDERR_FILENO) == 1), stdoutIsTerminal_(::isatty(STDOUT_FILENO) == 1) {}
 
 int CliApp::Run(int argc, char** argv) {
     CliOptions options;
@@ -66,12 +66,11 @@ int CliApp::Run(int argc, char** argv) {
         return kExitUsage;
     }
     if (options.Command == CliCommand::Help) {
-        WriteStdout(UsageText());
-        return kExitConverted;
+        return WriteStdout(UsageText()) ? kExitConverted : ReportStdoutFailure();
     }
     if (options.Command == CliCommand::Version) {
-        WriteStdout(std::string(kVersionText) + "\n");
-        return kExitConverted;
+        return WriteStdout(std::string(kVersionText) + "\n") ? kExitConverted
+                                                             : ReportStdoutFailure();
     }
     for (const std::string& warning : warnings) {
         output_.PrintLine(std::string(kProgramName) + ": " + warning);
@@ -85,7 +84,9 @@ int CliApp::Run(int argc, char** argv) {
 
     int status = kExitConverted;
     if (options.Command == CliCommand::ShowSettings) {
-        WriteStdout(RenderSettings(settings) + RenderPresets(settings.Presets));
+        if (!WriteStdout(RenderSettings(settings) + RenderPresets(settings.Presets))) {
+            status = ReportStdoutFailure();
+        }
     } else if (options.Files.empty()) {
         output_.PrintLine(std::string(kProgramName) + ": 変換する WAVE ファイルを指定してください");
         output_.PrintLine(std::string("詳しくは ") + kProgramName + " --help をご覧ください");
@@ -98,18 +99,17 @@ int CliApp::Run(int argc, char** argv) {
 }
 
 int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
-    std::vector<Argument> arguments;
+    quiet_ = options.Quiet;
     std::vector<FileRow> rows;
     for (const std::string& path : options.Files) {
         FileRow row;
         if (!TakeWaveFile(path, row)) {
-            output_.PrintLine(
-                platform::Format("%s: %s: %s", kProgramName, path.c_str(), RefusalReason(path)));
-            arguments.push_back({path, std::nullopt});
+            ReportRefusal(path);
+            arguments_.push_back({path, std::nullopt});
             continue;
         }
         ApplyTags(options, row);
-        arguments.push_back({path, rows.size()});
+        arguments_.push_back({path, rows.size()});
         rows.push_back(std::move(row));
     }
 
@@ -122,7 +122,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     CEncodeDlg dialog(view);
     dialog_ = &dialog;
     view.SetBar(&dialog.ProgressBar());
-    view.SetInterruptHandler([&dialog] { dialog.OnCancelAll(); });
+    view.SetInterruptHandler([this](EventLoop::Event event) { OnEvent(event); });
     dialog.ProgressBar().SetView(&view);
     dialog.SetBatch(*batch);
     {
@@ -137,9 +137,9 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
 
     const std::vector<BatchItemReport>& reports = dialog.Results();
     if (!options.Quiet) {
-        PrintSummary(arguments, reports);
+        PrintSummary(reports);
     }
-    for (const Argument& argument : arguments) {
+    for (const Argument& argument : arguments_) {
         if (!argument.Item || reports[*argument.Item].Result != BatchItemResult::Converted) {
             return kExitNotAllConverted;
         }
@@ -147,19 +147,48 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     return kExitConverted;
 }
 
-void CliApp::PrintSummary(const std::vector<Argument>& arguments,
-                          const std::vector<BatchItemReport>& reports) const {
+void CliApp::ReportRefusal(const std::string& path) {
+    const auto refused = [&](const char* reason) {
+        output_.PrintLine(
+            platform::Format("%s: %s: %s", kProgramName, output_.Shown(path).c_str(), reason));
+    };
+    const std::size_t dot = platform::LastDot(path);
+    if (dot == std::string::npos || path.compare(dot + 1, std::string::npos, "wav") != 0) {
+        refused(kNotLowerWav);
+        return;
+    }
+    platform::File file;
+    if (!file.OpenRead(path)) {
+        const int error = file.LastError();
+        refused(error == ENOENT ? kMissing : error == 0 ? kNotRegular : kCannotOpen);
+        if (error != ENOENT && error != 0) {
+            output_.PrintLine(ReasonLine(error));
+        }
+        return;
+    }
+    file.Close();
+    refused(kNotAcceptedWave);
+    // The reader's own message names the test the header failed.
+    std::uint64_t audioBytes = 0;
+    WaveFormat format{};
+    OpenWave(&file, path.c_str(), audioBytes, format);
+}
+
+void CliApp::PrintSummary(const std::vector<BatchItemReport>& reports) const {
+    const auto shown = [this](const std::string& name) {
+        return stdoutIsTerminal_ ? EscapeControls(name, false) : name;
+    };
     std::size_t counts[4] = {};
     std::string text;
-    for (const Argument& argument : arguments) {
+    for (const Argument& argument : arguments_) {
         const BatchItemResult result =
             argument.Item ? reports[*argument.Item].Result : BatchItemResult::Skipped;
         ++counts[static_cast<std::size_t>(result)];
         text += ResultLabel(result);
         text += ": ";
-        text += argument.Path;
+        text += shown(argument.Path);
         if (result == BatchItemResult::Converted) {
-            text += " -> " + reports[*argument.Item].OutPath;
+            text += " -> " + shown(reports[*argument.Item].OutPath);
         }
         text += '\n';
     }
@@ -167,7 +196,20 @@ void CliApp::PrintSummary(const std::vector<Argument>& arguments,
         "%s %zu, %s %zu, %s %zu, %s %zu\n", ResultLabel(BatchItemResult::Converted), counts[0],
         ResultLabel(BatchItemResult::Skipped), counts[1], ResultLabel(BatchItemResult::Failed),
         counts[2], ResultLabel(BatchItemResult::Cancelled), counts[3]);
+    // A summary nobody can read any more changes nothing: the exit status tells the outcome.
     WriteStdout(text);
+}
+
+bool CliApp::WriteStdout(const std::string& text) const {
+    const std::string shown = stdoutIsTerminal_ ? EscapeControls(text, true) : text;
+    return platform::WriteFully(STDOUT_FILENO, shown.data(), shown.size());
+}
+
+int CliApp::ReportStdoutFailure() {
+    const int error = errno;
+    output_.PrintLine(std::string(kProgramName) + ": " + kStdoutFailed);
+    output_.PrintLine(ReasonLine(error));
+    return kExitNotWritten;
 }
 
 void CliApp::OnEvent(EventLoop::Event event) {
@@ -179,22 +221,43 @@ void CliApp::OnEvent(EventLoop::Event event) {
         dialog_->OnEncodeEnd();
         return;
     case EventLoop::Event::Terminate:
-        dialog_->OnCancelAll();
+        if (allCancelled_) {
+            EndAtOnce();
+        }
+        CancelAll();
         return;
     case EventLoop::Event::Interrupt: {
+        if (allCancelled_) {
+            EndAtOnce();
+        }
         const auto now = std::chrono::steady_clock::now();
         if (lastInterrupt_ && now - *lastInterrupt_ <= kSecondInterruptWindow) {
-            output_.PrintLine("中断: 残りのファイルもすべてキャンセルします");
-            dialog_->OnCancelAll();
+            CancelAll();
         } else {
-            output_.PrintLine("中断: このファイルをキャンセルします (2 秒以内にもう一度 Ctrl-C "
-                              "で全てキャンセル)");
+            output_.PrintLine(kCancelFileNotice);
             dialog_->OnCancelFile();
         }
         lastInterrupt_ = now;
         return;
     }
     }
+}
+
+void CliApp::CancelAll() {
+    output_.PrintLine(kCancelAllNotice);
+    allCancelled_ = true;
+    dialog_->OnCancelAll();
+}
+
+void CliApp::EndAtOnce() {
+    output_.PrintLine(kEndAtOnceNotice);
+    // What a stopped job would have removed itself.
+    dialog_->AbandonOutput();
+    if (!quiet_) {
+        PrintSummary(dialog_->Results());
+    }
+    // A normal exit would wait for the job's thread.
+    std::_Exit(kExitNotAllConverted);
 }
 
 void CliApp::OnTimer() {

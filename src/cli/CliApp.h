@@ -18,6 +18,8 @@ public:
     static constexpr int kExitConverted = 0;
     static constexpr int kExitNotAllConverted = 1;
     static constexpr int kExitUsage = 2;
+    /// The text asked for (help, version, settings) could not be written to stdout.
+    static constexpr int kExitNotWritten = 1;
 
     CliApp();
 
@@ -34,11 +36,22 @@ private:
     };
 
     int Convert(const CliOptions& options, EncodeSettings& settings);
-    void PrintSummary(const std::vector<Argument>& arguments,
-                      const std::vector<BatchItemReport>& reports) const;
+    /// Says why a file named on the command line was not taken: the test it failed.
+    void ReportRefusal(const std::string& path);
+    void PrintSummary(const std::vector<BatchItemReport>& reports) const;
+    void CancelAll();
+    /// Ends the process without waiting for a job that may never return.
+    [[noreturn]] void EndAtOnce();
+    /// Writes text to stdout (escaped on a terminal); false, with errno set, when it failed.
+    bool WriteStdout(const std::string& text) const;
+    int ReportStdoutFailure();
 
     TerminalOutput output_;
+    const bool stdoutIsTerminal_;
     EventLoop loop_;
     CEncodeDlg* dialog_ = nullptr;
+    bool quiet_ = false;
+    std::vector<Argument> arguments_;
     std::optional<std::chrono::steady_clock::time_point> lastInterrupt_;
+    bool allCancelled_ = false;
 };

@@ -80,12 +80,13 @@ void EventLoop::Run(Handler& handler) {
     }
 }
 
-bool EventLoop::WaitReadable(int fd) {
+std::optional<EventLoop::Event> EventLoop::WaitReadable(int fd) {
     for (;;) {
         for (auto it = pending_.begin(); it != pending_.end(); ++it) {
             if (*it != Event::EncodeEnd) {
+                const Event event = *it;
                 pending_.erase(it);
-                return false;
+                return event;
             }
         }
         pollfd watched[2] = {{fd, POLLIN, 0}, {readFd_, POLLIN, 0}};
@@ -93,14 +94,14 @@ bool EventLoop::WaitReadable(int fd) {
             if (errno == EINTR) {
                 continue;
             }
-            return true; // let the read itself report the fault
+            return std::nullopt; // let the read itself report the fault
         }
         if ((watched[1].revents & POLLIN) != 0) {
             Drain();
             continue;
         }
         if (watched[0].revents != 0) {
-            return true;
+            return std::nullopt;
         }
     }
 }

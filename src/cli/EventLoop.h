@@ -34,9 +34,9 @@ public:
     void Run(Handler& handler);
     void Quit() { quit_ = true; }
 
-    /// Waits until fd can be read; false when an interrupt or termination came first (it is
-    /// consumed). Other events that arrive meanwhile are kept for Run.
-    bool WaitReadable(int fd);
+    /// Waits until fd can be read; returns nothing then, or the interrupt or termination that
+    /// came first (consumed). Other events that arrive meanwhile are kept for Run.
+    std::optional<Event> WaitReadable(int fd);
 
 private:
     /// Moves what the pipe holds into pending_.

@@ -4,8 +4,9 @@
 
 #include <csignal>
 
-/// While it lives, Ctrl-C (SIGINT) and SIGTERM do not end the program: they become events of
-/// the loop, so that a running job can stop and remove its partial output.
+/// While it lives, Ctrl-C (SIGINT), SIGTERM and SIGHUP (a closed terminal or session) do not
+/// end the program: they become events of the loop, so that a running job can stop and remove
+/// its partial output.
 class InterruptSignals {
 public:
     explicit InterruptSignals(const EventLoop& loop);
@@ -16,4 +17,5 @@ public:
 private:
     struct sigaction previousInterrupt_ {};
     struct sigaction previousTerminate_ {};
+    struct sigaction previousHangUp_ {};
 };

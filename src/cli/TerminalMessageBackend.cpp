@@ -1,7 +1,11 @@
 #include "TerminalMessageBackend.h"
 
 platform::MessageAnswer TerminalMessageBackend::Show(const platform::MessageRequest& request) {
-    output_.PrintLine(request.title + ": " + request.text);
+    std::string text = request.title + ": " + request.text;
+    if (request.systemError != 0) {
+        text += '\n' + ReasonLine(request.systemError);
+    }
+    output_.PrintLine(text);
     return request.buttons == platform::MessageButtons::YesNo ? platform::MessageAnswer::No
                                                               : platform::MessageAnswer::Ok;
 }

@@ -4,7 +4,8 @@
 #include "platform/MessageBox.h"
 
 /// Shows the messages of the jobs and the reader as "title: text" lines on stderr, from any
-/// thread; a Yes/No question that reaches it unasked is answered No.
+/// thread, with the system's reason for the failure on a line of its own when there is one; a
+/// Yes/No question that reaches it unasked is answered No.
 class TerminalMessageBackend : public platform::MessageBackend {
 public:
     explicit TerminalMessageBackend(TerminalOutput& output) : output_(output) {}

@@ -1,6 +1,10 @@
 #include "TerminalOutput.h"
 
+#include "platform/CodePage.h"
+#include "platform/Format.h"
+
 #include <cerrno>
+#include <cstring>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -10,6 +14,14 @@ int TerminalOutput::Columns() const {
         return size.ws_col;
     }
     return 80;
+}
+
+std::string TerminalOutput::Shown(std::string_view name) const {
+    return isTerminal_ ? EscapeControls(name, false) : std::string(name);
+}
+
+std::string TerminalOutput::Visible(std::string_view text) const {
+    return isTerminal_ ? EscapeControls(text, true) : std::string(text);
 }
 
 void TerminalOutput::Write(std::string_view text) {
@@ -33,27 +45,28 @@ void TerminalOutput::ClearStatusLocked() {
 }
 
 void TerminalOutput::PrintLine(std::string_view text) {
+    std::string line = Visible(text);
+    line.push_back('\n');
     std::lock_guard lock(mutex_);
     ClearStatusLocked();
-    std::string line(text);
-    line.push_back('\n');
     Write(line);
 }
 
 void TerminalOutput::Prompt(std::string_view text) {
+    const std::string prompt = Visible(text);
     std::lock_guard lock(mutex_);
     ClearStatusLocked();
-    Write(text);
+    Write(prompt);
 }
 
 void TerminalOutput::ShowStatus(std::string_view line) {
     if (!isTerminal_) {
         return;
     }
-    std::lock_guard lock(mutex_);
     std::string text("\r");
-    text.append(line);
+    text.append(EscapeControls(line, false));
     text.append("\033[K");
+    std::lock_guard lock(mutex_);
     Write(text);
     statusShown_ = true;
 }
@@ -77,4 +90,33 @@ std::size_t DisplayWidth(std::string_view utf8) {
         }
     }
     return width;
+}
+
+std::string EscapeControls(std::string_view text, bool keepLayout) {
+    std::string shown;
+    shown.reserve(text.size());
+    while (!text.empty()) {
+        const auto lead = static_cast<unsigned char>(text.front());
+        const std::size_t length = platform::Utf8CharLength(text);
+        if (length == 0) {
+            shown += platform::Format("\\x%02X", lead);
+            text.remove_prefix(1);
+            continue;
+        }
+        if ((lead < 0x20 || lead == 0x7F) && !(keepLayout && (lead == '\n' || lead == '\t'))) {
+            shown += platform::Format("\\x%02X", lead);
+        } else if (lead == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0) {
+            shown += platform::Format("\\u%04X", static_cast<unsigned char>(text[1]));
+        } else {
+            shown.append(text.substr(0, length));
+        }
+        text.remove_prefix(length);
+    }
+    return shown;
+}
+
+std::string ReasonLine(int systemError) {
+    char buffer[256];
+    // The GNU strerror_r: thread-safe, and it may return a static text instead of the buffer.
+    return std::string("原因: ") + ::strerror_r(systemError, buffer, sizeof buffer);
 }

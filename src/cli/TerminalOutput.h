@@ -5,7 +5,9 @@
 #include <string_view>
 
 /// Everything the program writes to stderr, from any thread: plain lines, and on a terminal
-/// one status line that is redrawn in place and cleared before any other line.
+/// one status line that is redrawn in place and cleared before any other line. On a terminal
+/// control characters are shown escaped, so that no text can drive the terminal. A write that
+/// fails (a reader gone, a terminal hung up) is dropped: it never stops the program.
 class TerminalOutput {
 public:
     /// isTerminal: stderr is a terminal, so the status line may be redrawn in place.
@@ -14,6 +16,10 @@ public:
     bool IsTerminal() const { return isTerminal_; }
     /// The terminal's width in columns (80 when unknown).
     int Columns() const;
+
+    /// A name (a path, a tag text) as it is to be shown: on a terminal with every control
+    /// character escaped, line breaks included.
+    std::string Shown(std::string_view name) const;
 
     /// Writes text and a line end, below the status line's place.
     void PrintLine(std::string_view text);
@@ -26,6 +32,8 @@ public:
 
 private:
     void ClearStatusLocked();
+    /// Our own texts on a terminal: controls escaped, their line breaks and tabs kept.
+    std::string Visible(std::string_view text) const;
     static void Write(std::string_view text);
 
     std::mutex mutex_;
@@ -35,3 +43,10 @@ private:
 
 /// The width a terminal gives text: two columns for each character outside ASCII.
 std::size_t DisplayWidth(std::string_view utf8);
+
+/// text with its control characters (C0, DEL, C1) and the bytes that are not valid UTF-8 in a
+/// visible form: "\x1B", "\u009B", "\xFF". Line breaks and tabs stay when keepLayout.
+std::string EscapeControls(std::string_view text, bool keepLayout);
+
+/// The line that gives the system's reason for a failure: "原因: " and its text.
+std::string ReasonLine(int systemError);

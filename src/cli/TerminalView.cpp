@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <unistd.h>
 
@@ -68,10 +69,10 @@ void TerminalView::SetOutputText(const std::string& text) {
         return;
     }
     if (!inputShown_) {
-        output_.PrintLine(kInputCaption + input_);
+        output_.PrintLine(kInputCaption + output_.Shown(input_));
         inputShown_ = true;
     }
-    output_.PrintLine(kOutputCaption + outputPath_);
+    output_.PrintLine(kOutputCaption + output_.Shown(outputPath_));
 }
 
 void TerminalView::SetTimeText(const std::string& text) {
@@ -183,8 +184,12 @@ std::string TerminalView::StatusText(std::uint64_t position, std::uint64_t upper
 TerminalView::LineResult TerminalView::ReadLine(std::string& line) {
     line.clear();
     for (;;) {
-        if (!loop_.WaitReadable(STDIN_FILENO)) {
+        if (const std::optional<EventLoop::Event> event = loop_.WaitReadable(STDIN_FILENO)) {
             output_.PrintLine("");
+            questionInterrupted_ = true;
+            if (onInterrupt_) {
+                onInterrupt_(*event);
+            }
             return LineResult::Interrupted;
         }
         char byte = 0;
@@ -200,21 +205,13 @@ TerminalView::LineResult TerminalView::ReadLine(std::string& line) {
     }
 }
 
-void TerminalView::Interrupted() {
-    questionInterrupted_ = true;
-    if (onInterrupt_) {
-        onInterrupt_();
-    }
-}
-
 platform::MessageAnswer TerminalView::AskYesNo(const platform::MessageRequest& question) {
-    output_.PrintLine(question.title + ": " + question.text);
+    output_.PrintLine(output_.Shown(question.title) + ": " + question.text);
     for (;;) {
         output_.Prompt(kYesNoPrompt);
         std::string line;
         switch (ReadLine(line)) {
         case LineResult::Interrupted:
-            Interrupted();
             return platform::MessageAnswer::No;
         case LineResult::EndOfInput:
             return platform::MessageAnswer::No;
@@ -234,7 +231,7 @@ platform::MessageAnswer TerminalView::Ask(const platform::MessageRequest& questi
     questionInterrupted_ = false;
     keepWithoutAsking_ = false;
     if (!stdinIsTerminal_) {
-        output_.PrintLine(question.title + ": " + question.text);
+        output_.PrintLine(output_.Shown(question.title) + ": " + question.text);
         output_.PrintLine(kKeptWithoutTerminal);
         keepWithoutAsking_ = true;
         return platform::MessageAnswer::No;
@@ -251,11 +248,7 @@ int TerminalView::AskSaveAs(const std::string& initialPath, const SaveAsFilter& 
         output_.Prompt(kSaveAsPrompt);
         std::string path;
         const LineResult read = ReadLine(path);
-        if (read == LineResult::Interrupted) {
-            Interrupted();
-            return 0;
-        }
-        if (read == LineResult::EndOfInput || path.empty()) {
+        if (read != LineResult::Line || path.empty()) {
             return 0;
         }
         std::error_code ignored;

@@ -23,8 +23,11 @@ public:
 
     /// The bar whose values are drawn; set before the first job.
     void SetBar(const CProgressBarEx* bar) { bar_ = bar; }
-    /// Called when Ctrl-C interrupts a question: the batch is to be cancelled.
-    void SetInterruptHandler(std::function<void()> handler) { onInterrupt_ = std::move(handler); }
+    /// Called with the signal's event when one interrupts a question; the question then keeps
+    /// the existing file and skips the item, and the handler decides what else the signal does.
+    void SetInterruptHandler(std::function<void(EventLoop::Event)> handler) {
+        onInterrupt_ = std::move(handler);
+    }
     /// The result the dialog ended with; 0 while it runs.
     int Result() const { return result_; }
 
@@ -53,14 +56,13 @@ private:
     void DrawStatus();
     LineResult ReadLine(std::string& line);
     platform::MessageAnswer AskYesNo(const platform::MessageRequest& question);
-    void Interrupted();
 
     TerminalOutput& output_;
     EventLoop& loop_;
     const bool quiet_;
     const bool stdinIsTerminal_;
     const CProgressBarEx* bar_ = nullptr;
-    std::function<void()> onInterrupt_;
+    std::function<void(EventLoop::Event)> onInterrupt_;
     std::string input_;
     bool inputShown_ = false;
     std::string outputPath_;
