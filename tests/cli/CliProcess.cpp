@@ -2,33 +2,45 @@
 
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
-#include <spawn.h>
+#include <pty.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace clitest {
+namespace {
+
+void Redirect(const char* path, int flags, int fd) {
+    const int opened = ::open(path, flags, 0600);
+    if (opened != fd) {
+        ::dup2(opened, fd);
+        ::close(opened);
+    }
+}
+
+int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<std::int64_t>(0, left.count()));
+}
+
+} // namespace
 
 CliRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                  const std::function<void(int)>& whileRunning, std::chrono::seconds timeout) {
+                  const std::function<void(int)>& whileRunning,
+                  const std::function<void()>& inChild, std::chrono::seconds timeout) {
     CliRun run;
     testsupport::TempDir captures;
     const std::string outPath = captures.File("out");
     const std::string errPath = captures.File("err");
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -37,11 +49,21 @@ CliRun RunProgram(const std::string& program, const std::vector<std::string>& ar
     }
     argv.push_back(nullptr);
 
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    const pid_t pid = ::fork();
+    if (pid < 0) {
         return run;
+    }
+    if (pid == 0) {
+        Redirect("/dev/null", O_RDONLY, STDIN_FILENO);
+        Redirect(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+        Redirect(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, STDERR_FILENO);
+        // As a shell would start it, whatever the test runner ignores.
+        ::signal(SIGPIPE, SIG_DFL);
+        if (inChild) {
+            inChild();
+        }
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
     }
     const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     if (whileRunning) {
@@ -81,15 +103,128 @@ CreationWatch::~CreationWatch() {
 }
 
 bool CreationWatch::Wait(std::chrono::milliseconds timeout) {
-    pollfd watched{fd_, POLLIN, 0};
-    if (fd_ < 0 || ::poll(&watched, 1, static_cast<int>(timeout.count())) <= 0) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (unclaimed_ == 0) {
+        pollfd watched{fd_, POLLIN, 0};
+        if (fd_ < 0 || ::poll(&watched, 1, MillisecondsUntil(deadline)) <= 0) {
+            return false;
+        }
+        alignas(inotify_event) char events[4096];
+        const ssize_t count = ::read(fd_, events, sizeof events);
+        for (ssize_t at = 0; at < count;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            ++unclaimed_;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    --unclaimed_;
+    return true;
+}
+
+Pipe::Pipe() {
+    ::pipe2(ends_, O_CLOEXEC);
+}
+
+Pipe::~Pipe() {
+    CloseReadEnd();
+    CloseWriteEnd();
+}
+
+void Pipe::CloseReadEnd() {
+    if (ends_[0] >= 0) {
+        ::close(ends_[0]);
+        ends_[0] = -1;
+    }
+}
+
+void Pipe::CloseWriteEnd() {
+    if (ends_[1] >= 0) {
+        ::close(ends_[1]);
+        ends_[1] = -1;
+    }
+}
+
+PseudoTerminal::PseudoTerminal() {
+    if (::openpty(&test_, &program_, nullptr, nullptr, nullptr) == 0) {
+        ::fcntl(test_, F_SETFD, FD_CLOEXEC);
+        ::fcntl(program_, F_SETFD, FD_CLOEXEC);
+    }
+}
+
+PseudoTerminal::~PseudoTerminal() {
+    CloseProgramSide();
+    if (test_ >= 0) {
+        ::close(test_);
+    }
+}
+
+void PseudoTerminal::Attach(std::initializer_list<int> fds) const {
+    ::setsid();
+    ::ioctl(program_, TIOCSCTTY, 0);
+    for (const int fd : fds) {
+        ::dup2(program_, fd);
+    }
+}
+
+void PseudoTerminal::CloseProgramSide() {
+    if (program_ >= 0) {
+        ::close(program_);
+        program_ = -1;
+    }
+}
+
+void PseudoTerminal::Type(std::string_view text) const {
+    [[maybe_unused]] const ssize_t written = ::write(test_, text.data(), text.size());
+}
+
+bool Transcript::ReadSome(std::chrono::steady_clock::time_point deadline) {
+    pollfd readable{fd_, POLLIN, 0};
+    if (::poll(&readable, 1, MillisecondsUntil(deadline)) <= 0) {
         return false;
     }
-    // Consumed, so that the next Wait waits for the next file.
-    alignas(inotify_event) char events[4096];
-    while (::read(fd_, events, sizeof events) > 0) {
+    char bytes[4096];
+    const ssize_t count = ::read(fd_, bytes, sizeof bytes);
+    // A terminal whose program side is closed reads EIO: the end, as a pipe's 0.
+    if (count <= 0) {
+        return false;
     }
+    text_.append(bytes, static_cast<std::size_t>(count));
     return true;
+}
+
+bool Transcript::WaitFor(std::string_view text, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (const std::size_t found = text_.find(text, searchFrom_); found != std::string::npos) {
+            searchFrom_ = found + text.size();
+            return true;
+        }
+        if (!ReadSome(deadline)) {
+            return false;
+        }
+    }
+}
+
+bool Transcript::ReadToEnd(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (ReadSome(deadline)) {
+    }
+    return std::chrono::steady_clock::now() < deadline;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> VisibleEntries(const std::string& folder) {
+    std::vector<std::string> names = FolderEntries(folder);
+    std::erase_if(names, [](const std::string& name) { return name.starts_with('.'); });
+    return names;
 }
 
 } // namespace clitest

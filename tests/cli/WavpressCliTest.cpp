@@ -1,7 +1,9 @@
 #include "CliProcess.h"
 
+#include "encoders/JobMessages.h"
 #include "platform/CodePage.h"
 #include "platform/File.h"
+#include "platform/Format.h"
 #include "platform/Paths.h"
 #include "settings/PresetFile.h"
 #include "settings/SettingsFile.h"
@@ -14,12 +16,17 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
 using clitest::CliRun;
+using clitest::VisibleEntries;
 using testsupport::ReadFileBytes;
+using Names = std::vector<std::string>;
 
 constexpr std::uint32_t kRate = 44100;
 
@@ -37,8 +44,18 @@ protected:
     }
 
     CliRun Run(const std::vector<std::string>& arguments,
-               const std::function<void(int)>& whileRunning = {}) {
-        return clitest::RunProgram(app.File("wavpress-cli"), arguments, whileRunning);
+               const std::function<void(int)>& whileRunning = {},
+               const std::function<void()>& inChild = {},
+               std::chrono::seconds timeout = std::chrono::seconds(60)) {
+        return clitest::RunProgram(app.File("wavpress-cli"), arguments, whileRunning, inChild,
+                                   timeout);
+    }
+
+    /// Empties the output folder between runs of one test.
+    void ClearOut() const {
+        for (const auto& entry : std::filesystem::directory_iterator(out.Path())) {
+            std::filesystem::remove_all(entry.path());
+        }
     }
 
     std::string Wave(const std::string& name, double seconds = 0.3, std::uint16_t channels = 2) {
@@ -94,6 +111,7 @@ TEST_F(WavpressCliTest, UsageErrorsExitWithTwoAndConvertNothing) {
         {"--genre", "rock", wave},   {"-p", "one", wave},
         {"-p", "99999999999", wave}, {"-o", in.File("missing/"), wave},
         {"--quiet=1", wave},         {"-o", out.Path()},
+        {"--t", "ogg", wave},
     };
     for (const auto& arguments : cases) {
         const CliRun run = Run(arguments);
@@ -102,6 +120,23 @@ TEST_F(WavpressCliTest, UsageErrorsExitWithTwoAndConvertNothing) {
         EXPECT_EQ(run.out, "");
     }
     EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+    EXPECT_NE(
+        Run({"--o", out.Path(), wave})
+            .err.find("wavpress-cli: あいまいなオプションです: --o (--out-folder, --overwrite)\n"),
+        std::string::npos);
+}
+
+TEST_F(WavpressCliTest, LongOptionsMayBeAbbreviatedAndFollowFileNames) {
+    Wave("a.wav");
+    Wave("-x.wav");
+    const CliRun run =
+        Run({"a.wav", "--ty=ogg", "--out", out.Path(), "--over", "--", "-x.wav"}, {}, [this] {
+            ::setenv("POSIXLY_CORRECT", "1", 1);
+            [[maybe_unused]] const int changed = ::chdir(in.Path().c_str());
+        });
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "変換済み: a.wav -> " + Out("a.ogg") + "\n変換済み: -x.wav -> " +
+                           Out("-x.ogg") + "\n変換済み 2, スキップ 0, 失敗 0, キャンセル 0\n");
 }
 
 TEST_F(WavpressCliTest, OggFilesConvertWithTheirCommentsAndNoSettingsAreWritten) {
@@ -315,6 +350,236 @@ TEST_F(WavpressCliTest, SecondInterruptWithinTwoSecondsCancelsAll) {
     EXPECT_EQ(run.out, "キャンセル: " + first + "\nキャンセル: " + second + "\nキャンセル: " +
                            third + "\n変換済み 0, スキップ 0, 失敗 0, キャンセル 3\n");
     EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+}
+
+TEST_F(WavpressCliTest, ClosedStandardDescriptorsAreNotTakenForTheProgramsOwnFiles) {
+    const std::string first = Wave("first.wav");
+    const std::string second = Wave("second.wav");
+    for (const std::vector<int>& closed : {std::vector<int>{0, 2}, std::vector<int>{0, 1, 2}}) {
+        ClearOut();
+        const CliRun run = Run({"-t", "ogg", "-o", out.Path(), first, second}, {}, [&closed] {
+            for (const int fd : closed) {
+                ::close(fd);
+            }
+        });
+        EXPECT_EQ(run.exitCode, 0) << closed.size();
+        EXPECT_EQ(VisibleEntries(out.Path()), (Names{"first.ogg", "second.ogg"}));
+        EXPECT_TRUE(DecodeOgg(Out("first.ogg")).opened);
+        EXPECT_TRUE(DecodeOgg(Out("second.ogg")).opened);
+        if (closed.size() == 2) {
+            EXPECT_EQ(run.out, "変換済み: " + first + " -> " + Out("first.ogg") +
+                                   "\n変換済み: " + second + " -> " + Out("second.ogg") +
+                                   "\n変換済み 2, スキップ 0, 失敗 0, キャンセル 0\n");
+        }
+    }
+}
+
+TEST_F(WavpressCliTest, AReaderThatWentAwayIsNoConversionFailure) {
+    const std::vector<std::string> waves = {Wave("a.wav"), Wave("b.wav"), Wave("c.wav")};
+    for (const int fd : {STDERR_FILENO, STDOUT_FILENO}) {
+        ClearOut();
+        clitest::Pipe pipe;
+        pipe.CloseReadEnd();
+        std::vector<std::string> arguments{"-t", "ogg", "-o", out.Path()};
+        arguments.insert(arguments.end(), waves.begin(), waves.end());
+        const CliRun run = Run(
+            arguments, [&](int) { pipe.CloseWriteEnd(); }, [&] { ::dup2(pipe.WriteEnd(), fd); });
+        EXPECT_EQ(run.exitCode, 0) << fd;
+        EXPECT_EQ(VisibleEntries(out.Path()), (Names{"a.ogg", "b.ogg", "c.ogg"}));
+        if (fd == STDERR_FILENO) {
+            EXPECT_NE(run.out.find("変換済み 3, スキップ 0, 失敗 0, キャンセル 0\n"),
+                      std::string::npos);
+        }
+    }
+    // The settings text is what was asked for: not writing it is a failure.
+    clitest::Pipe pipe;
+    pipe.CloseReadEnd();
+    const CliRun run = Run(
+        {"--settings"}, [&](int) { pipe.CloseWriteEnd(); },
+        [&] { ::dup2(pipe.WriteEnd(), STDOUT_FILENO); });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, std::string("wavpress-cli: 標準出力に書き込めません\n原因: ") +
+                           std::strerror(EPIPE) + "\n");
+}
+
+TEST_F(WavpressCliTest, HangUpAndTerminationCancelTheRestAndKeepWhatWasConverted) {
+    const std::string first = Wave("first.wav");
+    const std::string longWave = Wave("long.wav", 120.0);
+    const std::string last = Wave("last.wav");
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        ClearOut();
+        clitest::CreationWatch created(out.Path());
+        const CliRun run =
+            Run({"-t", "ogg", "-o", out.Path(), first, longWave, last}, [&](int pid) {
+                // The first output, then the long file's.
+                ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+                ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+                ::kill(pid, signal);
+            });
+        EXPECT_EQ(run.exitCode, 1) << signal;
+        EXPECT_EQ(run.out, "変換済み: " + first + " -> " + Out("first.ogg") +
+                               "\nキャンセル: " + longWave + "\nキャンセル: " + last +
+                               "\n変換済み 1, スキップ 0, 失敗 0, キャンセル 2\n");
+        EXPECT_EQ(clitest::FolderEntries(out.Path()), (Names{"first.ogg"}));
+        EXPECT_TRUE(DecodeOgg(Out("first.ogg")).opened);
+    }
+}
+
+TEST_F(WavpressCliTest, AFileSizeLimitFailsTheFileNotTheProcess) {
+    const std::string small = Wave("small.wav");
+    const std::string big = Wave("big.wav", 10.0);
+    const std::string after = Wave("after.wav");
+    const CliRun run = Run({"-o", out.Path(), small, big, after}, {}, [] {
+        const rlimit limit{64 << 10, 64 << 10};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.out, "変換済み: " + small + " -> " + Out("small.mp3") + "\n失敗: " + big +
+                           "\n変換済み: " + after + " -> " + Out("after.mp3") +
+                           "\n変換済み 2, スキップ 0, 失敗 1, キャンセル 0\n");
+    EXPECT_NE(
+        run.err.find("エラー: " + platform::Format(kOutputWriteFailed, Out("big.mp3").c_str()) +
+                     "\n原因: " + std::strerror(EFBIG) + "\n"),
+        std::string::npos);
+    EXPECT_EQ(clitest::FolderEntries(out.Path()), (Names{"after.mp3", "small.mp3"}));
+    EXPECT_TRUE(DecodeMp3(Out("after.mp3")).opened);
+}
+
+TEST_F(WavpressCliTest, AJobThatNeverReturnsEndsOnTheSignalAfterCancellingAll) {
+    std::filesystem::copy_file(platform::ExecutableFolder() + "hanging/lame_enc.so",
+                               app.File("lame_enc.so"),
+                               std::filesystem::copy_options::overwrite_existing);
+    const std::string a = Wave("a.wav");
+    const std::string b = Wave("b.wav");
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("keep.mp3"), "an earlier output"));
+    // A program that does not end on these signals is the fault looked for: not waited for long.
+    constexpr auto kPatience = std::chrono::seconds(10);
+    constexpr const char* kFile = "中断: このファイルをキャンセルします";
+    constexpr const char* kAll = "中断: 残りのファイルもすべてキャンセルします";
+    struct Step {
+        int signal;
+        const char* notice;
+    };
+    const std::vector<std::vector<Step>> sequences = {
+        {{SIGTERM, kAll}, {SIGTERM, nullptr}},
+        {{SIGHUP, kAll}, {SIGINT, nullptr}},
+        {{SIGINT, kFile}, {SIGINT, kAll}, {SIGINT, nullptr}},
+    };
+    for (const std::vector<Step>& steps : sequences) {
+        clitest::Pipe errors;
+        clitest::Transcript shown(errors.ReadEnd());
+        const CliRun run = Run(
+            {"-o", out.Path(), a, b},
+            [&](int pid) {
+                errors.CloseWriteEnd();
+                ASSERT_TRUE(shown.WaitFor("beEncodeChunk: stuck", kPatience));
+                for (const Step& step : steps) {
+                    ::kill(pid, step.signal);
+                    // Sent only once the last one was taken: signals pending together merge.
+                    if (step.notice != nullptr) {
+                        ASSERT_TRUE(shown.WaitFor(step.notice, kPatience)) << shown.Text();
+                    }
+                }
+                EXPECT_TRUE(shown.WaitFor("中断: 変換の終わりを待たずに終了します", kPatience));
+            },
+            [&] { ::dup2(errors.WriteEnd(), STDERR_FILENO); }, kPatience);
+        EXPECT_FALSE(run.timedOut) << steps.front().signal;
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "キャンセル: " + a + "\nキャンセル: " + b +
+                               "\n変換済み 0, スキップ 0, 失敗 0, キャンセル 2\n");
+        EXPECT_EQ(VisibleEntries(out.Path()), (Names{"keep.mp3"}));
+        EXPECT_EQ(ReadFileBytes(Out("keep.mp3")), "an earlier output");
+    }
+}
+
+TEST_F(WavpressCliTest, CtrlCAtAQuestionSkipsOnlyThatFile) {
+    const std::string a = Wave("a.wav");
+    const std::string b = Wave("b.wav");
+    struct Exchange {
+        const char* prompt;
+        const char* typed;
+    };
+    const std::vector<std::vector<Exchange>> dialogues = {
+        {{"[y/n] ", "\x03"}, {"[y/n] ", "y\n"}},
+        {{"[y/n] ", "n\n"}, {"新しい出力ファイル名", "\x03"}, {"[y/n] ", "y\n"}},
+    };
+    for (const std::vector<Exchange>& dialogue : dialogues) {
+        ASSERT_TRUE(testsupport::WriteFileBytes(Out("a.ogg"), "old a"));
+        ASSERT_TRUE(testsupport::WriteFileBytes(Out("b.ogg"), "old b"));
+        clitest::PseudoTerminal terminal;
+        clitest::Transcript shown(terminal.TestSide());
+        const CliRun run = Run(
+            {"-t", "ogg", "-o", out.Path(), a, b},
+            [&](int) {
+                terminal.CloseProgramSide();
+                for (const Exchange& exchange : dialogue) {
+                    ASSERT_TRUE(shown.WaitFor(exchange.prompt)) << shown.Text();
+                    terminal.Type(exchange.typed);
+                }
+                EXPECT_TRUE(shown.ReadToEnd());
+            },
+            [&] {
+                terminal.Attach({STDIN_FILENO, STDERR_FILENO});
+            });
+        EXPECT_EQ(run.exitCode, 1) << dialogue.size();
+        EXPECT_EQ(run.out, "スキップ: " + a + "\n変換済み: " + b + " -> " + Out("b.ogg") +
+                               "\n変換済み 1, スキップ 1, 失敗 0, キャンセル 0\n");
+        EXPECT_EQ(ReadFileBytes(Out("a.ogg")), "old a");
+        EXPECT_TRUE(DecodeOgg(Out("b.ogg")).opened);
+    }
+}
+
+TEST_F(WavpressCliTest, ControlCharactersInNamesAreShownEscapedOnATerminal) {
+    const std::string wave = Wave("x\x1b]0;owned\x07\xc2\x9b.wav");
+    const std::string invalid = in.File("bad\xff.wav");
+    clitest::PseudoTerminal terminal;
+    clitest::Transcript shown(terminal.TestSide());
+    const CliRun run = Run(
+        {"-t", "ogg", "-o", out.Path(), "--title", "\x1b[2J" + std::string(40, 'A'), wave, invalid},
+        [&](int) {
+            terminal.CloseProgramSide();
+            EXPECT_TRUE(shown.ReadToEnd());
+        },
+        [&] {
+            terminal.Attach({STDOUT_FILENO, STDERR_FILENO});
+        });
+    EXPECT_EQ(run.exitCode, 1);
+    const std::string& text = shown.Text();
+    for (const char* raw : {"\x1b]", "\x07", "\x1b[2J", "\xc2\x9b", "\xff"}) {
+        EXPECT_EQ(text.find(raw), std::string::npos) << raw;
+    }
+    EXPECT_NE(text.find("変換済み: " + in.File("x\\x1B]0;owned\\x07\\u009B.wav")),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("bad\\xFF.wav: ファイルがありません"), std::string::npos);
+    EXPECT_NE(text.find("\"\\x1B[2JAAA"), std::string::npos);
+    EXPECT_TRUE(platform::FileExists(Out("x\x1b]0;owned\x07\xc2\x9b.ogg")));
+}
+
+TEST_F(WavpressCliTest, FailuresSayWhatTheSystemReportedAndWhichTestRefusedAnInput) {
+    const std::string folder = in.File("folder.wav");
+    std::filesystem::create_directory(folder);
+    const std::string text = in.File("text.wav");
+    ASSERT_TRUE(testsupport::WriteFileBytes(text, "not a wave file"));
+    const std::string wave = Wave("a.wav");
+    std::filesystem::create_directory(Out("a.ogg"));
+    const CliRun run = Run({"-y", "-t", "ogg", "-o", out.Path(), folder, text, wave});
+    EXPECT_EQ(run.exitCode, 1);
+    const std::string isFolder = std::string("\n原因: ") + std::strerror(EISDIR) + "\n";
+    EXPECT_NE(run.err.find("wavpress-cli: " + folder + ": ファイルを開けません" + isFolder),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(
+        run.err.find("wavpress-cli: " + text +
+                     ": 16bit ステレオ 32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません\n"
+                     "CLameDll: 指定されたファイル(" +
+                     text + ")はRIFFヘッダが存在しませんでした\n"),
+        std::string::npos);
+    // Whichever call failed on the folder in the output's place, the system says why.
+    const std::size_t failure = run.err.find("エラー: 出力ファイル(" + Out("a.ogg") + ")");
+    ASSERT_NE(failure, std::string::npos);
+    EXPECT_NE(run.err.find("お願いいたします" + isFolder, failure), std::string::npos);
+    EXPECT_NE(run.out.find("失敗: " + wave + "\n"), std::string::npos);
 }
 
 } // namespace
