@@ -1,0 +1,307 @@
+#include "ui/CListEditCtrl.h"
+
+#include "ui/ByteLimitEdit.h"
+#include "ui/GenreChoice.h"
+#include "ui/QtText.h"
+
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QToolTip>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+struct ColumnHeading {
+    const char* Text;
+    int Width;
+};
+
+constexpr std::array<ColumnHeading, kFileColumnCount> kColumns{{
+    {"ファイル名", 150},
+    {"フォルダ名", 150},
+    {"ファイル形式", 140},
+    {"タイトル", 150},
+    {"アーティスト", 150},
+    {"アルバムタイトル", 150},
+    {"年", 40},
+    {"コメント", 150},
+    {"ジャンル", 100},
+}};
+
+// Rows leave room around the text for an editor's frame.
+constexpr int kRowPadding = 6;
+
+// An edit box starts this far right of the cell's left edge, where the cell's text begins.
+constexpr int kEditBoxIndent = 5;
+
+} // namespace
+
+CListEditCtrl::CListEditCtrl(QWidget* parent) : QTreeWidget(parent) {
+    QStringList headings;
+    for (const ColumnHeading& column : kColumns) {
+        headings.append(ToQString(column.Text));
+    }
+    setColumnCount(static_cast<int>(kColumns.size()));
+    setHeaderLabels(headings);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(false);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        header()->resizeSection(static_cast<int>(i), kColumns[i].Width);
+    }
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+
+    // The list's own hint covers the whole list; the view would otherwise ask its items.
+    viewport()->installEventFilter(this);
+    header()->viewport()->installEventFilter(this);
+
+    // An editor left over a cell that scrolled away would write into a row no longer shown.
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, this, [this] { EndEdit(); });
+    }
+}
+
+void CListEditCtrl::SetColumnEditor(int column, EditorKind kind, QWidget* editor) {
+    const auto registered =
+        std::find_if(editors_.begin(), editors_.end(),
+                     [column](const ColumnEditor& e) { return e.Column == column; });
+    const ColumnEditor registration{column, kind, editor};
+    if (registered != editors_.end()) {
+        *registered = registration;
+    } else {
+        editors_.push_back(registration);
+    }
+    if (editor == nullptr) {
+        return;
+    }
+    editor->hide();
+    editor->installEventFilter(this);
+    disconnect(editor, nullptr, this, nullptr);
+    if (kind == kEditBox) {
+        if (auto* box = qobject_cast<QLineEdit*>(editor)) {
+            connect(box, &QLineEdit::textChanged, this,
+                    [this, box](const QString& text) { OnEditBoxText(box, text); });
+        }
+    } else if (auto* box = qobject_cast<QComboBox*>(editor)) {
+        // Chosen in the open list or with the arrow keys in the closed box: either ends it.
+        connect(box, &QComboBox::activated, this, [this, box] { OnGenreChosen(box); });
+    }
+}
+
+bool CListEditCtrl::AddFileEntry(const std::string& path, int row) {
+    if (row >= RowCount()) {
+        return false;
+    }
+    FileRow cells = row < 0 ? FileRow{} : Row(row);
+    if (!TakeWaveFile(path, cells)) {
+        return false;
+    }
+    QTreeWidgetItem* item = row < 0 ? new QTreeWidgetItem : topLevelItem(row);
+    for (int column : {kColumnName, kColumnFolder, kColumnFormat}) {
+        item->setText(column, ToQString(cells[static_cast<std::size_t>(column)]));
+    }
+    if (row < 0) {
+        item->setSizeHint(kColumnName, QSize(0, fontMetrics().height() + kRowPadding));
+        addTopLevelItem(item);
+    }
+    return true;
+}
+
+void CListEditCtrl::AddFileEntries(const std::vector<std::string>& paths) {
+    setUpdatesEnabled(false);
+    for (const std::string& path : paths) {
+        AddFileEntry(path, -1);
+    }
+    setUpdatesEnabled(true);
+}
+
+FileRow CListEditCtrl::Row(int row) const {
+    FileRow cells;
+    const QTreeWidgetItem* item = topLevelItem(row);
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+        cells[column] = ToUtf8(item->text(static_cast<int>(column)));
+    }
+    return cells;
+}
+
+std::vector<FileRow> CListEditCtrl::Rows() const {
+    std::vector<FileRow> rows;
+    rows.reserve(static_cast<std::size_t>(RowCount()));
+    for (int row = 0; row < RowCount(); ++row) {
+        rows.push_back(Row(row));
+    }
+    return rows;
+}
+
+void CListEditCtrl::SetTagCells(int row, const FileRow& cells) {
+    QTreeWidgetItem* item = topLevelItem(row);
+    for (std::size_t column = kColumnTitle; column <= kColumnGenre; ++column) {
+        item->setText(static_cast<int>(column), ToQString(cells[column]));
+    }
+}
+
+int CListEditCtrl::FirstSelectedRow() const {
+    int first = -1;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        if (first < 0 || index.row() < first) {
+            first = index.row();
+        }
+    }
+    return first;
+}
+
+bool CListEditCtrl::HasSelection() const {
+    return selectionModel()->hasSelection();
+}
+
+void CListEditCtrl::DeleteSelectedRows() {
+    EndEdit();
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    for (int row : rows) {
+        delete takeTopLevelItem(row);
+    }
+}
+
+void CListEditCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        BeginEdit(event->position().toPoint());
+    }
+}
+
+void CListEditCtrl::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CListEditCtrl::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CListEditCtrl::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls()) {
+        return;
+    }
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths.push_back(ToUtf8(url.toLocalFile()));
+        }
+    }
+    AddFileEntries(paths);
+    event->acceptProposedAction();
+    Q_EMIT FilesDropped();
+}
+
+bool CListEditCtrl::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip &&
+        (watched == viewport() || watched == header()->viewport())) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QToolTip::showText(help->globalPos(), toolTip(), this);
+        return true;
+    }
+    if (event->type() == QEvent::FocusOut && editColumn_ >= 0) {
+        const ColumnEditor* current = FindEditor(editColumn_);
+        // The drop-down's own list and an edit box's context menu take the focus for a moment
+        // without ending the edit.
+        if (current != nullptr && watched == current->Editor &&
+            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+            EndEdit();
+        }
+    }
+    return QTreeWidget::eventFilter(watched, event);
+}
+
+const CListEditCtrl::ColumnEditor* CListEditCtrl::FindEditor(int column) const {
+    const auto found = std::find_if(editors_.begin(), editors_.end(),
+                                    [column](const ColumnEditor& e) { return e.Column == column; });
+    return found == editors_.end() ? nullptr : &*found;
+}
+
+void CListEditCtrl::BeginEdit(const QPoint& position) {
+    const QModelIndex index = indexAt(position);
+    if (!index.isValid() || index.row() >= RowCount()) {
+        return;
+    }
+    const ColumnEditor* registration = FindEditor(index.column());
+    if (registration == nullptr || registration->Editor == nullptr) {
+        return;
+    }
+    EndEdit();
+    const QString text = topLevelItem(index.row())->text(index.column());
+    QRect cell = visualRect(index);
+    QWidget* editor = registration->Editor;
+    editor->setFont(font());
+    if (registration->Kind == kEditBox) {
+        cell.setLeft(cell.left() + kEditBoxIndent);
+        auto* box = static_cast<QLineEdit*>(editor);
+        if (auto* limited = qobject_cast<ByteLimitEdit*>(box)) {
+            limited->SetText(text);
+        } else {
+            box->setText(text);
+        }
+    } else {
+        SelectGenreByPrefix(static_cast<QComboBox*>(editor), text);
+    }
+    editor->setGeometry(cell);
+    editor->show();
+    editor->raise();
+    editor->setFocus(Qt::OtherFocusReason);
+    editRow_ = index.row();
+    editColumn_ = index.column();
+}
+
+void CListEditCtrl::EndEdit() {
+    const ColumnEditor* current = editColumn_ >= 0 ? FindEditor(editColumn_) : nullptr;
+    editRow_ = -1;
+    editColumn_ = -1;
+    if (current == nullptr || current->Editor == nullptr) {
+        return;
+    }
+    if (current->Editor->hasFocus()) {
+        setFocus(Qt::OtherFocusReason);
+    }
+    current->Editor->hide();
+    viewport()->update();
+}
+
+void CListEditCtrl::OnEditBoxText(QLineEdit* editor, const QString& text) {
+    const ColumnEditor* current = editColumn_ >= 0 ? FindEditor(editColumn_) : nullptr;
+    if (current != nullptr && current->Editor == editor) {
+        topLevelItem(editRow_)->setText(editColumn_, text);
+    }
+}
+
+void CListEditCtrl::OnGenreChosen(QComboBox* editor) {
+    const ColumnEditor* current = editColumn_ >= 0 ? FindEditor(editColumn_) : nullptr;
+    if (current != nullptr && current->Editor == editor) {
+        topLevelItem(editRow_)->setText(editColumn_, SelectedGenre(editor));
+        EndEdit();
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "batch/FileRow.h"
+
+#include <QTreeWidget>
+
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
+
+/// The file list: one row per WAVE file with its name, folder, format and six tag texts, in
+/// the order the files were added (never sorted, duplicates allowed). The rows are the only
+/// store of the entries. Any column can be given an editor that a double-click places over
+/// a cell; every change in the editor is written into the cell at once, and the edit ends
+/// when the editor loses the focus, when the list scrolls, or when a genre is chosen.
+class CListEditCtrl : public QTreeWidget {
+    Q_OBJECT
+public:
+    enum EditorKind { kEditBox = 1, kDropDown = 2 };
+
+    struct ColumnEditor {
+        int Column = -1;
+        EditorKind Kind = kEditBox;
+        QWidget* Editor = nullptr; ///< a QLineEdit or a QComboBox, not owned
+    };
+
+    explicit CListEditCtrl(QWidget* parent = nullptr);
+
+    /// Registers an editor for a column, replacing an earlier registration of that column,
+    /// and hides it. The editor should be a child of viewport(). Without a window, the column
+    /// is not editable.
+    void SetColumnEditor(int column, EditorKind kind, QWidget* editor);
+
+    /// Takes a file as a new last row (row -1) or into an existing row, whose tag cells stay.
+    /// A file that is not a ".wav" of the accepted format is refused silently: false.
+    bool AddFileEntry(const std::string& path, int row);
+
+    /// Adds files as new rows in the order given, with the drawing suspended meanwhile.
+    void AddFileEntries(const std::vector<std::string>& paths);
+
+    int RowCount() const { return topLevelItemCount(); }
+    FileRow Row(int row) const;
+    std::vector<FileRow> Rows() const;
+
+    /// Writes the title, artist, album, year, comment and genre cells of a row, in that order.
+    void SetTagCells(int row, const FileRow& cells);
+
+    /// The selected row nearest the top, or -1.
+    int FirstSelectedRow() const;
+    bool HasSelection() const;
+    void DeleteSelectedRows();
+
+    /// The cell being edited; -1 when no edit is in progress.
+    int EditRow() const { return editRow_; }
+    int EditColumn() const { return editColumn_; }
+
+Q_SIGNALS:
+    /// Files were dropped onto the list (and those that were suitable have been added).
+    void FilesDropped();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    const ColumnEditor* FindEditor(int column) const;
+    void BeginEdit(const QPoint& position);
+    void EndEdit();
+    void OnEditBoxText(QLineEdit* editor, const QString& text);
+    void OnGenreChosen(QComboBox* editor);
+
+    std::vector<ColumnEditor> editors_;
+    int editRow_ = -1;
+    int editColumn_ = -1;
+};
