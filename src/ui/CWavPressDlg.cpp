@@ -1,0 +1,309 @@
+#include "ui/CWavPressDlg.h"
+
+#include "settings/PresetFile.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsLifecycle.h"
+#include "ui/ByteLimitEdit.h"
+#include "ui/CID3TagDlg.h"
+#include "ui/CListEditCtrl.h"
+#include "ui/COutFolderPage.h"
+#include "ui/CParmSetPage.h"
+#include "ui/CVersionPage.h"
+#include "ui/DialogFont.h"
+#include "ui/GenreChoice.h"
+#include "ui/ProgramIcon.h"
+#include "ui/QtText.h"
+#include "ui/ToolTips.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCursor>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int kMargin = 7;
+constexpr int kPageGap = 5;
+constexpr int kControlGap = 8;
+constexpr int kMinimumContentWidth = 480;
+constexpr int kListHeight = 190;
+constexpr int kMinimumButtonWidth = 88;
+
+struct EditBoxColumn {
+    std::size_t Column;
+    std::size_t ByteLimit;
+};
+
+constexpr std::array<EditBoxColumn, 5> kEditBoxColumns{{
+    {kColumnTitle, 30},
+    {kColumnArtist, 30},
+    {kColumnAlbum, 30},
+    {kColumnYear, 4},
+    {kColumnComment, 30},
+}};
+
+QStringList AskWithFileDialog(QWidget* parent, bool several) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setNameFilter(ToQString(CWavPressDlg::kWaveFilter));
+    dialog.setDefaultSuffix(QStringLiteral("wav"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles();
+}
+
+/// The size a page asks for: its fixed size when it has one, else what its layout wants.
+QSize PageSize(const QWidget* page) {
+    if (page->minimumSize() == page->maximumSize()) {
+        return page->minimumSize();
+    }
+    const QSize hint = page->sizeHint();
+    return hint.isValid() ? hint.expandedTo(page->minimumSize()) : page->size();
+}
+
+} // namespace
+
+CWavPressDlg::CWavPressDlg(std::string settingsFolder, QWidget* parent)
+    : QDialog(parent), settingsFolder_(std::move(settingsFolder)), icon_(ProgramIcon()),
+      askOpenFileNames_(AskWithFileDialog) {
+    setWindowTitle(ToQString(kTitle));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    UseDialogFont(this);
+    setWindowIcon(icon_);
+
+    LoadStartupSettings(settingsFolder_, settings_);
+    CreateTabs();
+    CreatePages();
+    CreateFileList();
+
+    convertButton_ = new QPushButton(ToQString(kConvertText), this);
+    exitButton_ = new QPushButton(ToQString(kExitText), this);
+    convertButton_->setObjectName(QStringLiteral("convertButton"));
+    exitButton_->setObjectName(QStringLiteral("exitButton"));
+    // Enter on a focused button must not press it: an accidental key would lose the list.
+    for (QPushButton* button : {convertButton_, exitButton_}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    connect(convertButton_, &QPushButton::clicked, this, &CWavPressDlg::OnConvert);
+    connect(exitButton_, &QPushButton::clicked, this, &CWavPressDlg::reject);
+
+    PlaceControls();
+    outFolderPage_->show();
+    UpdateConvertButton();
+}
+
+CWavPressDlg::~CWavPressDlg() {
+    SaveSettings();
+}
+
+void CWavPressDlg::SetOpenFileNamesAsker(OpenFileNamesAsker asker) {
+    askOpenFileNames_ = asker ? std::move(asker) : AskWithFileDialog;
+}
+
+std::vector<FileRow> CWavPressDlg::Rows() const {
+    return fileList_->Rows();
+}
+
+void CWavPressDlg::SaveSettings() {
+    std::string content = RenderSettings(settings_) + RenderPresets(settings_.Presets);
+    if (savedContent_ == content) {
+        return;
+    }
+    if (SaveExitSettings(settingsFolder_, settings_)) {
+        savedContent_ = std::move(content);
+    }
+}
+
+void CWavPressDlg::OnEndRequest() {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+    }
+    for (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this;
+         modal = QApplication::activeModalWidget()) {
+        if (!modal->close()) {
+            break;
+        }
+    }
+    reject();
+}
+
+void CWavPressDlg::OnConvert() {}
+
+void CWavPressDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // Only "終了", the close box and the window menu end the program.
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CWavPressDlg::CreatePages() {
+    OutFolderParm& general = settings_.OutFolder;
+    parameterPage_ = new CParmSetPage(&general.EncodeType, &general.Preset, &settings_.LameParm,
+                                      &settings_.Presets, &settings_.Ogg, this);
+    outFolderPage_ = new COutFolderPage(&general.OutFolder, &general.IdentityOutFile, this);
+    versionPage_ = new CVersionPage(this);
+    for (QWidget* page :
+         std::initializer_list<QWidget*>{parameterPage_, outFolderPage_, versionPage_}) {
+        page->hide();
+    }
+    pageTable_ = {{outFolderPage_, outFolderPage_->windowTitle()},
+                  {parameterPage_, parameterPage_->windowTitle()},
+                  {versionPage_, versionPage_->windowTitle()}};
+}
+
+void CWavPressDlg::CreateTabs() {
+    tabStrip_ = new QTabBar(this);
+    tabStrip_->setObjectName(QStringLiteral("tabStrip"));
+    // Flat buttons with flat separators rather than raised tabs.
+    tabStrip_->setDrawBase(false);
+    tabStrip_->setExpanding(false);
+    tabStrip_->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { background: transparent; border: 1px solid transparent;"
+        " border-right: 1px solid palette(mid); padding: 3px 12px; margin: 0px; }"
+        "QTabBar::tab:selected { background: palette(midlight); border: 1px solid palette(dark); }"
+        "QTabBar::tab:hover:!selected { background: palette(light); }"));
+    for (const char* caption : {kOutFolderTab, kParameterTab, kVersionTab}) {
+        tabStrip_->addTab(ToQString(caption));
+    }
+    tabStrip_->setCurrentIndex(0);
+    connect(tabStrip_, &QTabBar::currentChanged, this, &CWavPressDlg::OnTabChanged);
+}
+
+void CWavPressDlg::CreateFileList() {
+    fileList_ = new CListEditCtrl(this);
+    fileList_->setObjectName(QStringLiteral("fileList"));
+    QWidget* viewport = fileList_->viewport();
+    for (const EditBoxColumn& column : kEditBoxColumns) {
+        auto* editor = new ByteLimitEdit(column.ByteLimit, false, viewport);
+        fileList_->SetColumnEditor(static_cast<int>(column.Column), CListEditCtrl::kEditBox,
+                                   editor);
+    }
+    genreEditor_ = new QComboBox(viewport);
+    genreEditor_->setEditable(false);
+    FillGenreNames(genreEditor_);
+    fileList_->SetColumnEditor(kColumnGenre, CListEditCtrl::kDropDown, genreEditor_);
+
+    fileList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(fileList_, &CListEditCtrl::customContextMenuRequested, this,
+            &CWavPressDlg::OnListContextMenu);
+    connect(fileList_, &CListEditCtrl::FilesDropped, this, &CWavPressDlg::UpdateConvertButton);
+    SetToolTip(fileList_, kListHint);
+    CreateContextMenu();
+}
+
+void CWavPressDlg::PlaceControls() {
+    const QSize pageSize = PageSize(parameterPage_);
+    const int width = std::max(pageSize.width(), kMinimumContentWidth);
+
+    tabStrip_->setGeometry(kMargin, kMargin, width, tabStrip_->sizeHint().height());
+    const int pageTop = tabStrip_->geometry().bottom() + 1 + kPageGap;
+    for (const auto& entry : pageTable_) {
+        entry.first->setGeometry(QRect(QPoint(kMargin, pageTop), pageSize));
+    }
+    const int listTop = pageTop + pageSize.height() + kControlGap;
+    fileList_->setGeometry(kMargin, listTop, width, kListHeight);
+
+    const QSize buttonSize = convertButton_->sizeHint()
+                                 .expandedTo(exitButton_->sizeHint())
+                                 .expandedTo(QSize(kMinimumButtonWidth, 0));
+    const int buttonTop = listTop + kListHeight + kControlGap;
+    const int exitLeft = kMargin + width - buttonSize.width();
+    exitButton_->setGeometry(QRect(QPoint(exitLeft, buttonTop), buttonSize));
+    convertButton_->setGeometry(
+        QRect(QPoint(exitLeft - kControlGap - buttonSize.width(), buttonTop), buttonSize));
+    setFixedSize(width + 2 * kMargin, buttonTop + buttonSize.height() + kMargin);
+}
+
+void CWavPressDlg::OnTabChanged(int index) {
+    if (index < 0) {
+        return;
+    }
+    const QString caption = tabStrip_->tabText(index);
+    for (const auto& [page, pageCaption] : pageTable_) {
+        page->setVisible(pageCaption == caption);
+    }
+}
+
+void CWavPressDlg::CreateContextMenu() {
+    // One menu for the window's life: a command may run a dialog while the menu that sent it
+    // is still on the stack.
+    contextMenu_ = new QMenu(this);
+    connect(contextMenu_->addAction(ToQString(kAddItem)), &QAction::triggered, this,
+            &CWavPressDlg::OnAddItems);
+    connect(contextMenu_->addAction(ToQString(kChangeItem)), &QAction::triggered, this,
+            &CWavPressDlg::OnChangeItem);
+    connect(contextMenu_->addAction(ToQString(kDeleteItem)), &QAction::triggered, this,
+            &CWavPressDlg::OnDeleteItems);
+    contextMenu_->addSeparator();
+    editTagAction_ = contextMenu_->addAction(ToQString(kEditTagItem));
+    connect(editTagAction_, &QAction::triggered, this, &CWavPressDlg::OnEditTag);
+    contextMenu_->addSeparator();
+    contextMenu_->addAction(ToQString(kSelectAllItem))->setEnabled(false);
+    contextMenu_->addAction(ToQString(kDeselectAllItem))->setEnabled(false);
+}
+
+void CWavPressDlg::OnListContextMenu() {
+    const bool selected = fileList_->HasSelection();
+    editTagAction_->setText(ToQString(selected ? kEditTagItem : kEditTagUnavailable));
+    editTagAction_->setEnabled(selected);
+    contextMenu_->popup(QCursor::pos());
+}
+
+void CWavPressDlg::OnAddItems() {
+    std::vector<std::string> paths;
+    for (const QString& path : askOpenFileNames_(this, true)) {
+        paths.push_back(ToUtf8(path));
+    }
+    fileList_->AddFileEntries(paths);
+    UpdateConvertButton();
+}
+
+void CWavPressDlg::OnChangeItem() {
+    const int row = fileList_->FirstSelectedRow();
+    if (row < 0) {
+        return;
+    }
+    const QStringList chosen = askOpenFileNames_(this, false);
+    if (!chosen.isEmpty()) {
+        fileList_->AddFileEntry(ToUtf8(chosen.first()), row);
+    }
+    UpdateConvertButton();
+}
+
+void CWavPressDlg::OnDeleteItems() {
+    fileList_->DeleteSelectedRows();
+    UpdateConvertButton();
+}
+
+void CWavPressDlg::OnEditTag() {
+    const int row = fileList_->FirstSelectedRow();
+    if (row < 0) {
+        return;
+    }
+    CID3TagDlg dialog(fileList_->Row(row), this);
+    if (dialog.exec() == QDialog::Accepted) {
+        fileList_->SetTagCells(row, dialog.Row());
+    }
+}
+
+void CWavPressDlg::UpdateConvertButton() {
+    convertButton_->setEnabled(fileList_->RowCount() > 0);
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "batch/FileRow.h"
+#include "settings/EncodeSettings.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CListEditCtrl;
+class COutFolderPage;
+class CParmSetPage;
+class CVersionPage;
+class QAction;
+class QComboBox;
+class QMenu;
+class QPushButton;
+class QTabBar;
+
+/// The main window "wavPress": the settings pages under a strip of three tabs, the file list,
+/// "変換" and "終了". It owns every settings record of the run, loads them while it is built and
+/// writes them back when it is destroyed, however it ends. It only wires: the list, the pages
+/// and the tag dialog are classes of their own.
+class CWavPressDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitle = "wavPress";
+    static constexpr const char* kOutFolderTab = "出力フォルダ設定";
+    static constexpr const char* kParameterTab = "パラメータ設定";
+    static constexpr const char* kVersionTab = "バージョン情報";
+    static constexpr const char* kConvertText = "変換";
+    static constexpr const char* kExitText = "終了";
+    static constexpr const char* kListHint =
+        "ここに変換したいWAVEファイルを追加して下さい\nOggVorbisのファイル情報の設定は英数字を\n"
+        "使用するようにして下さい\n日本語は使用できません";
+    static constexpr const char* kAddItem = "項目の追加";
+    static constexpr const char* kChangeItem = "項目の変更";
+    static constexpr const char* kDeleteItem = "項目の削除";
+    static constexpr const char* kEditTagItem = "ID3タグ編集";
+    static constexpr const char* kEditTagUnavailable = "ID3TAG編集";
+    static constexpr const char* kSelectAllItem = "全てを選択";
+    static constexpr const char* kDeselectAllItem = "全てを解除";
+    static constexpr const char* kWaveFilter = "WAVEファイル(*.wav)";
+
+    /// Asks the user for WAVE files: several for add, one for change. An empty answer is a
+    /// cancel.
+    using OpenFileNamesAsker = std::function<QStringList(QWidget* parent, bool several)>;
+
+    /// Reads its settings from settingsFolder (preset.ini, then opt.ini) and writes them there
+    /// when destroyed.
+    explicit CWavPressDlg(std::string settingsFolder, QWidget* parent = nullptr);
+    ~CWavPressDlg() override;
+
+    /// Replaces the file dialog; nullptr brings back the window system's own.
+    void SetOpenFileNamesAsker(OpenFileNamesAsker asker);
+
+    /// The settings records the pages edit and a conversion reads.
+    EncodeSettings& Settings() { return settings_; }
+
+    /// Every row of the file list, in list order.
+    std::vector<FileRow> Rows() const;
+
+    /// Writes opt.ini and preset.ini, unless this very content was written by this window
+    /// before: at destruction, and earlier when the desktop session ends.
+    void SaveSettings();
+
+    /// The desktop session or a signal asks the program to end: windows open over this one
+    /// are closed as by their cancel, then this one as by "終了".
+    void OnEndRequest();
+
+public Q_SLOTS:
+    /// "変換": the conversion start of the list's rows with Settings().
+    void OnConvert();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreatePages();
+    void CreateTabs();
+    void CreateFileList();
+    void CreateContextMenu();
+    void PlaceControls();
+    void OnTabChanged(int index);
+    void OnListContextMenu();
+    void OnAddItems();
+    void OnChangeItem();
+    void OnDeleteItems();
+    void OnEditTag();
+    void UpdateConvertButton();
+
+    std::string settingsFolder_;
+    QPushButton* convertButton_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
+    std::vector<std::pair<QWidget*, QString>> pageTable_;
+    EncodeSettings settings_;
+    CParmSetPage* parameterPage_ = nullptr;
+    COutFolderPage* outFolderPage_ = nullptr;
+    CVersionPage* versionPage_ = nullptr;
+    QIcon icon_;
+    QTabBar* tabStrip_ = nullptr;
+    CListEditCtrl* fileList_ = nullptr;
+    QComboBox* genreEditor_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    QAction* editTagAction_ = nullptr;
+    OpenFileNamesAsker askOpenFileNames_;
+    std::optional<std::string> savedContent_;
+};

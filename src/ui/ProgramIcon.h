@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+/// The program's icon, drawn from its SVG at the sizes window systems ask for.
+QIcon ProgramIcon();

@@ -1,0 +1,6 @@
+#include "ui/CWavPressApp.h"
+
+int main(int argc, char** argv) {
+    CWavPressApp app(argc, argv);
+    return app.Run();
+}
