@@ -1,0 +1,173 @@
+#include "WavPressWindowTest.h"
+
+#include "ui/QtText.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+
+class CListEditCtrlTest : public WavPressWindowTest {
+protected:
+    CListEditCtrlTest() { Add(std::vector<std::string>(3, Wave("a.wav"))); }
+
+    /// Double-clicks a cell, scrolled into view, and returns the editor it opened.
+    QWidget* Edit(int row, int column) {
+        List()->scrollTo(List()->model()->index(row, column));
+        DoubleClickCell(row, column);
+        return VisibleEditor();
+    }
+};
+
+TEST_F(CListEditCtrlTest, FileColumnsOpenNoEditor) {
+    for (int column : {kColumnName, kColumnFolder, kColumnFormat}) {
+        EXPECT_EQ(Edit(1, column), nullptr) << column;
+        EXPECT_EQ(List()->EditColumn(), -1);
+    }
+    // Header clicks do not sort: the rows keep the order they were added in.
+    Add({Wave("0.wav")});
+    QTest::mouseClick(List()->header()->viewport(), Qt::LeftButton, {},
+                      QPoint(List()->header()->sectionViewportPosition(0) + 10, 5));
+    EXPECT_EQ(Cell(3, kColumnName), QStringLiteral("0.wav"));
+}
+
+TEST_F(CListEditCtrlTest, TypingIsWrittenThroughAndAClickElsewhereEndsTheEdit) {
+    auto* editor = qobject_cast<QLineEdit*>(Edit(1, kColumnTitle));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->hasFocus());
+    // The box lies over the clicked cell, its text 5 pixels in.
+    const QRect cell = List()->visualRect(List()->model()->index(1, kColumnTitle));
+    EXPECT_EQ(editor->geometry().left(), cell.left() + 5);
+    EXPECT_EQ(editor->geometry().top(), cell.top());
+
+    QTest::keyClicks(editor, QStringLiteral("ab"));
+    EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("ab"));
+    QTest::keyClicks(editor, QStringLiteral("c"));
+    EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("abc"));
+    // Enter and Escape neither end nor undo the edit, nor end the window.
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("abc"));
+
+    ClickRow(2);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(List()->EditRow(), -1);
+    EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("abc"));
+    EXPECT_EQ(Cell(0, kColumnTitle), QString());
+    EXPECT_EQ(Cell(2, kColumnTitle), QString());
+
+    // The next edit of the cell starts from its text.
+    editor = qobject_cast<QLineEdit*>(Edit(1, kColumnTitle));
+    EXPECT_EQ(editor->text(), QStringLiteral("abc"));
+}
+
+TEST_F(CListEditCtrlTest, DoubleClickAfterScrollingEditsTheClickedRow) {
+    std::vector<std::string> more(40, Wave("b.wav"));
+    Add(more);
+    List()->scrollToItem(List()->topLevelItem(30), QAbstractItemView::PositionAtTop);
+    ASSERT_GT(List()->verticalScrollBar()->value(), 0);
+    List()->horizontalScrollBar()->setValue(List()->horizontalScrollBar()->maximum());
+    const int row = 32;
+    DoubleClickCell(row, kColumnComment);
+    auto* editor = qobject_cast<QLineEdit*>(VisibleEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(List()->EditRow(), row);
+    EXPECT_EQ(List()->EditColumn(), static_cast<int>(kColumnComment));
+    QTest::keyClicks(editor, QStringLiteral("x"));
+    EXPECT_EQ(Cell(row, kColumnComment), QStringLiteral("x"));
+
+    // Scrolling with the scroll bar ends the edit.
+    List()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(List()->EditRow(), -1);
+}
+
+struct LimitCase {
+    std::size_t column;
+    const char* before;
+    const char* typed;
+    const char* after;
+};
+
+class ByteLimitTest : public CListEditCtrlTest, public ::testing::WithParamInterface<LimitCase> {};
+
+TEST_P(ByteLimitTest, RefusesWhatWouldPassTheFieldsCodePage932Width) {
+    const LimitCase& limit = GetParam();
+    auto* editor = qobject_cast<QLineEdit*>(Edit(0, static_cast<int>(limit.column)));
+    ASSERT_NE(editor, nullptr);
+    Type(editor, ToQString(limit.before));
+    ASSERT_EQ(Cell(0, static_cast<int>(limit.column)), ToQString(limit.before));
+    Type(editor, ToQString(limit.typed));
+    EXPECT_EQ(Cell(0, static_cast<int>(limit.column)), ToQString(limit.after));
+    EXPECT_EQ(editor->text(), ToQString(limit.after));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, ByteLimitTest,
+    ::testing::Values(
+        // 30 bytes, the 31st refused.
+        LimitCase{kColumnTitle, "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "b",
+                  "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"},
+        // 15 Japanese characters fill 30 bytes; the 16th is refused, as is the half of one.
+        LimitCase{kColumnArtist, "あいうえおかきくけこさしすせそ", "た",
+                  "あいうえおかきくけこさしすせそ"},
+        LimitCase{kColumnAlbum, "aaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "あb",
+                  "aaaaaaaaaaaaaaaaaaaaaaaaaaaaab"},
+        // The list's year takes any 4 bytes.
+        LimitCase{kColumnYear, "ab1", "23", "ab12"}, LimitCase{kColumnYear, "あ", "いう", "あい"},
+        // Half-width katakana take one byte each, as in code page 932.
+        LimitCase{kColumnComment, "aaaaaaaaaaaaaaaaaaaaaaaaa", "ｱｲｳｴｵｶ",
+                  "aaaaaaaaaaaaaaaaaaaaaaaaaｱｲｳｴｵ"}));
+
+TEST_F(CListEditCtrlTest, PastedAndComposedTextIsCutBetweenCharacters) {
+    auto* editor = qobject_cast<QLineEdit*>(Edit(0, kColumnTitle));
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("0123456789012345678901234"));
+    QApplication::clipboard()->setText(ToQString("あいう"));
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Cell(0, kColumnTitle), ToQString("0123456789012345678901234あい"));
+
+    // An input method's composition ends in a commit, which is cut like a paste.
+    editor->setText(ToQString("01234567890123456789012345678"));
+    QInputMethodEvent preedit(ToQString("かな"), {});
+    QApplication::sendEvent(editor, &preedit);
+    EXPECT_EQ(Cell(0, kColumnTitle), ToQString("01234567890123456789012345678"));
+    QInputMethodEvent commit;
+    commit.setCommitString(ToQString("仮名"));
+    QApplication::sendEvent(editor, &commit);
+    EXPECT_EQ(Cell(0, kColumnTitle), ToQString("01234567890123456789012345678"));
+    editor->setText(ToQString("0123456789012345678901234567"));
+    QApplication::sendEvent(editor, &commit);
+    EXPECT_EQ(Cell(0, kColumnTitle), ToQString("0123456789012345678901234567仮"));
+}
+
+TEST_F(CListEditCtrlTest, GenreDropDownSelectsByPrefixAndAChoiceEndsTheEdit) {
+    auto* genre = qobject_cast<QComboBox*>(Edit(0, kColumnGenre));
+    ASSERT_NE(genre, nullptr);
+    ASSERT_EQ(genre->count(), 148);
+    EXPECT_EQ(genre->currentIndex(), -1); // an empty cell selects nothing
+    ClickRow(1);
+    EXPECT_FALSE(genre->isVisible());
+    EXPECT_EQ(Cell(0, kColumnGenre), QString());
+
+    List()->topLevelItem(0)->setText(kColumnGenre, QStringLiteral("rock"));
+    genre = qobject_cast<QComboBox*>(Edit(0, kColumnGenre));
+    EXPECT_EQ(genre->currentIndex(), 17);
+    EXPECT_EQ(genre->currentText(), QStringLiteral("Rock"));
+
+    // An arrow key in the closed drop-down is a choice.
+    QTest::keyClick(genre, Qt::Key_Down);
+    EXPECT_EQ(Cell(0, kColumnGenre), QStringLiteral("Techno"));
+    EXPECT_FALSE(genre->isVisible());
+    EXPECT_EQ(List()->EditColumn(), -1);
+}
+
+} // namespace

@@ -1,0 +1,372 @@
+#include "WavPressWindowTest.h"
+
+#include "settings/PresetFile.h"
+#include "settings/SettingsFile.h"
+#include "ui/COutFolderPage.h"
+#include "ui/CParmSetPage.h"
+#include "ui/CVersionPage.h"
+#include "ui/QtText.h"
+#include "ui/ToolTips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+#include <QUrl>
+
+#include <chrono>
+#include <filesystem>
+
+namespace {
+
+using Dialog = CWavPressDlg;
+
+std::vector<std::string> Names(const std::vector<FileRow>& rows) {
+    std::vector<std::string> names;
+    for (const FileRow& row : rows) {
+        names.push_back(row[kColumnName]);
+    }
+    return names;
+}
+
+class CWavPressDlgTest : public WavPressWindowTest {
+protected:
+    /// Pages by kind; each must exist once.
+    template <typename Page> Page* FindPage() const {
+        const QList<Page*> pages =
+            const_cast<CWavPressDlgTest*>(this)->Window().findChildren<Page*>();
+        EXPECT_EQ(pages.size(), 1);
+        return pages.value(0);
+    }
+
+    void SelectRows(const std::vector<int>& rows) {
+        ClickRow(rows.front());
+        for (std::size_t i = 1; i < rows.size(); ++i) {
+            ClickRow(rows[i], Qt::ControlModifier);
+        }
+    }
+};
+
+TEST_F(CWavPressDlgTest, FirstStartShowsDefaultsUnderTheFirstTab) {
+    EXPECT_EQ(Window().windowTitle(), ToQString("wavPress"));
+    EXPECT_EQ(Window().minimumSize(), Window().maximumSize());
+    EXPECT_TRUE(Window().windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(Window().windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(Window().windowIcon().isNull());
+
+    const EncodeSettings& settings = Window().Settings();
+    EXPECT_EQ(settings.OutFolder.OutFolder, FirstStartOutFolder());
+    EXPECT_EQ(settings.OutFolder.Preset, 0);
+    EXPECT_EQ(settings.OutFolder.IdentityOutFile, 1);
+    EXPECT_EQ(settings.OutFolder.EncodeType, 0);
+    EXPECT_EQ(settings.LameParm.ConfigKind, 256u);
+
+    ASSERT_EQ(Tabs()->count(), 3);
+    EXPECT_EQ(Tabs()->tabText(0), ToQString("出力フォルダ設定"));
+    EXPECT_EQ(Tabs()->tabText(1), ToQString("パラメータ設定"));
+    EXPECT_EQ(Tabs()->tabText(2), ToQString("バージョン情報"));
+    EXPECT_EQ(Tabs()->currentIndex(), 0);
+
+    auto* outFolder = FindPage<COutFolderPage>();
+    auto* parameters = FindPage<CParmSetPage>();
+    auto* version = FindPage<CVersionPage>();
+    EXPECT_TRUE(outFolder->isVisible());
+    EXPECT_FALSE(parameters->isVisible());
+    EXPECT_FALSE(version->isVisible());
+    // One rectangle for all three, 5 pixels below the tab strip, the parameter page's size.
+    EXPECT_EQ(outFolder->y(), Tabs()->geometry().bottom() + 1 + 5);
+    EXPECT_EQ(outFolder->geometry(), parameters->geometry());
+    EXPECT_EQ(outFolder->geometry(), version->geometry());
+
+    EXPECT_TRUE(ConvertButton()->isVisible());
+    EXPECT_FALSE(ConvertButton()->isEnabled());
+    EXPECT_EQ(ConvertButton()->text(), ToQString("変換"));
+    EXPECT_EQ(ExitButton()->text(), ToQString("終了"));
+
+    const std::array<std::pair<const char*, int>, 9> columns{{{"ファイル名", 150},
+                                                              {"フォルダ名", 150},
+                                                              {"ファイル形式", 140},
+                                                              {"タイトル", 150},
+                                                              {"アーティスト", 150},
+                                                              {"アルバムタイトル", 150},
+                                                              {"年", 40},
+                                                              {"コメント", 150},
+                                                              {"ジャンル", 100}}};
+    ASSERT_EQ(List()->columnCount(), 9);
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(List()->headerItem()->text(i), ToQString(columns[i].first));
+        EXPECT_EQ(List()->header()->sectionSize(i), columns[i].second);
+    }
+    EXPECT_EQ(List()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(List()->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(
+        List()->toolTip(),
+        WrapToolTipText(ToQString(
+            "ここに変換したいWAVEファイルを追加して下さい\nOggVorbisのファイル情報の設定は英数"
+            "字を\n使用するようにして下さい\n日本語は使用できません")));
+
+    // Nothing overlaps and nothing sticks out of the fixed window.
+    const std::vector<QWidget*> controls{Tabs(), outFolder, List(), ConvertButton(), ExitButton()};
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(Window().rect().contains(controls[i]->geometry()));
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry())) << i << j;
+        }
+    }
+    for (QPushButton* button : {ConvertButton(), ExitButton()}) {
+        EXPECT_GE(button->width(), button->sizeHint().width());
+    }
+}
+
+TEST_F(CWavPressDlgTest, TabsShowTheirPageAndHideTheOthers) {
+    auto* outFolder = FindPage<COutFolderPage>();
+    auto* parameters = FindPage<CParmSetPage>();
+    auto* version = FindPage<CVersionPage>();
+    const auto click = [this](int tab) {
+        QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(tab).center());
+    };
+    click(2);
+    EXPECT_TRUE(version->isVisible());
+    EXPECT_FALSE(outFolder->isVisible());
+    EXPECT_FALSE(parameters->isVisible());
+    click(1);
+    EXPECT_TRUE(parameters->isVisible());
+    EXPECT_FALSE(version->isVisible());
+    click(0);
+    EXPECT_TRUE(outFolder->isVisible());
+    EXPECT_FALSE(parameters->isVisible());
+    EXPECT_FALSE(version->isVisible());
+}
+
+TEST_F(CWavPressDlgTest, EnterAndEscapeNeitherEndTheWindowNorPressAButton) {
+    Add({Wave("a.wav")});
+    ASSERT_TRUE(ConvertButton()->isEnabled());
+    QSignalSpy convertClicks(ConvertButton(), &QPushButton::clicked);
+    QSignalSpy exitClicks(ExitButton(), &QPushButton::clicked);
+    for (QWidget* control : std::vector<QWidget*>{List(), Tabs(), ConvertButton(), ExitButton()}) {
+        control->setFocus();
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            QTest::keyClick(control, key);
+        }
+        EXPECT_TRUE(Window().isVisible()) << control->metaObject()->className();
+    }
+    EXPECT_EQ(convertClicks.count(), 0);
+    EXPECT_EQ(exitClicks.count(), 0);
+    EXPECT_EQ(List()->RowCount(), 1);
+
+    QTest::mouseClick(ExitButton(), Qt::LeftButton);
+    EXPECT_FALSE(Window().isVisible());
+    EXPECT_EQ(Window().result(), QDialog::Rejected);
+}
+
+TEST_F(CWavPressDlgTest, ContextMenuOffersTheTagEditorOnlyForASelection) {
+    Add({Wave("a.wav")});
+    for (const bool selected : {false, true}) {
+        List()->clearSelection();
+        QMenu* menu = OpenContextMenu(selected ? 0 : -1);
+        ASSERT_NE(menu, nullptr);
+        const QList<QAction*> items = menu->actions();
+        ASSERT_EQ(items.size(), 8);
+        const std::array<const char*, 8> texts{
+            "項目の追加", "項目の変更", "項目の削除", "", selected ? "ID3タグ編集" : "ID3TAG編集",
+            "",           "全てを選択", "全てを解除"};
+        const std::array<bool, 8> enabled{true, true, true, true, selected, true, false, false};
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_EQ(items[i]->isSeparator(), i == 3 || i == 5);
+            EXPECT_EQ(items[i]->text(), ToQString(texts[i])) << i;
+            EXPECT_EQ(items[i]->isEnabled(), enabled[i]) << i;
+        }
+        EXPECT_EQ(List()->HasSelection(), selected);
+        menu->close();
+    }
+    // Change and delete without a selection do nothing.
+    List()->clearSelection();
+    Choose(OpenContextMenu(-1), Dialog::kChangeItem);
+    Choose(OpenContextMenu(-1), Dialog::kDeleteItem);
+    EXPECT_TRUE(askedSeveral.size() == 1 && askedSeveral[0]); // the add above only
+    EXPECT_EQ(List()->RowCount(), 1);
+}
+
+TEST_F(CWavPressDlgTest, AddTakesSuitableFilesInTheDialogsOrder) {
+    const std::string a = Wave("a.wav");
+    const std::string upper = Wave("SONG.WAV");
+    const std::string mono = Wave("mono.wav", 1);
+    const std::string b = Wave("b.wav", 2, 48000);
+    const std::string eightKhz = Wave("low.wav", 2, 8000);
+    Add({a, upper, mono, b, inputFolder.File("missing.wav"), eightKhz, a});
+
+    EXPECT_EQ(askedSeveral, std::vector<bool>{true});
+    const std::vector<FileRow> rows = Window().Rows();
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"a.wav", "b.wav", "a.wav"}));
+    EXPECT_EQ(rows[0], (FileRow{"a.wav", inputFolder.Path(), "16bit Stereo 44100Hz"}));
+    EXPECT_EQ(rows[1], (FileRow{"b.wav", inputFolder.Path(), "16bit Stereo 48000Hz"}));
+    EXPECT_TRUE(ConvertButton()->isEnabled());
+
+    Add({}); // cancelled
+    EXPECT_EQ(List()->RowCount(), 3);
+}
+
+TEST_F(CWavPressDlgTest, TheFileDialogOffersWaveFilesAndTakesSeveral) {
+    Window().SetOpenFileNamesAsker(nullptr);
+    Wave("a.wav");
+    Wave("b.wav");
+    bool asked = false;
+    WhenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        asked = true;
+        EXPECT_EQ(dialog->nameFilters(), QStringList{ToQString("WAVEファイル(*.wav)")});
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("wav"));
+        dialog->setDirectory(ToQString(inputFolder.Path()));
+        dialog->selectFile(QStringLiteral("\"b.wav\" \"a.wav\""));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    Choose(OpenContextMenu(-1), Dialog::kAddItem);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(Names(Window().Rows()), (std::vector<std::string>{"b.wav", "a.wav"}));
+}
+
+TEST_F(CWavPressDlgTest, DroppedLocalFilesAreAddedInDropOrder) {
+    const std::string a = Wave("a.wav");
+    const std::string mono = Wave("mono.wav", 1);
+    const std::string b = Wave("b.wav");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(ToQString(b)), QUrl::fromLocalFile(ToQString(mono)),
+                  QUrl::fromLocalFile(ToQString(inputFolder.Path())),
+                  QUrl(QStringLiteral("https://example.org/c.wav")),
+                  QUrl::fromLocalFile(ToQString(a))});
+    QWidget* viewport = List()->viewport();
+    const QPoint at = viewport->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &move);
+    EXPECT_TRUE(move.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &drop);
+
+    EXPECT_EQ(Names(Window().Rows()), (std::vector<std::string>{"b.wav", "a.wav"}));
+    EXPECT_TRUE(ConvertButton()->isEnabled());
+}
+
+TEST_F(CWavPressDlgTest, ChangeReplacesTheFileAndKeepsPositionAndTags) {
+    Add({Wave("a.wav"), Wave("b.wav"), Wave("c.wav")});
+    const FileRow tags{"", "", "", "Title", "Artist", "Album", "1999", "Comment", "Rock"};
+    List()->SetTagCells(1, tags);
+    ClickRow(1);
+
+    answer = {ToQString(Wave("new.wav", 2, 32000))};
+    Choose(OpenContextMenu(1), Dialog::kChangeItem);
+    EXPECT_EQ(askedSeveral.back(), false);
+    const FileRow expected{"new.wav", inputFolder.Path(), "16bit Stereo 32000Hz",
+                           "Title",   "Artist",           "Album",
+                           "1999",    "Comment",          "Rock"};
+    EXPECT_EQ(Window().Rows()[1], expected);
+    EXPECT_EQ(Names(Window().Rows()), (std::vector<std::string>{"a.wav", "new.wav", "c.wav"}));
+
+    answer = {ToQString(Wave("mono.wav", 1))};
+    Choose(OpenContextMenu(1), Dialog::kChangeItem);
+    EXPECT_EQ(Window().Rows()[1], expected);
+}
+
+TEST_F(CWavPressDlgTest, DeleteRemovesEverySelectedRow) {
+    Add({Wave("0.wav"), Wave("1.wav"), Wave("2.wav"), Wave("3.wav"), Wave("4.wav")});
+    SelectRows({2, 3});
+    Choose(OpenContextMenu(3), Dialog::kDeleteItem);
+    EXPECT_EQ(Names(Window().Rows()), (std::vector<std::string>{"0.wav", "1.wav", "4.wav"}));
+    EXPECT_TRUE(ConvertButton()->isEnabled());
+
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+    Choose(OpenContextMenu(0), Dialog::kDeleteItem);
+    EXPECT_EQ(List()->RowCount(), 0);
+    EXPECT_FALSE(ConvertButton()->isEnabled());
+}
+
+TEST_F(CWavPressDlgTest, AddingAFolderOfTwoThousandFilesStaysQuick) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 2000; ++i) {
+        paths.push_back(Wave("track" + std::to_string(i) + ".wav"));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    Add(paths);
+    QApplication::processEvents();
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    RecordProperty("milliseconds", static_cast<int>(elapsed.count()));
+    ASSERT_EQ(List()->RowCount(), 2000);
+    EXPECT_EQ(Cell(1999, kColumnName), QStringLiteral("track1999.wav"));
+    // Far above the time it takes; only a list that slows down row by row fails.
+    EXPECT_LT(elapsed.count(), 5000);
+}
+
+/// The settings as this window leaves them in its folder, by each way of ending it.
+class ExitTest : public CWavPressDlgTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ExitTest, WritesTheSettingsOnceHoweverTheWindowEnds) {
+    const bool withPresets = GetParam() % 2 == 1;
+    EncodeSettings& settings = Window().Settings();
+    settings.OutFolder.OutFolder = "/music/out";
+    settings.OutFolder.EncodeType = 1;
+    if (withPresets) {
+        settings.Presets.push_back({"FM", BE_CONFIG{}});
+    }
+    switch (GetParam() / 2) {
+    case 0:
+        QTest::mouseClick(ExitButton(), Qt::LeftButton);
+        break;
+    case 1:
+        Window().close(); // the close box and the window menu
+        break;
+    default:
+        Window().OnEndRequest(); // a signal or the end of the session
+        break;
+    }
+    EXPECT_FALSE(Window().isVisible());
+    const std::string expectedSettings = RenderSettings(settings);
+    const std::string expectedPresets = RenderPresets(settings.Presets);
+
+    Window().SaveSettings();
+    EXPECT_EQ(testsupport::ReadFileBytes(settingsFolder.File("opt.ini")), expectedSettings);
+    EXPECT_EQ(std::filesystem::exists(settingsFolder.File("preset.ini")), withPresets);
+    if (withPresets) {
+        EXPECT_EQ(testsupport::ReadFileBytes(settingsFolder.File("preset.ini")), expectedPresets);
+    }
+    // Unchanged settings are not written a second time; changed ones are.
+    std::filesystem::remove(settingsFolder.File("opt.ini"));
+    Window().SaveSettings();
+    EXPECT_FALSE(std::filesystem::exists(settingsFolder.File("opt.ini")));
+    settings.OutFolder.IdentityOutFile = 0;
+    Window().SaveSettings();
+    EXPECT_EQ(testsupport::ReadFileBytes(settingsFolder.File("opt.ini")), RenderSettings(settings));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryEnd, ExitTest, ::testing::Range(0, 6));
+
+TEST(CWavPressDlgLifetimeTest, DestroyingTheWindowWritesItsSettings) {
+    testsupport::TempDir folder;
+    EncodeSettings expected;
+    {
+        CWavPressDlg window(folder.Path());
+        window.Settings().OutFolder.Preset = 3;
+        expected = window.Settings();
+    }
+    EXPECT_EQ(testsupport::ReadFileBytes(folder.File("opt.ini")), RenderSettings(expected));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("preset.ini")));
+
+    // The next start reads what the last one wrote.
+    CWavPressDlg next(folder.Path());
+    EXPECT_EQ(next.Settings().OutFolder.Preset, 3);
+}
+
+} // namespace
