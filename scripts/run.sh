@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds wavPress and runs wavpress-cli with the arguments given.
+# Builds wavPress and starts the window program, wavpress.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWAVPRESS_TESTS=OFF >/dev/null
 cmake --build "$root/build/release" >/dev/null
-if [ -x "$root/build/release/bin/wavpress-cli" ]; then
-  exec "$root/build/release/bin/wavpress-cli" "$@"
+bin=$root/build/release/bin
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "wavpress needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set); from a terminal use $bin/wavpress-cli FILE.wav..."
+  exit 0
 fi
-echo "built into $root/build/release/bin (there is no front end to run yet)"
+exec "$bin/wavpress" "$@"
