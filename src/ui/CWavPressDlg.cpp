@@ -210,13 +210,21 @@ void CWavPressDlg::CreateFileList() {
 }
 
 void CWavPressDlg::PlaceControls() {
-    const QSize pageSize = PageSize(parameterPage_);
+    // The parameter page's size for all three, unless another page would not fit into it.
+    QSize pageSize = PageSize(parameterPage_);
+    for (const QWidget* page :
+         {static_cast<QWidget*>(outFolderPage_), static_cast<QWidget*>(versionPage_)}) {
+        pageSize = pageSize.expandedTo(page->minimumSizeHint());
+    }
     const int width = std::max(pageSize.width(), kMinimumContentWidth);
+    // The pages span the window, as the tab strip and the list do.
+    pageSize.setWidth(width);
 
     tabStrip_->setGeometry(kMargin, kMargin, width, tabStrip_->sizeHint().height());
     const int pageTop = tabStrip_->geometry().bottom() + 1 + kPageGap;
     for (const auto& entry : pageTable_) {
-        entry.first->setGeometry(QRect(QPoint(kMargin, pageTop), pageSize));
+        entry.first->setFixedSize(pageSize);
+        entry.first->move(kMargin, pageTop);
     }
     const int listTop = pageTop + pageSize.height() + kControlGap;
     fileList_->setGeometry(kMargin, listTop, width, kListHeight);
