@@ -3,6 +3,7 @@
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -59,8 +60,27 @@ const char* MessageText(WaveFailure failure) {
     return "";
 }
 
+constexpr std::uint16_t kFormatPcm = 1;
+constexpr std::uint16_t kFormatExtensible = 0xFFFE;
+// The sub-format GUID of PCM in an extensible fmt chunk, as stored.
+constexpr unsigned char kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                             0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// cbSize, valid bits, channel mask, sub-format: the extension an extensible chunk must carry.
+constexpr std::size_t kExtensibleBytes = 2 + 2 + 4 + 16;
+constexpr std::uint32_t kFmtBodyBytes = sizeof(WaveFormat);
+// A data size streaming writers leave when they never come back to fill it in.
+constexpr std::uint32_t kSizeUnknown = 0xFFFFFFFF;
+constexpr std::uint64_t kFrameBytes = 4;
+
+std::uint32_t Le32(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// Everything but the sub-format of an extensible chunk, which lies in the extension.
 bool IsAcceptedFormat(const WaveFormat& format) {
-    return format.channels == 2 && format.blockAlign == 4 &&
+    return (format.formatTag == kFormatPcm || format.formatTag == kFormatExtensible) &&
+           format.channels == 2 && format.blockAlign == 4 && format.bitsPerSample == 16 &&
            IsAcceptedSampleRate(format.samplesPerSec);
 }
 
@@ -71,66 +91,147 @@ bool ReadHeaderPart(platform::File& file, void* buffer, std::size_t size) {
     return file.Read(buffer, size) > 0;
 }
 
-enum class WaveCheck { Probe, Open };
+struct ChunkHeader {
+    unsigned char id[4];
+    std::uint32_t size;
+    std::int64_t body; ///< file offset of the chunk's first body byte
 
-// The one header reader behind OpenWave (every step) and ProbeWave (up to the format block).
-// Leaves the file open only on success of the Open check.
-WaveFailure ReadWaveHeader(platform::File& file, const char* path, WaveCheck check,
-                           WaveFormat& format, std::uint64_t& audioBytes) {
+    bool Is(const char* name) const { return std::memcmp(id, name, 4) == 0; }
+};
+
+// The next chunk header; false at the end of the file. A header cut short by the end of the
+// file is tested as far as it was read.
+bool ReadChunkHeader(platform::File& file, ChunkHeader& chunk) {
+    unsigned char header[8];
+    if (!ReadHeaderPart(file, header, sizeof header)) {
+        return false;
+    }
+    std::memcpy(chunk.id, header, sizeof chunk.id);
+    chunk.size = Le32(header + 4);
+    chunk.body = file.Position();
+    return true;
+}
+
+// Moves past a chunk's body and its pad byte. Some writers leave the pad byte of an
+// odd-sized chunk out; a chunk id never begins with a zero byte, a pad byte always is one.
+void SkipChunk(platform::File& file, const ChunkHeader& chunk) {
+    std::int64_t next = chunk.body + chunk.size;
+    if (chunk.size % 2 != 0 && file.Seek(next, platform::File::Whence::Begin)) {
+        unsigned char pad = 1;
+        if (file.Read(&pad, 1) == 1 && pad == 0) {
+            ++next;
+        }
+    }
+    file.Seek(next, platform::File::Whence::Begin);
+}
+
+bool IsChunkId(const unsigned char* id) {
+    return std::all_of(id, id + 4, [](unsigned char byte) { return byte >= 0x20 && byte <= 0x7E; });
+}
+
+// Whether a whole chunk begins at the data chunk's body: then a data size of 0 is the truth;
+// otherwise the data chunk is the last one and its size was never written.
+bool ChunkFollows(platform::File& file, const ChunkHeader& data, std::uint64_t rest) {
+    unsigned char header[8];
+    const bool follows = rest >= sizeof header &&
+                         file.Read(header, sizeof header) == sizeof header && IsChunkId(header) &&
+                         Le32(header + 4) <= rest - sizeof header;
+    file.Seek(data.body, platform::File::Whence::Begin);
+    return follows;
+}
+
+// Reads the fmt body (whatever it declares beyond the 16 bytes is skipped with the chunk) and
+// tests the format; for an extensible chunk the sub-format in its extension must be PCM.
+WaveFailure ReadFormat(platform::File& file, const ChunkHeader& fmt, WaveFormat& format) {
+    if (!ReadHeaderPart(file, &format, sizeof format)) {
+        return WaveFailure::M7;
+    }
+    // A chunk shorter than the block has no sample size of its own: the bytes read past it
+    // belong to the next chunk.
+    if (fmt.size < kFmtBodyBytes || !IsAcceptedFormat(format)) {
+        return WaveFailure::M8;
+    }
+    if (fmt.size <= kFmtBodyBytes) {
+        return format.formatTag == kFormatPcm ? WaveFailure::None : WaveFailure::M8;
+    }
+    unsigned char extension[kExtensibleBytes];
+    if (!ReadHeaderPart(file, extension, sizeof extension)) {
+        return WaveFailure::M9;
+    }
+    if (format.formatTag == kFormatPcm) {
+        return WaveFailure::None;
+    }
+    const std::uint32_t extensionSize = extension[0] | extension[1] << 8;
+    const bool pcm = fmt.size >= kFmtBodyBytes + kExtensibleBytes &&
+                     extensionSize >= kExtensibleBytes - 2 &&
+                     std::memcmp(extension + 8, kPcmSubFormat, sizeof kPcmSubFormat) == 0;
+    return pcm ? WaveFailure::None : WaveFailure::M8;
+}
+
+// The one header reader behind OpenWave and ProbeWave: walks the chunk list to the first fmt
+// chunk and on to the data chunk, leaving the file at the first audio byte with reads bounded
+// to the data chunk's whole frames. Leaves the file open only on success.
+WaveFailure ReadWaveHeader(platform::File& file, const char* path, WaveFormat& format,
+                           std::uint64_t& audioBytes) {
     if (!file.OpenRead(path)) {
         return WaveFailure::M1;
     }
-    const std::int64_t totalLength = file.Length();
+    const std::int64_t length = file.Length();
     const auto fail = [&](WaveFailure failure) {
         file.Close();
         return failure;
     };
 
-    char riffHeader[8];
+    unsigned char riffHeader[8];
     if (!ReadHeaderPart(file, riffHeader, sizeof riffHeader)) {
         return fail(WaveFailure::M2);
     }
     if (std::memcmp(riffHeader, "RIFF", 4) != 0) {
         return fail(WaveFailure::M3);
     }
-    unsigned char waveHeader[12];
-    if (!ReadHeaderPart(file, waveHeader, sizeof waveHeader)) {
+    unsigned char formType[4];
+    if (!ReadHeaderPart(file, formType, sizeof formType)) {
         return fail(WaveFailure::M4);
     }
-    if (std::memcmp(waveHeader, "WAVE", 4) != 0) {
+    if (std::memcmp(formType, "WAVE", 4) != 0) {
         return fail(WaveFailure::M5);
     }
-    if (std::memcmp(waveHeader + 4, "fmt ", 4) != 0) {
-        return fail(WaveFailure::M6);
-    }
-    const std::uint32_t fmtSize = static_cast<std::uint32_t>(waveHeader[8]) |
-                                  static_cast<std::uint32_t>(waveHeader[9]) << 8 |
-                                  static_cast<std::uint32_t>(waveHeader[10]) << 16 |
-                                  static_cast<std::uint32_t>(waveHeader[11]) << 24;
-    if (!ReadHeaderPart(file, &format, sizeof format)) {
-        return fail(WaveFailure::M7);
-    }
-    if (check == WaveCheck::Probe) {
-        file.Close();
-        return IsAcceptedFormat(format) ? WaveFailure::None : WaveFailure::M8;
-    }
-    if (!IsAcceptedFormat(format)) {
-        return fail(WaveFailure::M8);
-    }
-    if (fmtSize != 16) {
-        unsigned char extensionSize[2];
-        if (!ReadHeaderPart(file, extensionSize, sizeof extensionSize)) {
-            return fail(WaveFailure::M9);
+
+    ChunkHeader chunk{};
+    for (;;) {
+        if (!ReadChunkHeader(file, chunk) || chunk.Is("data")) {
+            return fail(WaveFailure::M6);
         }
-        const int skip = extensionSize[0] | extensionSize[1] << 8;
-        file.Seek(skip, platform::File::Whence::Current);
+        if (chunk.Is("fmt ")) {
+            break;
+        }
+        SkipChunk(file, chunk);
     }
-    char dataHeader[8];
-    if (!ReadHeaderPart(file, dataHeader, sizeof dataHeader)) {
-        return fail(WaveFailure::M10);
+    if (const WaveFailure failure = ReadFormat(file, chunk, format); failure != WaveFailure::None) {
+        return fail(failure);
     }
-    const std::int64_t position = file.Position();
-    audioBytes = totalLength > position ? static_cast<std::uint64_t>(totalLength - position) : 0;
+    SkipChunk(file, chunk);
+
+    for (;;) {
+        if (!ReadChunkHeader(file, chunk)) {
+            return fail(WaveFailure::M10);
+        }
+        if (chunk.Is("data")) {
+            break;
+        }
+        SkipChunk(file, chunk);
+    }
+    const std::uint64_t rest =
+        length > chunk.body ? static_cast<std::uint64_t>(length - chunk.body) : 0;
+    std::uint64_t bytes = chunk.size;
+    if (chunk.size == kSizeUnknown || (chunk.size == 0 && !ChunkFollows(file, chunk, rest))) {
+        bytes = rest;
+    }
+    bytes = std::min(bytes, rest);
+    // A half frame at the end has no partner sample to be encoded with.
+    bytes -= bytes % kFrameBytes;
+    file.SetReadEnd(chunk.body + static_cast<std::int64_t>(bytes));
+    audioBytes = bytes;
     return WaveFailure::None;
 }
 
@@ -145,7 +246,7 @@ bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
     if (file == nullptr || path == nullptr) {
         return false;
     }
-    const WaveFailure failure = ReadWaveHeader(*file, path, WaveCheck::Open, format, audioBytes);
+    const WaveFailure failure = ReadWaveHeader(*file, path, format, audioBytes);
     if (failure == WaveFailure::None) {
         return true;
     }
@@ -158,6 +259,5 @@ bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
 bool ProbeWave(const std::string& path, WaveFormat& format) {
     platform::File file;
     std::uint64_t unused = 0;
-    return ReadWaveHeader(file, path.c_str(), WaveCheck::Probe, format, unused) ==
-           WaveFailure::None;
+    return ReadWaveHeader(file, path.c_str(), format, unused) == WaveFailure::None;
 }

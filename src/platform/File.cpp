@@ -1,5 +1,6 @@
 #include "File.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,12 +13,14 @@ File::~File() {
     Close();
 }
 
-File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+File::File(File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), readEnd_(std::exchange(other.readEnd_, -1)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
+        readEnd_ = std::exchange(other.readEnd_, -1);
     }
     return *this;
 }
@@ -55,6 +58,7 @@ bool File::OpenRegular(const std::string& path, int flags) {
 }
 
 void File::Close() {
+    readEnd_ = -1;
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -64,6 +68,12 @@ void File::Close() {
 std::size_t File::Read(void* buffer, std::size_t size) {
     readFailed_ = false;
     error_ = 0;
+    if (readEnd_ >= 0) {
+        const std::int64_t position = Position();
+        const std::int64_t left = position >= 0 && position < readEnd_ ? readEnd_ - position : 0;
+        size =
+            static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(size), left));
+    }
     std::size_t done = 0;
     auto* bytes = static_cast<char*>(buffer);
     while (done < size) {
@@ -117,6 +127,15 @@ std::int64_t File::Position() const {
 std::int64_t File::Length() const {
     struct stat info {};
     return ::fstat(fd_, &info) == 0 ? static_cast<std::int64_t>(info.st_size) : -1;
+}
+
+std::optional<FileIdentity> IdentifyFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
 }
 
 bool FileExists(const std::string& path) {

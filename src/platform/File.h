@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -29,14 +30,16 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     void Close();
 
-    /// Reads up to size bytes, repeating short reads until size or the end of the file;
-    /// returns the number read, 0 at the end or on a read error (see LastReadFailed).
+    /// Reads up to size bytes, repeating short reads until size or the end of the file (or the
+    /// read end); returns the number read, 0 at the end or on a read error (see LastReadFailed).
     std::size_t Read(void* buffer, std::size_t size);
     /// True when the last Read stopped on an error rather than at the end of the file.
     bool LastReadFailed() const { return readFailed_; }
     /// The system's error number of the last open, read or write, 0 when it succeeded (and for
     /// an open refused because the path is not a regular file, unless it is a folder).
     int LastError() const { return error_; }
+    /// Reads stop at this file offset as if the file ended there, until the file is closed.
+    void SetReadEnd(std::int64_t offset) { readEnd_ = offset; }
     /// Writes all size bytes; false when any could not be written.
     bool Write(const void* buffer, std::size_t size);
     /// Moves the position; false on failure.
@@ -52,7 +55,18 @@ private:
     int fd_ = -1;
     bool readFailed_ = false;
     int error_ = 0;
+    std::int64_t readEnd_ = -1; ///< -1: the end of the file
 };
+
+/// What tells one file from every other, whatever names lead to it: its device and inode.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+/// The identity of the file at path (symbolic links followed), or nothing when there is none.
+std::optional<FileIdentity> IdentifyFile(const std::string& path);
 
 bool FileExists(const std::string& path);
 /// Removes a file; false when there was none or it could not be removed.

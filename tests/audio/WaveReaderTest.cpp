@@ -3,6 +3,7 @@
 
 #include "support/RecordingMessageBackend.h"
 #include "support/TempDir.h"
+#include "support/WaveLayouts.h"
 #include "support/WaveWriter.h"
 
 #include <gtest/gtest.h>
@@ -84,9 +85,9 @@ protected:
         return Write(name, testsupport::WaveBytes(header, samples, trailing));
     }
 
-    // OpenWave must refuse the file with exactly this one message, leave the file closed, and
-    // ProbeWave must agree silently whether the format itself passes.
-    void ExpectRejected(const std::string& path, const char* message, bool probeAccepts = false) {
+    // OpenWave must refuse the file with exactly this one message and leave the file closed;
+    // ProbeWave must refuse it too, silently.
+    void ExpectRejected(const std::string& path, const char* message) {
         const std::size_t before = recorder_->Requests().size();
         platform::File file;
         WaveFormat format{};
@@ -102,13 +103,14 @@ protected:
         EXPECT_EQ(shown.buttons, platform::MessageButtons::Ok);
 
         WaveFormat probed{};
-        EXPECT_EQ(ProbeWave(path, probed), probeAccepts);
+        EXPECT_FALSE(ProbeWave(path, probed));
         EXPECT_EQ(recorder_->Requests().size(), before + 1) << "ProbeWave showed a message";
     }
 
-    // OpenWave must accept the file, silently, open at audioStart with the rest as audio.
+    // OpenWave must accept the file, silently, open at audioStart, and let exactly audio be
+    // read from there; ProbeWave must agree.
     void ExpectAccepted(const std::string& path, std::int64_t audioStart,
-                        const std::string& firstAudioBytes = {}) {
+                        const std::string& audio) {
         const std::size_t before = recorder_->Requests().size();
         platform::File file;
         WaveFormat format{};
@@ -117,13 +119,10 @@ protected:
         EXPECT_EQ(recorder_->Requests().size(), before);
         ASSERT_TRUE(file.IsOpen());
         EXPECT_EQ(file.Position(), audioStart);
-        const auto length = static_cast<std::int64_t>(std::filesystem::file_size(path));
-        EXPECT_EQ(audioBytes, static_cast<std::uint64_t>(length - audioStart));
-        if (!firstAudioBytes.empty()) {
-            std::string read(firstAudioBytes.size(), '\0');
-            EXPECT_EQ(file.Read(read.data(), read.size()), read.size());
-            EXPECT_EQ(read, firstAudioBytes);
-        }
+        EXPECT_EQ(audioBytes, audio.size());
+        std::string read(audio.size() + 8, '\0');
+        read.resize(file.Read(read.data(), read.size()));
+        EXPECT_EQ(read, audio);
         WaveFormat probed{};
         EXPECT_TRUE(ProbeWave(path, probed));
         EXPECT_EQ(std::memcmp(&probed, &format, sizeof format), 0);
@@ -133,19 +132,20 @@ protected:
     testsupport::ScopedMessageRecorder recorder_;
 };
 
-// The first two stereo frames of Frames() as they lie in the file.
-const std::string kFirstFrames = Le16(100) + Le16(static_cast<std::uint16_t>(-100)) + Le16(200) +
-                                 Le16(static_cast<std::uint16_t>(-200));
+// Frames() as they lie in the file.
+const std::string kAudio = Le16(100) + Le16(static_cast<std::uint16_t>(-100)) + Le16(200) +
+                           Le16(static_cast<std::uint16_t>(-200)) + Le16(300) +
+                           Le16(static_cast<std::uint16_t>(-300)) + Le16(400) +
+                           Le16(static_cast<std::uint16_t>(-400));
 
 TEST_F(WaveReaderTest, CanonicalHeaderIsAcceptedWithItsFormat) {
     const std::string path = WriteWave("canonical.wav", WaveHeader{});
-    ExpectAccepted(path, 44, kFirstFrames);
+    ExpectAccepted(path, 44, kAudio);
 
     platform::File file;
     WaveFormat format{};
     std::uint64_t audioBytes = 0;
     ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
-    EXPECT_EQ(audioBytes, Frames().size() * 2);
     EXPECT_EQ(format.formatTag, 1);
     EXPECT_EQ(format.channels, 2);
     EXPECT_EQ(format.samplesPerSec, 44100u);
@@ -162,91 +162,91 @@ TEST_F(WaveReaderTest, TheThreeRatesAreAccepted) {
         WaveFormat format{};
         EXPECT_TRUE(ProbeWave(path, format)) << rate;
         EXPECT_EQ(format.samplesPerSec, rate);
-        ExpectAccepted(path, 44);
+        ExpectAccepted(path, 44, kAudio);
     }
 }
 
-TEST_F(WaveReaderTest, OtherRatesAndShapesAreRefusedWithTheFormatMessage) {
+TEST_F(WaveReaderTest, OtherRatesShapesAndEncodingsAreRefusedWithTheFormatMessage) {
     struct Row {
         const char* name;
+        std::uint16_t tag;
         std::uint16_t channels;
         std::uint32_t rate;
         std::uint16_t blockAlign;
         std::uint16_t bits;
+        std::uint32_t fmtSize;
+        std::string subFormat; ///< the extension's sub-format when fmtSize is 40
     };
+    const std::string floatSubFormat = "\x03" + testsupport::kPcmSubFormat.substr(1);
     const Row rows[] = {
-        {"mono16", 1, 44100, 2, 16},      {"stereo8", 2, 44100, 2, 8},
-        {"stereo24", 2, 44100, 6, 24},    {"stereo22050", 2, 22050, 4, 16},
-        {"stereo96000", 2, 96000, 4, 16}, {"stereo44101", 2, 44101, 4, 16},
-        {"stereo0", 2, 0, 4, 16},         {"six", 6, 48000, 12, 16},
+        {"mono16", 1, 1, 44100, 2, 16, 16, {}},
+        {"stereo8", 1, 2, 44100, 2, 8, 16, {}},
+        {"stereo24", 1, 2, 44100, 6, 24, 16, {}},
+        {"stereo22050", 1, 2, 22050, 4, 16, 16, {}},
+        {"stereo96000", 1, 2, 96000, 4, 16, 16, {}},
+        {"stereo44101", 1, 2, 44101, 4, 16, 16, {}},
+        {"stereo0", 1, 2, 0, 4, 16, 16, {}},
+        {"six", 1, 6, 48000, 12, 16, 16, {}},
+        // Shapes that pass the channel and block tests but are not 16-bit PCM.
+        {"bits8align4", 1, 2, 44100, 4, 8, 16, {}},
+        {"adpcm", 2, 2, 44100, 4, 16, 16, {}},
+        {"float", 3, 2, 44100, 4, 16, 16, {}},
+        {"alaw", 6, 2, 44100, 4, 16, 16, {}},
+        {"extensibleFloat", 0xFFFE, 2, 44100, 4, 16, 40, floatSubFormat},
+        {"extensibleWithoutSubFormat", 0xFFFE, 2, 44100, 4, 16, 18, {}},
+        {"shortFmt", 1, 2, 44100, 4, 16, 14, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         WaveHeader header;
+        header.formatTag = row.tag;
         header.channels = row.channels;
         header.sampleRate = row.rate;
         header.blockAlign = row.blockAlign;
         header.bitsPerSample = row.bits;
+        header.fmtSize = row.fmtSize;
+        if (row.fmtSize == 40) {
+            header.extensionSize = 22;
+            header.extension = testsupport::ExtensibleExtension(row.subFormat);
+        }
         ExpectRejected(WriteWave(std::string(row.name) + ".wav", header), kM8);
     }
 }
 
-TEST_F(WaveReaderTest, FormatTagAndBitsAreNotTested) {
-    WaveHeader header;
-    header.formatTag = 3;
-    header.bitsPerSample = 8;
-    ExpectAccepted(WriteWave("odd.wav", header), 44);
+TEST_F(WaveReaderTest, EveryChunkLayoutGivesExactlyTheDataChunk) {
+    for (const testsupport::WaveLayout& layout : testsupport::ChunkLayouts()) {
+        SCOPED_TRACE(layout.name);
+        const std::string bytes = testsupport::WaveBytes(layout.header, Frames(), layout.trailing);
+        const auto audioStart =
+            static_cast<std::int64_t>(bytes.size() - layout.trailing.size() - kAudio.size());
+        ExpectAccepted(Write(layout.name + ".wav", bytes), audioStart, kAudio);
+    }
 }
 
-TEST_F(WaveReaderTest, ExtensionSizeIsSkippedByItsOwnValue) {
+TEST_F(WaveReaderTest, TheDataSizeIsBoundedByTheFileAndCutToWholeFrames) {
+    WaveHeader beyond;
+    beyond.dataSize = 1000;
+    ExpectAccepted(WriteWave("beyond.wav", beyond), 44, kAudio);
+
+    // A half frame at the end of the data, and a pad byte after an odd size.
+    std::vector<std::int16_t> samples = Frames();
+    samples.push_back(500);
+    ExpectAccepted(WriteWave("halfframe.wav", WaveHeader{}, samples), 44, kAudio);
+    WaveHeader odd;
+    odd.dataSize = static_cast<std::uint32_t>(kAudio.size() + 3);
+    samples.push_back(600);
+    ExpectAccepted(WriteWave("oddsize.wav", odd, samples), 44, kAudio);
+
+    // A data size of 0 with a chunk after it is an empty data chunk.
     WaveHeader empty;
-    empty.fmtSize = 18;
-    empty.extensionSize = 0;
-    ExpectAccepted(WriteWave("ext18.wav", empty), 46, kFirstFrames);
-}
-
-TEST_F(WaveReaderTest, ExtensibleFormatIsAcceptedWithoutTestingTheTag) {
-    WaveHeader extensible;
-    extensible.formatTag = 0xFFFE;
-    extensible.fmtSize = 40;
-    extensible.extensionSize = 22;
-    ExpectAccepted(WriteWave("ext40.wav", extensible), 68, kFirstFrames);
-}
-
-TEST_F(WaveReaderTest, SkipFollowsTheExtensionSizeNotTheChunkSize) {
-    // Chunk size 24 but an extension size of 0: the data header follows at once.
-    std::string bytes = "RIFF" + Le32(0) + "WAVEfmt " + Le32(24) + StereoFmtBody() + Le16(0) +
-                        "data" + Le32(8) + kFirstFrames;
-    ExpectAccepted(Write("mismatch.wav", bytes), 46, kFirstFrames);
-}
-
-TEST_F(WaveReaderTest, ExtensionLongerThanTheFileIsADataHeaderFailure) {
-    std::string bytes = "RIFF" + Le32(0) + "WAVEfmt " + Le32(18) + StereoFmtBody() + Le16(500) +
-                        "data" + Le32(8) + kFirstFrames;
-    ExpectRejected(Write("longext.wav", bytes), kM10, true);
-}
-
-TEST_F(WaveReaderTest, ChunkBetweenFmtAndDataIsCountedAsAudio) {
-    WaveHeader header;
-    const std::string list = testsupport::Chunk("LIST", "INFOISFT" + Le32(4) + "test");
-    header.chunksBeforeData = list;
-    // The LIST header is taken as the data header; its body is the first audio.
-    ExpectAccepted(WriteWave("list.wav", header), 44, list.substr(8, 8));
-}
-
-TEST_F(WaveReaderTest, ChunksAfterTheDataAreCountedAsAudio) {
-    const std::string path = WriteWave("trailing.wav", WaveHeader{}, Frames(),
-                                       testsupport::Chunk("id3 ", std::string(20, 'x')));
-    ExpectAccepted(path, 44, kFirstFrames);
-    platform::File file;
-    WaveFormat format{};
-    std::uint64_t audioBytes = 0;
-    ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
-    EXPECT_EQ(audioBytes, Frames().size() * 2 + 28);
+    empty.dataSize = 0;
+    ExpectAccepted(WriteWave("empty.wav", empty, {}, testsupport::Chunk("LIST", "INFO")), 44, "");
 }
 
 TEST_F(WaveReaderTest, AudioCountIsSixtyFourBits) {
-    const std::string path = WriteWave("huge.wav", WaveHeader{});
+    WaveHeader streamed;
+    streamed.dataSize = 0xFFFFFFFF;
+    const std::string path = WriteWave("huge.wav", streamed);
     const std::uintmax_t length = 5'000'000'000ULL; // sparse: no disk space is used
     std::filesystem::resize_file(path, length);
     platform::File file;
@@ -282,24 +282,30 @@ TEST_F(WaveReaderTest, WrongFormType) {
                    kM5);
 }
 
-TEST_F(WaveReaderTest, FmtMustBeTheFirstChunk) {
-    WaveHeader header;
-    header.chunksBeforeFmt = testsupport::Chunk("JUNK", std::string(4, '\0'));
-    ExpectRejected(WriteWave("junk.wav", header), kM6);
-    header.chunksBeforeFmt = testsupport::Chunk("bext", std::string(10, ' '));
-    ExpectRejected(WriteWave("bext.wav", header), kM6);
+TEST_F(WaveReaderTest, NoFmtChunkBeforeTheDataOrTheEnd) {
+    const std::string data = testsupport::Chunk("data", kAudio);
+    ExpectRejected(Write("dataonly.wav", "RIFF" + Le32(0) + "WAVE" + data), kM6);
+    ExpectRejected(Write("datafirst.wav", "RIFF" + Le32(0) + "WAVE" + data +
+                                              testsupport::Chunk("fmt ", StereoFmtBody())),
+                   kM6);
+    ExpectRejected(Write("junkonly.wav", "RIFF" + Le32(0) + "WAVE" +
+                                             testsupport::Chunk("JUNK", std::string(30, '\0'))),
+                   kM6);
 }
 
 TEST_F(WaveReaderTest, FileEndingBeforeTheFmtBlock) {
     ExpectRejected(Write("nofmt.wav", "RIFF" + Le32(12) + "WAVEfmt " + Le32(16)), kM7);
 }
 
-TEST_F(WaveReaderTest, FileEndingRightAfterTheFmtBlock) {
-    // The probe does not look further; opening needs the data header (or the extension size).
+TEST_F(WaveReaderTest, FileEndingRightAfterTheFmtBlockOrWithoutData) {
     ExpectRejected(Write("fmt16.wav", "RIFF" + Le32(36) + "WAVEfmt " + Le32(16) + StereoFmtBody()),
-                   kM10, true);
+                   kM10);
+    // The extension a size of 18 promises is missing altogether.
     ExpectRejected(Write("fmt18.wav", "RIFF" + Le32(36) + "WAVEfmt " + Le32(18) + StereoFmtBody()),
-                   kM9, true);
+                   kM9);
+    ExpectRejected(Write("listonly.wav", "RIFF" + Le32(0) + "WAVEfmt " + Le32(16) +
+                                             StereoFmtBody() + testsupport::Chunk("LIST", "INFO")),
+                   kM10);
 }
 
 TEST_F(WaveReaderTest, PartialHeaderPartsAreTestedAsFarAsTheyWereRead) {
@@ -315,13 +321,11 @@ TEST_F(WaveReaderTest, PartialHeaderPartsAreTestedAsFarAsTheyWereRead) {
     // One byte of the extension size, nothing after it.
     ExpectRejected(Write("halfext.wav", "RIFF" + Le32(0) + "WAVEfmt " + Le32(18) + StereoFmtBody() +
                                             std::string(1, '\0')),
-                   kM10, true);
-}
-
-TEST_F(WaveReaderTest, PartialDataHeaderLeavesNoAudio) {
-    const std::string path =
-        Write("halfdata.wav", "RIFF" + Le32(0) + "WAVEfmt " + Le32(16) + StereoFmtBody() + "da");
-    ExpectAccepted(path, 38);
+                   kM10);
+    // A cut chunk header is not a data chunk.
+    ExpectRejected(
+        Write("halfdata.wav", "RIFF" + Le32(0) + "WAVEfmt " + Le32(16) + StereoFmtBody() + "da"),
+        kM10);
 }
 
 TEST_F(WaveReaderTest, MissingArgumentsFailSilently) {

@@ -34,10 +34,24 @@ std::vector<std::int16_t> StereoTone(std::uint32_t sampleRate, std::size_t frame
     return samples;
 }
 
-std::string Chunk(const std::string& id, const std::string& body) {
+const std::string kPcmSubFormat("\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71",
+                                16);
+
+std::string Chunk(const std::string& id, const std::string& body, bool pad) {
     std::string out = id.substr(0, 4);
     Put32(out, static_cast<std::uint32_t>(body.size()));
-    return out + body;
+    out += body;
+    if (pad && body.size() % 2 != 0) {
+        out.push_back('\0');
+    }
+    return out;
+}
+
+std::string ExtensibleExtension(const std::string& subFormat) {
+    std::string out;
+    Put16(out, 16);
+    Put32(out, 0x3);
+    return out + subFormat;
 }
 
 std::string WaveBytes(const WaveHeader& header, const std::vector<std::int16_t>& samples,
@@ -49,18 +63,20 @@ std::string WaveBytes(const WaveHeader& header, const std::vector<std::int16_t>&
     Put32(fmt, header.sampleRate * header.blockAlign);
     Put16(fmt, header.blockAlign);
     Put16(fmt, header.bitsPerSample);
-    if (header.fmtSize != 16) {
+    if (header.fmtSize > 16) {
         Put16(fmt, header.extensionSize);
-        fmt.append(header.extensionSize, '\0');
+        fmt += header.extension;
     }
+    fmt.resize(header.fmtSize, '\0');
     std::string data;
     data.reserve(samples.size() * 2);
     for (const std::int16_t sample : samples) {
         Put16(data, static_cast<std::uint16_t>(sample));
     }
-    std::string body = "WAVE" + header.chunksBeforeFmt + "fmt ";
-    Put32(body, header.fmtSize);
-    body += fmt + header.chunksBeforeData + Chunk("data", data) + trailingBytes;
+    std::string body =
+        "WAVE" + header.chunksBeforeFmt + Chunk("fmt ", fmt) + header.chunksBeforeData + "data";
+    Put32(body, header.dataSize.value_or(static_cast<std::uint32_t>(data.size())));
+    body += data + trailingBytes;
     std::string out = "RIFF";
     Put32(out, static_cast<std::uint32_t>(body.size()));
     return out + body;

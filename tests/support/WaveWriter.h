@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,18 @@ struct WaveHeader {
     std::uint32_t sampleRate = 44100;
     std::uint16_t blockAlign = 4;
     std::uint16_t bitsPerSample = 16;
-    std::uint32_t fmtSize = 16;      ///< anything but 16 writes an extension
-    std::uint16_t extensionSize = 0; ///< written when fmtSize is not 16
-    std::string chunksBeforeFmt;     ///< raw bytes between "WAVE" and "fmt "
-    std::string chunksBeforeData;    ///< raw bytes between the fmt chunk and "data"
+    /// The fmt chunk's size: above 16 the extension size and the extension follow the block,
+    /// zero-filled or cut to this size.
+    std::uint32_t fmtSize = 16;
+    std::uint16_t extensionSize = 0;       ///< the extension size field
+    std::string extension;                 ///< the extension's bytes after its size field
+    std::string chunksBeforeFmt;           ///< raw bytes between "WAVE" and "fmt "
+    std::string chunksBeforeData;          ///< raw bytes between the fmt chunk and "data"
+    std::optional<std::uint32_t> dataSize; ///< declared data size; the samples' bytes if unset
 };
+
+/// The 16 bytes of an extensible fmt chunk's extension that name PCM as its sub-format.
+extern const std::string kPcmSubFormat;
 
 /// Interleaved 16-bit stereo frames: a sine of the given frequencies, amplitude 0…1.
 std::vector<std::int16_t> StereoTone(std::uint32_t sampleRate, std::size_t frames, double leftHz,
@@ -32,8 +40,13 @@ std::string WaveBytes(const WaveHeader& header, const std::vector<std::int16_t>&
 bool WriteWave(const std::string& path, const WaveHeader& header,
                const std::vector<std::int16_t>& samples, const std::string& trailingBytes = {});
 
-/// A chunk: 4-byte id, little-endian 32-bit size, body.
-std::string Chunk(const std::string& id, const std::string& body);
+/// A chunk: 4-byte id, little-endian 32-bit size, body, and the zero pad byte after an odd
+/// body unless pad is false.
+std::string Chunk(const std::string& id, const std::string& body, bool pad = true);
+
+/// The 22 extension bytes of an extensible fmt chunk after its size field: 16 valid bits,
+/// front left and right, and the given sub-format.
+std::string ExtensibleExtension(const std::string& subFormat = kPcmSubFormat);
 
 /// Normalised cross-correlation of two equally long sample sequences (1 = identical shape).
 double Correlation(const std::vector<float>& a, const std::vector<float>& b);
