@@ -1,9 +1,11 @@
 #include "CEncodeDlg.h"
 
+#include <algorithm>
+
+#include "platform/File.h"
 #include "platform/Format.h"
 #include "platform/Paths.h"
 #include "settings/OutFolderParm.h"
-#include "tags/CID3TagFile.h"
 
 CEncodeDlg::CEncodeDlg(IEncodeDlgView& view) : view_(view) {}
 
@@ -16,6 +18,7 @@ void CEncodeDlg::SetBatch(const ConversionBatch& batch) {
 void CEncodeDlg::Start() {
     view_.SetTimeText(platform::Format(kTimeFormat, 0u, 0u, 0u, 0u));
     results_.assign(batch_ != nullptr ? batch_->Paths.size() : 0, BatchItemReport{});
+    written_.clear();
     nextIndex_ = 0;
     StartNextFile();
 }
@@ -41,8 +44,11 @@ void CEncodeDlg::StartNextFile() {
         view_.SetOutputText(outPath_);
         ++nextIndex_;
 
-        if (batch_->IdentityOutFile != nullptr && *batch_->IdentityOutFile != 0 &&
-            ConfirmOverwrite(outPath_)) {
+        // An output this batch has written is asked about even with the question switched
+        // off: replacing it silently would lose an item converted moments ago.
+        const bool asks = (batch_->IdentityOutFile != nullptr && *batch_->IdentityOutFile != 0) ||
+                          WrittenByThisBatch(outPath_);
+        if (asks && ConfirmOverwrite(outPath_)) {
             std::string chosen;
             if (AskSaveAs(outPath_, chosen) != IEncodeDlgView::kSaveAsOk) {
                 results_[currentIndex_].Result = BatchItemResult::Skipped;
@@ -71,7 +77,8 @@ bool CEncodeDlg::BeginJob() {
     endedAtOnce_ = false;
     bool started = false;
     if (IsMp3()) {
-        started = mp3Job_.BeginEncode(this, batch_->LameParm, &bar_, current_.InPath, outPath_);
+        started = mp3Job_.BeginEncode(this, batch_->LameParm, &current_, &bar_, current_.InPath,
+                                      outPath_);
     } else {
         started =
             oggJob_.BeginEncode(this, batch_->Ogg, &current_, &bar_, current_.InPath, outPath_);
@@ -90,6 +97,11 @@ std::string CEncodeDlg::OutputPathOf(const std::string& inPath, const std::strin
     }
     name += encodeType == kEncodeTypeOgg ? "ogg" : "mp3";
     return platform::JoinFolder(folder, name);
+}
+
+bool CEncodeDlg::WrittenByThisBatch(const std::string& path) const {
+    const auto identity = platform::IdentifyFile(path);
+    return identity && std::find(written_.begin(), written_.end(), *identity) != written_.end();
 }
 
 bool CEncodeDlg::ConfirmOverwrite(const std::string& path) {
@@ -138,15 +150,9 @@ bool CEncodeDlg::FinishItem(bool jobRan) {
             break;
         }
     }
-    // Only a file this job has written gets the record: after a failure or a stop the path may
-    // hold nothing, or an older file the job never touched.
-    if (IsMp3() && result == BatchItemResult::Converted) {
-        const CID3TagFile tagFile;
-        unsigned char record[CID3TagFile::kRecordSize];
-        tagFile.MakeRecord(record, current_.Title, current_.Artist, current_.Album, current_.Year,
-                           current_.Comment, current_.Genre);
-        if (!tagFile.WriteRecord(outPath_, record)) {
-            result = BatchItemResult::Failed;
+    if (result == BatchItemResult::Converted) {
+        if (const auto written = platform::IdentifyFile(outPath_)) {
+            written_.push_back(*written);
         }
     }
     results_[currentIndex_].Result = result;

@@ -6,6 +6,7 @@
 #include "encoders/CMP3EncodeThread.h"
 #include "encoders/COggEncodeThread.h"
 #include "encoders/INotifyTarget.h"
+#include "platform/File.h"
 #include "tags/EncodeItem.h"
 
 #include <cstdint>
@@ -27,9 +28,11 @@ struct BatchItemReport {
 };
 
 /// The conversion progress dialog's logic: takes the items of a batch one after another,
-/// derives their output paths, asks before replacing, runs one job at a time, writes the ID3v1
-/// record after each MP3 job, and follows the two cancel buttons. Every handler runs on the
-/// front end's event thread; the view does what the window system would.
+/// derives their output paths, asks before replacing (always before replacing an output this
+/// batch has written), runs one job at a time, and follows the two cancel buttons. The jobs
+/// write the whole output themselves, the MP3 job its ID3v1 record from the current item too.
+/// Every handler runs on the front end's event thread; the view does what the window system
+/// would.
 class CEncodeDlg : public INotifyTarget {
 public:
     static constexpr unsigned kTimerPeriodMilliseconds = 1000;
@@ -64,6 +67,8 @@ public:
 
     /// True when path exists and the user chose to keep it.
     bool ConfirmOverwrite(const std::string& path);
+    /// True when path is a file an item of this batch was converted to.
+    bool WrittenByThisBatch(const std::string& path) const;
     /// The save dialog for the encoder kind; see IEncodeDlgView::AskSaveAs.
     int AskSaveAs(const std::string& initialPath, std::string& chosenPath);
 
@@ -109,6 +114,7 @@ private:
     std::string outPath_;
     const ConversionBatch* batch_ = nullptr;
     std::vector<BatchItemReport> results_;
+    std::vector<platform::FileIdentity> written_;
     std::size_t nextIndex_ = 0;
     std::size_t currentIndex_ = 0;
     int cancelRequest_ = 0;

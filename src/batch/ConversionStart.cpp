@@ -1,5 +1,8 @@
 #include "ConversionStart.h"
 
+#include <map>
+
+#include "batch/CEncodeDlg.h"
 #include "platform/MessageBox.h"
 #include "tags/GenreNames.h"
 
@@ -61,4 +64,25 @@ std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& row
         return std::nullopt;
     }
     return batch;
+}
+
+std::vector<std::vector<std::size_t>> FindOutputClashes(const ConversionBatch& batch) {
+    std::map<std::string, std::vector<std::size_t>> byOutput;
+    std::vector<std::string> order;
+    for (std::size_t index = 0; index < batch.Paths.size(); ++index) {
+        const std::string output =
+            CEncodeDlg::OutputPathOf(batch.Paths[index], batch.OutFolder, batch.EncodeType);
+        std::vector<std::size_t>& items = byOutput[output];
+        if (items.empty()) {
+            order.push_back(output);
+        }
+        items.push_back(index);
+    }
+    std::vector<std::vector<std::size_t>> clashes;
+    for (const std::string& output : order) {
+        if (byOutput[output].size() > 1) {
+            clashes.push_back(std::move(byOutput[output]));
+        }
+    }
+    return clashes;
 }

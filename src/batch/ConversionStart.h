@@ -37,3 +37,7 @@ struct ConversionBatch {
 /// settings.LameWork; LameParm is never changed.
 std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& rows,
                                                  EncodeSettings& settings);
+
+/// Items of a batch that would be converted to the same output path, as groups of item indices
+/// in list order; empty when every item has an output of its own.
+std::vector<std::vector<std::size_t>> FindOutputClashes(const ConversionBatch& batch);

@@ -14,6 +14,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLifecycle.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <unistd.h>
@@ -115,6 +116,24 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
 
     const std::optional<ConversionBatch> batch = PrepareConversion(rows, settings);
     if (!batch) {
+        return kExitUsage;
+    }
+    // -y allows replacing what existed before the run, never what the run itself has written.
+    if (const auto clashes = FindOutputClashes(*batch); !clashes.empty()) {
+        for (const std::vector<std::size_t>& items : clashes) {
+            std::string inputs;
+            for (const Argument& argument : arguments) {
+                if (argument.Item &&
+                    std::find(items.begin(), items.end(), *argument.Item) != items.end()) {
+                    inputs += " " + argument.Path;
+                }
+            }
+            const std::string outPath = CEncodeDlg::OutputPathOf(
+                batch->Paths[items.front()], batch->OutFolder, batch->EncodeType);
+            output_.PrintLine(
+                platform::Format("%s: 出力ファイル(%s)が同じになる入力ファイルがあります:%s",
+                                 kProgramName, outPath.c_str(), inputs.c_str()));
+        }
         return kExitUsage;
     }
 

@@ -4,6 +4,7 @@
 #include "encoders/JobMessages.h"
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
+#include "tags/CID3TagFile.h"
 
 #include <cstring>
 #include <memory>
@@ -46,14 +47,16 @@ CMP3EncodeThread::~CMP3EncodeThread() {
     StopAndWait();
 }
 
-bool CMP3EncodeThread::BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, IProgressBar* bar,
-                                   const std::string& inPath, const std::string& outPath) {
+bool CMP3EncodeThread::BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, const EncodeItem* item,
+                                   IProgressBar* bar, const std::string& inPath,
+                                   const std::string& outPath) {
     if (parm == nullptr || bar == nullptr || GetState() == Running) {
         return false;
     }
     // A stopped run may still be winding down inside the library about to be reloaded.
     StopAndWait();
     parm_ = parm;
+    item_ = item;
     bar_ = bar;
     inPath_ = inPath;
     outPath_ = outPath;
@@ -82,13 +85,15 @@ void CMP3EncodeThread::Run() {
     std::memcpy(&config, parm_, sizeof config);
     CompleteForInput(config, lame_.GetSampleRate());
 
-    platform::File output;
-    if (!CreateOutput(output, outPath_)) {
+    JobOutputFile output;
+    if (!output.Create(outPath_, inPath_)) {
         lame_.CloseWave();
-        ShowJobError(platform::Format(kOutputOpenFailed, outPath_.c_str()), output.LastError());
         return;
     }
-    const JobEnd end = Encode(config, output);
+    JobEnd end = Encode(config, output);
+    if (end == JobEnd::Converted) {
+        end = Finish(output);
+    }
     switch (end) {
     case JobEnd::Converted:
     case JobEnd::Stopped:
@@ -107,21 +112,34 @@ void CMP3EncodeThread::Run() {
         ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()), output.LastError());
         break;
     }
-    output.Close();
     if (end != JobEnd::Converted) {
-        // An empty or partial file would pass for a finished MP3 once the tag is appended.
-        platform::DeleteFile(outPath_);
+        output.Discard();
         SetOutcome(end == JobEnd::Stopped ? EncodeOutcome::Stopped : EncodeOutcome::Failed);
         return;
     }
-    // The library reserved the frame for either flag; left unfilled it would be a blank frame.
-    if (config.EnableVBR != 0 || config.WriteVBRHeader != 0) {
-        lame_.WriteVBRTag(outPath_);
+    if (output.Complete()) {
+        SetOutcome(EncodeOutcome::Converted);
     }
-    SetOutcome(EncodeOutcome::Converted);
 }
 
-CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(BE_CONFIG& config, platform::File& output) {
+// The closed stream's info frame, then the ID3v1 record, both into the file before it is put in
+// place. Only the engine knows whether its stream reserved an info frame (variable and average
+// bitrates do, and so may a constant one), so it is always asked to fill one; it fills only the
+// frame of this file's own stream.
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Finish(JobOutputFile& output) {
+    lame_.WriteVBRTag(output.WorkingPath());
+    if (item_ == nullptr) {
+        return JobEnd::Converted;
+    }
+    const CID3TagFile tagFile;
+    unsigned char record[CID3TagFile::kRecordSize];
+    tagFile.MakeRecord(record, item_->Title, item_->Artist, item_->Album, item_->Year,
+                       item_->Comment, item_->Genre);
+    // The file is new: the record is appended, whatever its last bytes happen to be.
+    return output.Write(record, sizeof record) ? JobEnd::Converted : JobEnd::WriteFailed;
+}
+
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(BE_CONFIG& config, JobOutputFile& output) {
     std::uint32_t bufferBytes = 0;
     JobEnd end = JobEnd::InitFailed;
     if (lame_.InitStream(&config, &bufferBytes, kChunkMultiplier) == 0) {
@@ -135,7 +153,7 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(BE_CONFIG& config, platform::F
     return end;
 }
 
-CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(platform::File& output, std::uint8_t* buffer,
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(JobOutputFile& output, std::uint8_t* buffer,
                                                   std::uint32_t bufferBytes) {
     std::uint32_t bytes = 0;
     std::uint32_t produced = 0;

@@ -3,12 +3,16 @@
 #include "encoders/CEncodeThread.h"
 #include "encoders/CLameDll.h"
 #include "encoders/IProgressBar.h"
+#include "encoders/JobOutputFile.h"
 #include "settings/BE_CONFIG.h"
+#include "tags/EncodeItem.h"
 
 #include <cstdint>
 #include <string>
 
-/// Turns one WAVE file into one MP3 file through the lame_enc engine library.
+/// Turns one WAVE file into one MP3 file through the lame_enc engine library, with the
+/// engine's info frame filled in and the item's ID3v1 record at the end. The file replaces the
+/// output only once it is complete; a stopped or failed run leaves an earlier output as it was.
 class CMP3EncodeThread : public CEncodeThread {
 public:
     ~CMP3EncodeThread() override;
@@ -17,8 +21,10 @@ public:
     /// anything when parm or bar is missing or a run is in progress. When the library cannot be
     /// loaded it shows "lame_enc.dllが読込めませんでした" (title "Information") and then sends the
     /// end to notify at once; likewise (without a message) when the thread cannot be started.
-    bool BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, IProgressBar* bar,
-                     const std::string& inPath, const std::string& outPath);
+    /// The item gives the ID3v1 record; without one the file gets none. Everything passed must
+    /// stay unchanged until the end event.
+    bool BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, const EncodeItem* item,
+                     IProgressBar* bar, const std::string& inPath, const std::string& outPath);
 
 protected:
     void Run() override;
@@ -34,11 +40,13 @@ private:
         WriteFailed
     };
 
-    JobEnd Encode(BE_CONFIG& config, platform::File& output);
-    JobEnd Stream(platform::File& output, std::uint8_t* buffer, std::uint32_t bufferBytes);
+    JobEnd Encode(BE_CONFIG& config, JobOutputFile& output);
+    JobEnd Stream(JobOutputFile& output, std::uint8_t* buffer, std::uint32_t bufferBytes);
+    JobEnd Finish(JobOutputFile& output);
 
     CLameDll lame_;
     BE_CONFIG* parm_ = nullptr;
+    const EncodeItem* item_ = nullptr;
     IProgressBar* bar_ = nullptr;
     std::string inPath_;
     std::string outPath_;

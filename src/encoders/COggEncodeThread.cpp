@@ -23,7 +23,7 @@ int EncodedChannels(std::int32_t mode) {
     return mode > 2 ? 2 : mode;
 }
 
-bool WritePage(platform::File& output, const ogg_page& page) {
+bool WritePage(JobOutputFile& output, const ogg_page& page) {
     return output.Write(page.header, static_cast<std::size_t>(page.header_len)) &&
            output.Write(page.body, static_cast<std::size_t>(page.body_len));
 }
@@ -76,10 +76,9 @@ void COggEncodeThread::Run() {
     }
     ResetProgress(*bar_, audioBytes);
 
-    platform::File output;
-    if (!CreateOutput(output, outPath_)) {
+    JobOutputFile output;
+    if (!output.Create(outPath_, inPath_)) {
         input.Close();
-        ShowJobError(platform::Format(kOutputOpenFailed, outPath_.c_str()), output.LastError());
         return;
     }
     const StreamEnd end = Encode(input, output);
@@ -98,17 +97,17 @@ void COggEncodeThread::Run() {
         break;
     }
     input.Close();
-    output.Close();
-    if (end == StreamEnd::EndOfStream) {
-        SetOutcome(EncodeOutcome::Converted);
+    if (end != StreamEnd::EndOfStream) {
+        output.Discard();
+        SetOutcome(end == StreamEnd::Stopped ? EncodeOutcome::Stopped : EncodeOutcome::Failed);
         return;
     }
-    platform::DeleteFile(outPath_);
-    SetOutcome(end == StreamEnd::Stopped ? EncodeOutcome::Stopped : EncodeOutcome::Failed);
+    if (output.Complete()) {
+        SetOutcome(EncodeOutcome::Converted);
+    }
 }
 
-COggEncodeThread::StreamEnd COggEncodeThread::Encode(platform::File& input,
-                                                     platform::File& output) {
+COggEncodeThread::StreamEnd COggEncodeThread::Encode(platform::File& input, JobOutputFile& output) {
     Session session;
     session.channels = EncodedChannels(parm_->Mode);
     const auto rate = static_cast<long>(format_.samplesPerSec);
@@ -153,7 +152,7 @@ void COggEncodeThread::AddComments(Session& session) const {
 }
 
 COggEncodeThread::StreamEnd COggEncodeThread::Stream(Session& session, platform::File& input,
-                                                     platform::File& output) {
+                                                     JobOutputFile& output) {
     ogg_packet identification;
     ogg_packet comments;
     ogg_packet setup;

@@ -3,6 +3,7 @@
 #include "audio/WaveFormat.h"
 #include "encoders/CEncodeThread.h"
 #include "encoders/IProgressBar.h"
+#include "encoders/JobOutputFile.h"
 #include "platform/File.h"
 #include "settings/OggParm.h"
 #include "tags/EncodeItem.h"
@@ -12,7 +13,8 @@
 #include <string>
 
 /// Turns one WAVE file into one Ogg Vorbis file with the item's tag texts as Vorbis comments.
-/// A stopped or failed run deletes its output; Outcome() tells which way the last run ended.
+/// The file replaces the output only once it is complete; a stopped or failed run leaves an
+/// earlier output as it was. Outcome() tells which way the last run ended.
 class COggEncodeThread : public CEncodeThread {
 public:
     COggEncodeThread() = default;
@@ -35,8 +37,8 @@ private:
     enum class StreamEnd { EndOfStream, Stopped, SetupRefused, ReadFailed, WriteFailed };
     struct Session;
 
-    StreamEnd Encode(platform::File& input, platform::File& output);
-    StreamEnd Stream(Session& session, platform::File& input, platform::File& output);
+    StreamEnd Encode(platform::File& input, JobOutputFile& output);
+    StreamEnd Stream(Session& session, platform::File& input, JobOutputFile& output);
     void AddComments(Session& session) const;
     void FeedChunk(Session& session, std::size_t frames);
 

@@ -16,6 +16,11 @@ inline constexpr const char* kOutputWriteFailed =
     "への書込みに失敗しました\nディスクの空き容量が不足している可能性がありますので\n"
     "空き容量をご確認の上再度変換ボタンのクリックを\nお願いいたします";
 
+/// %s: the output path, then the input path.
+inline constexpr const char* kOutputIsInput =
+    "出力ファイル(%s)は入力ファイル(%s)と同じファイルです\n"
+    "出力先のフォルダまたはファイル名を変更してから再度変換をお願いいたします";
+
 inline constexpr const char* kInputReadFailed =
     "入力ファイル(%s)の読込に失敗しました\nファイルが移動または削除された可能性がありますので\n"
     "ご確認の上再度変換ボタンのクリックを\nお願いいたします";

@@ -61,7 +61,17 @@ AtomicFileWriter::~AtomicFileWriter() {
 bool AtomicFileWriter::Open() {
     Discard();
     failed_ = false;
+    keptMode_ = -1;
     target_ = ResolveTarget(target_);
+    struct stat existing {};
+    if (::stat(target_.c_str(), &existing) == 0) {
+        // What could not have been truncated in place is not replaced by a rename either.
+        if (!S_ISREG(existing.st_mode) ||
+            ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+            return false;
+        }
+        keptMode_ = static_cast<int>(existing.st_mode & 07777);
+    }
     constexpr unsigned kAttempts = 100;
     for (unsigned attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
         tempPath_ = TemporaryName(target_, attempt);
@@ -75,21 +85,19 @@ bool AtomicFileWriter::Open() {
         tempPath_.clear();
         return false;
     }
-    struct stat existing {};
-    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-        ::fchmod(fd_, existing.st_mode & 07777) != 0) {
-        Discard();
-        return false;
-    }
     return true;
 }
 
 bool AtomicFileWriter::Write(std::string_view bytes) {
+    return Write(bytes.data(), bytes.size());
+}
+
+bool AtomicFileWriter::Write(const void* bytes, std::size_t size) {
     if (fd_ < 0 || failed_) {
         failed_ = true;
         return false;
     }
-    if (!WriteFully(fd_, bytes.data(), bytes.size())) {
+    if (!WriteFully(fd_, bytes, size)) {
         failed_ = true;
     }
     return !failed_;
@@ -97,6 +105,11 @@ bool AtomicFileWriter::Write(std::string_view bytes) {
 
 bool AtomicFileWriter::Commit() {
     if (fd_ < 0 || failed_) {
+        Discard();
+        return false;
+    }
+    // Only now: until here the temporary file stays writable by its path.
+    if (keptMode_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(keptMode_)) != 0) {
         Discard();
         return false;
     }

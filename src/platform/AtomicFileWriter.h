@@ -6,11 +6,12 @@
 
 namespace platform {
 
-/// Replaces a file's content as a whole. The bytes go to a temporary file in the target's
-/// folder, which is flushed to disk and renamed over the target only after every byte was
-/// written; on any failure the target stays as it was and the temporary file is removed.
-/// A target that is a symbolic link is replaced behind the link; an existing target's
-/// permission bits are kept. Not copyable; discards an uncommitted temporary on destruction.
+/// Replaces a file's content as a whole. The bytes go to a hidden temporary file in the
+/// target's folder, which is flushed to disk and renamed over the target only after every byte
+/// was written; on any failure the target stays as it was and the temporary file is removed,
+/// and a process killed on the way leaves at most that temporary file. A target that is a
+/// symbolic link is replaced behind the link; an existing target's permission bits are kept.
+/// Not copyable; discards an uncommitted temporary on destruction.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(std::string path);
@@ -18,11 +19,16 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    /// Creates the temporary file; false when it cannot be created.
+    /// Creates the temporary file; false when it cannot be created, or when the target exists
+    /// but is not a regular file this process may write (it is not to be replaced then).
     bool Open();
     /// Appends bytes to the temporary file; false when any could not be written, which also
     /// makes Commit fail.
     bool Write(std::string_view bytes);
+    bool Write(const void* bytes, std::size_t size);
+    /// The open temporary file, for writers that change it in place by its path before Commit
+    /// (empty when none is open).
+    const std::string& TemporaryPath() const { return tempPath_; }
     /// Flushes and closes the temporary file and renames it over the target; true when the
     /// target now holds exactly the written bytes. On false nothing of the attempt remains.
     bool Commit();
@@ -34,6 +40,7 @@ private:
     std::string tempPath_;
     int fd_ = -1;
     bool failed_ = false;
+    int keptMode_ = -1; ///< permission bits of the target it replaces, -1 for a new file
 };
 
 /// Replaces the content of the file at path with bytes through an AtomicFileWriter.

@@ -77,7 +77,7 @@ protected:
     }
 
     bool Begin(const std::string& in, const std::string& out) {
-        return job_->BeginEncode(&notify_, &parm_, &bar_, in, out);
+        return job_->BeginEncode(&notify_, &parm_, item_, &bar_, in, out);
     }
 
     /// Runs the job on one file and waits for its end event.
@@ -99,6 +99,7 @@ protected:
     EndEventRecorder notify_;
     RecordingBar bar_;
     BE_CONFIG parm_{};
+    const EncodeItem* item_ = nullptr; ///< no ID3v1 record unless a test sets one
     // Last, so that it is gone before what its worker uses.
     std::unique_ptr<CMP3EncodeThread> job_ = std::make_unique<CMP3EncodeThread>();
 };
@@ -282,12 +283,14 @@ TEST_F(Mp3Job, StopMidFileDeletesTheOutput) {
     bar_.PauseAt(BarCall::OffsetPos, 1);
     ASSERT_TRUE(Begin(in, out));
     ASSERT_TRUE(bar_.WaitUntilPaused());
-    EXPECT_TRUE(platform::FileExists(out));
+    // Written into a hidden working file beside the output.
+    EXPECT_FALSE(platform::FileExists(out));
+    EXPECT_EQ(testsupport::FolderEntries(dir_.Path()).size(), 2u);
     job_->RequestStop();
     bar_.Resume();
     ASSERT_TRUE(notify_.WaitForPosts(1));
     EXPECT_EQ(job_->Outcome(), EncodeOutcome::Stopped);
-    EXPECT_FALSE(platform::FileExists(out));
+    EXPECT_EQ(testsupport::FolderEntries(dir_.Path()), std::set<std::string>{"in.wav"});
     EXPECT_TRUE(messages_->Requests().empty());
     // Seen after the next chunk was read, before it was encoded and counted.
     const auto calls = bar_.Calls();
@@ -369,8 +372,8 @@ TEST_F(Mp3Job, MissingLibraryIsReportedAndEndsAtOnce) {
 
 TEST_F(Mp3Job, MissingSettingsOrBarStartNothing) {
     const std::string in = Wave(44100, SwellingStereo(44100, 1000));
-    EXPECT_FALSE(job_->BeginEncode(&notify_, nullptr, &bar_, in, dir_.File("a.mp3")));
-    EXPECT_FALSE(job_->BeginEncode(&notify_, &parm_, nullptr, in, dir_.File("a.mp3")));
+    EXPECT_FALSE(job_->BeginEncode(&notify_, nullptr, nullptr, &bar_, in, dir_.File("a.mp3")));
+    EXPECT_FALSE(job_->BeginEncode(&notify_, &parm_, nullptr, nullptr, in, dir_.File("a.mp3")));
     EXPECT_EQ(notify_.Sent() + notify_.Posted(), 0u);
     EXPECT_TRUE(messages_->Requests().empty());
     EXPECT_EQ(job_->GetState(), Idle);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace testsupport {
@@ -20,6 +21,9 @@ public:
 private:
     std::string path_;
 };
+
+/// The names in a folder, hidden ones included.
+std::set<std::string> FolderEntries(const std::string& folder);
 
 /// The whole content of a file (empty when it cannot be read).
 std::string ReadFileBytes(const std::string& path);
