@@ -15,7 +15,8 @@
 //   Private, CRC, Copyright, Original, NoRes, StrictIso
 //                   flags: any non-zero value is 1
 //   WriteVBRHeader, EnableVBR
-//                   either one reserves the info frame that beWriteVBRHeader fills in later
+//                   either one reserves the info frame that beWriteVBRHeader fills in later;
+//                   so does any stream that is not constant-bitrate, whatever made it so
 //   EnableVBR with VbrMethod
 //                   -1 constant bitrate, 0 libmp3lame's default VBR, 1 the older VBR (rh),
 //                   2 and 3 the newer VBR (mtrh), 4 average bitrate at VbrAbr_bps / 1000 kbit/s
@@ -159,7 +160,6 @@ BE_ERR ApplyConfig(lame_global_flags* lame, const BE_CONFIG& config) {
     set(lame_set_original(lame, Flag(config.Original)));
     set(lame_set_disable_reservoir(lame, Flag(config.NoRes)));
     set(lame_set_strict_ISO(lame, Flag(config.StrictIso)));
-    set(lame_set_bWriteVbrTag(lame, ReservesInfoFrame(config) ? 1 : 0));
     lame_set_write_id3tag_automatic(lame, 0);
 
     if (config.EnableVBR != 0 && config.VbrMethod != -1) {
@@ -171,6 +171,10 @@ BE_ERR ApplyConfig(lame_global_flags* lame, const BE_CONFIG& config) {
         set(lame_set_brate(lame, static_cast<int>(config.Bitrate)));
     }
     ApplyQuality(lame, FindQuality(config.Quality), set);
+    // Decided last: a quality preset may have made the stream variable or average bitrate, and
+    // players need the info frame to tell such a stream's duration and to seek in it.
+    const bool infoFrame = ReservesInfoFrame(config) || lame_get_VBR(lame) != vbr_off;
+    set(lame_set_bWriteVbrTag(lame, infoFrame ? 1 : 0));
     return set.Ok() ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_FORMAT_PARAMETERS;
 }
 

@@ -6,7 +6,7 @@
 
 namespace lameenc {
 
-/// True when the record asks for the info frame at the start of the stream.
+/// True when the record's flags ask for the info frame at the start of the stream.
 bool ReservesInfoFrame(const BE_CONFIG& config);
 
 /// Hands every field of an LHV1 record to libmp3lame, before lame_init_params. 0, or

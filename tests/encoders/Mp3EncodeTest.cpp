@@ -270,11 +270,37 @@ TEST_P(Mp3JobQuality, EveryCodeGivesAValidStreamOfTheInput) {
     EXPECT_GE(seconds, 1.0);
     EXPECT_LE(seconds, 1.0 + 3.0 * kFrame / static_cast<double>(decoded.rate));
     EXPECT_NEAR(ToneFrequency(decoded.samples[0], decoded.rate), 440.0, 5.0);
+    // The preset codes make variable or average bitrate streams: those carry a filled info
+    // frame, the constant-bitrate ones none.
+    const Mp3InfoFrame info = ReadInfoFrame(ReadFileBytes(out));
+    const std::set<std::int32_t> constant{0, 1, 2, 5, 77};
+    ASSERT_EQ(info.present, constant.count(GetParam()) == 0);
+    if (info.present) {
+        // At the lowest rates the decoder leaves the engine's last frame uncounted.
+        EXPECT_NEAR(info.frameCount, decoded.frameBitrates.size(), 1.0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllCodes, Mp3JobQuality,
                          ::testing::Values(0, 1, 2, 3, 4, 5, 1000, 2000, 3000, 4000, 5000, 6000,
                                            7000, 8000, 9000, 10000, 77));
+
+TEST_F(Mp3Job, ACdQualityFilesDurationIsReadFromItsInfoFrame) {
+    parm_.Quality = 9000;
+    const std::size_t frames = 44100 * 6;
+    const std::vector<std::int16_t> input = SwellingStereo(44100, frames);
+    const std::string out = dir_.File("cd.mp3");
+    ASSERT_TRUE(Convert(Wave(44100, input), out));
+    const Mp3InfoFrame info = ReadInfoFrame(ReadFileBytes(out));
+    ASSERT_TRUE(info.present);
+    EXPECT_EQ(info.id, "Xing");
+    const DecodedMp3 decoded = DecodeMp3(out);
+    ASSERT_TRUE(decoded.opened);
+    ASSERT_EQ(decoded.rate, 44100);
+    // What a player shows: the declared frames, not the size over the first frame's bitrate.
+    EXPECT_NEAR(static_cast<double>(info.frameCount) * kFrame / 44100.0, 6.0, 2.0 * kFrame / 44100);
+    EXPECT_EQ(decoded.samples[0].size(), frames);
+}
 
 TEST_F(Mp3Job, StopMidFileDeletesTheOutput) {
     parm_.EnableVBR = 1;
