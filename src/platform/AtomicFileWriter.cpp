@@ -28,26 +28,10 @@ std::string ResolveTarget(const std::string& path) {
 }
 
 // A name no other writer uses at the same moment: the process, a counter and a retry number.
-std::string TemporaryName(const std::string& target, unsigned attempt) {
+std::string TemporaryName(std::string_view targetName, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
-    const std::string_view folder = FolderOf(target);
-    return std::string(folder) + "." + std::string(NameOf(target)) + "." +
-           std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
-           std::to_string(attempt) + ".tmp";
-}
-
-// After the rename the new content is in place; syncing the folder only makes the rename
-// itself survive a power cut, so its failure does not undo the replacement.
-void SyncFolderOf(const std::string& path) {
-    std::string folder(FolderOf(path));
-    if (folder.empty()) {
-        folder = ".";
-    }
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    return "." + std::string(targetName) + "." + std::to_string(::getpid()) + "." +
+           std::to_string(counter++) + "." + std::to_string(attempt) + ".tmp";
 }
 
 } // namespace
@@ -72,19 +56,32 @@ bool AtomicFileWriter::Open() {
         }
         keptMode_ = static_cast<int>(existing.st_mode & 07777);
     }
+    // The folder is held open: the temporary file is created, renamed and removed in that very
+    // folder even when it is renamed meanwhile. A folder that cannot be listed is still usable.
+    const std::string folder(FolderOf(target_));
+    const char* folderPath = folder.empty() ? "." : folder.c_str();
+    folderFd_ = ::open(folderPath, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd_ < 0) {
+        folderFd_ = ::open(folderPath, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (folderFd_ < 0) {
+        return false;
+    }
     constexpr unsigned kAttempts = 100;
     for (unsigned attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
-        tempPath_ = TemporaryName(target_, attempt);
+        tempName_ = TemporaryName(NameOf(target_), attempt);
         // 0666 lets the umask decide, as for any newly created file.
-        fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = ::openat(folderFd_, tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
             break;
         }
     }
     if (fd_ < 0) {
-        tempPath_.clear();
+        tempName_.clear();
+        Discard();
         return false;
     }
+    tempPath_ = folder + tempName_;
     return true;
 }
 
@@ -115,12 +112,17 @@ bool AtomicFileWriter::Commit() {
     }
     const bool synced = ::fsync(fd_) == 0;
     const bool closed = ::close(std::exchange(fd_, -1)) == 0;
-    if (!synced || !closed || ::rename(tempPath_.c_str(), target_.c_str()) != 0) {
+    const std::string name(NameOf(target_));
+    if (!synced || !closed ||
+        ::renameat(folderFd_, tempName_.c_str(), folderFd_, name.c_str()) != 0) {
         Discard();
         return false;
     }
-    tempPath_.clear();
-    SyncFolderOf(target_);
+    tempName_.clear();
+    // The new content is in place; syncing the folder only makes the rename itself survive a
+    // power cut, so its failure does not undo the replacement.
+    ::fsync(folderFd_);
+    Discard();
     return true;
 }
 
@@ -128,10 +130,14 @@ void AtomicFileWriter::Discard() {
     if (fd_ >= 0) {
         ::close(std::exchange(fd_, -1));
     }
-    if (!tempPath_.empty()) {
-        ::unlink(tempPath_.c_str());
-        tempPath_.clear();
+    if (folderFd_ >= 0) {
+        if (!tempName_.empty()) {
+            ::unlinkat(folderFd_, tempName_.c_str(), 0);
+        }
+        ::close(std::exchange(folderFd_, -1));
     }
+    tempName_.clear();
+    tempPath_.clear();
 }
 
 bool ReplaceFileContent(const std::string& path, std::string_view bytes) {

@@ -37,6 +37,8 @@ public:
 
 private:
     std::string target_;
+    int folderFd_ = -1;
+    std::string tempName_; ///< in the folder held open
     std::string tempPath_;
     int fd_ = -1;
     bool failed_ = false;

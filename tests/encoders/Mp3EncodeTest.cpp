@@ -22,6 +22,8 @@
 #include <numeric>
 #include <set>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -414,6 +416,49 @@ TEST_F(Mp3Job, LibraryWithoutHeaderWriterConvertsAndWritesWhatItReturns) {
     ASSERT_TRUE(Convert(in, out));
     EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
     EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(in).substr(44) + "FLSH");
+}
+
+TEST_F(Mp3Job, TheItemsRecordEndsTheFileAndADiskFullThereKeepsTheOldFile) {
+    EncodeItem item;
+    item.Title = "曲名";
+    item.Genre = 17;
+    item_ = &item;
+    const std::string in = Wave(44100, SwellingStereo(44100, 30000));
+    const std::string out = dir_.File("tagged.mp3");
+    ASSERT_TRUE(Convert(in, out));
+    const std::string tagged = ReadFileBytes(out);
+    ASSERT_GT(tagged.size(), 128u);
+    const std::string record = tagged.substr(tagged.size() - 128);
+    EXPECT_EQ(record.substr(0, 5), "TAG\x8B\xC8");
+    EXPECT_EQ(static_cast<unsigned char>(record[127]), 17);
+    const DecodedMp3 decoded = DecodeMp3(out);
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_GE(decoded.samples[0].size(), 30000u);
+    EXPECT_LE(decoded.samples[0].size(), 30000u + kMaxExtra);
+
+    // The same file again, with room for its audio but for only half of the record.
+    const std::string old = "the file being replaced";
+    ASSERT_TRUE(testsupport::WriteFileBytes(out, old));
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{tagged.size() - 64, tagged.size() - 64};
+        const bool ran = setrlimit(RLIMIT_FSIZE, &limit) == 0 && Convert(in, out, 2);
+        const auto shown = messages_->Requests();
+        const bool told =
+            shown.size() == 1 && shown[0].text == platform::Format(kOutputWriteFailed, out.c_str());
+        const bool failed = job_->Outcome() == EncodeOutcome::Failed;
+        job_.reset();
+        _exit(ran && told && failed ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFileBytes(out), old);
+    EXPECT_EQ(testsupport::FolderEntries(dir_.Path()),
+              (std::set<std::string>{"in.wav", "tagged.mp3"}));
 }
 
 TEST_F(Mp3Job, WriteFailureMidFileIsReportedAndTheOutputRemoved) {

@@ -87,6 +87,31 @@ TEST(AtomicFileWriterTest, AFailedRenameOrMissingFolderLeavesNoTrace) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
 }
 
+TEST(AtomicFileWriterTest, TheTemporaryFileIsHiddenAndStaysWithItsFolder) {
+    TempDir dir;
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File("a")));
+    ASSERT_TRUE(WriteFileBytes(dir.File("a/song.mp3"), "old"));
+    for (const bool commit : {false, true}) {
+        SCOPED_TRACE(commit);
+        AtomicFileWriter writer(dir.File("a/song.mp3"));
+        ASSERT_TRUE(writer.Open());
+        const std::string temporary = writer.TemporaryPath();
+        EXPECT_EQ(temporary.rfind(dir.File("a/.song.mp3."), 0), 0u) << temporary;
+        ASSERT_TRUE(writer.Write("new"));
+        // Changed in place by its path, as the engine does with its info frame.
+        ASSERT_TRUE(WriteFileBytes(temporary, "NEW"));
+        std::filesystem::rename(dir.File("a"), dir.File("b"));
+        if (commit) {
+            EXPECT_TRUE(writer.Commit());
+        } else {
+            writer.Discard();
+        }
+        EXPECT_EQ(FolderEntries(dir.File("b")), std::set<std::string>{"song.mp3"});
+        EXPECT_EQ(ReadFileBytes(dir.File("b/song.mp3")), commit ? "NEW" : "old");
+        std::filesystem::rename(dir.File("b"), dir.File("a"));
+    }
+}
+
 TEST(AtomicFileWriterTest, ALinkedTargetIsReplacedBehindTheLink) {
     TempDir dir;
     std::filesystem::create_directory(dir.File("real"));
