@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 namespace {
 
@@ -274,6 +275,53 @@ TEST_F(EncodeDlgTest, OverwriteQuestionNoThenCancelKeepsTheFileByteForByte) {
     EXPECT_EQ(Results(),
               (std::vector<BatchItemResult>{BatchItemResult::Skipped, BatchItemResult::Converted}));
     EXPECT_TRUE(platform::FileExists(Out("next.mp3")));
+}
+
+TEST_F(EncodeDlgTest, AnOutputThisBatchWroteIsAskedAboutEvenWithTheQuestionOff) {
+    std::filesystem::create_directory(in.File("a"));
+    std::filesystem::create_directory(in.File("b"));
+    Add(Wave("a/x.wav", 0.3, 440, 660));
+    Add(Wave("b/x.wav", 0.3, 550, 330));
+    Add(Wave("b/y.wav", 0.3, 550, 330));
+    Add(Wave("a/y.wav", 0.3, 440, 660));
+    // Keep the first x; replace the first y.
+    view.ScriptQuestion(MessageAnswer::No);
+    view.ScriptSaveAs(std::nullopt);
+    view.ScriptQuestion(MessageAnswer::Yes);
+    Run(kEncodeTypeOgg);
+
+    ASSERT_EQ(view.questions.size(), 2u);
+    EXPECT_EQ(view.questions[0].title, "保存確認(" + Out("x.ogg") + ")");
+    EXPECT_EQ(view.questions[1].title, "保存確認(" + Out("y.ogg") + ")");
+    EXPECT_EQ(Results(), (std::vector<BatchItemResult>{
+                             BatchItemResult::Converted, BatchItemResult::Skipped,
+                             BatchItemResult::Converted, BatchItemResult::Converted}));
+    ExpectTones(DecodeOgg(Out("x.ogg")), 440, 660);
+    ExpectTones(DecodeOgg(Out("y.ogg")), 440, 660);
+}
+
+TEST_F(EncodeDlgTest, TheInputChosenAsOutputIsRefusedAndKept) {
+    settings.OutFolder.IdentityOutFile = 1;
+    const std::string song = Wave("song.wav", 0.3);
+    const std::string bytes = ReadFileBytes(song);
+    Add(song);
+    Add(Wave("next.wav", 0.3));
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.mp3"), "old bytes"));
+    view.ScriptQuestion(MessageAnswer::No);
+    view.ScriptSaveAs(song);
+    Run(kEncodeTypeMp3);
+
+    const auto shown = messages->Requests();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "出力ファイル(" + song + ")は入力ファイル(" + song +
+                                 ")と同じファイルです\n出力先のフォルダまたはファイル名を変更して"
+                                 "から再度変換をお願いいたします");
+    EXPECT_EQ(shown[0].title, "エラー");
+    EXPECT_EQ(shown[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(Results(),
+              (std::vector<BatchItemResult>{BatchItemResult::Failed, BatchItemResult::Converted}));
+    EXPECT_EQ(ReadFileBytes(song), bytes);
+    EXPECT_EQ(ReadFileBytes(Out("song.mp3")), "old bytes");
 }
 
 TEST_F(EncodeDlgTest, WithoutOverwriteConfirmationAnExistingFileIsReplacedSilently) {

@@ -308,6 +308,30 @@ TEST_F(WavpressCliTest, WithoutATerminalAnExistingOutputIsKeptUnlessOverwriteIsG
     EXPECT_NE(ReadFileBytes(Out("a.mp3")), old);
 }
 
+TEST_F(WavpressCliTest, InputsSharingAnOutputAreRefusedBeforeAnythingIsConverted) {
+    std::filesystem::create_directory(in.File("a"));
+    std::filesystem::create_directory(in.File("b"));
+    const std::string first = Wave("a/x.wav");
+    const std::string second = Wave("b/x.wav");
+    const std::string other = Wave("a/y.wav");
+    for (const bool overwrite : {false, true}) {
+        SCOPED_TRACE(overwrite);
+        std::vector<std::string> arguments{"-t", "ogg", "-o", out.Path(), first, other, second};
+        if (overwrite) {
+            arguments.insert(arguments.begin(), "-y");
+        }
+        const CliRun run = Run(arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_NE(run.err.find("wavpress-cli: 出力ファイル(" + Out("x.ogg") +
+                               ")が同じになる入力ファイルがあります: " + first + " " + second +
+                               "\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+    }
+}
+
 TEST_F(WavpressCliTest, MissingEngineLibraryFailsEachMp3File) {
     std::filesystem::remove(app.File("lame_enc.so"));
     const CliRun run = Run({"-o", out.Path(), Wave("a.wav"), Wave("b.wav")});
