@@ -20,6 +20,14 @@ locale_t CLocale() {
 
 } // namespace
 
+std::optional<IniKeyValue> SplitIniLine(std::string_view trimmed) {
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return IniKeyValue{trimmed.substr(0, equals + 1), trimmed.substr(equals + 1)};
+}
+
 std::string_view TrimIniLine(std::string_view line) {
     while (!line.empty() && IsIniSpace(line.front())) {
         line.remove_prefix(1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,17 @@
 /// The text without white space at either end (space, tab, CR, LF, vertical tab, form feed;
 /// bytes of 0x80 and above never count as white space).
 std::string_view TrimIniLine(std::string_view line);
+
+/// A trimmed line that holds a key: the key up to and including the line's first '=' (every
+/// key ends in its only '=', so a line begins with a key exactly when this part equals it) and
+/// the value after it.
+struct IniKeyValue {
+    std::string_view key;
+    std::string_view value;
+};
+
+/// The trimmed line split at its first '='; nothing when it has none.
+std::optional<IniKeyValue> SplitIniLine(std::string_view trimmed);
 
 /// A decimal integer read the way strtol reads base 10 (leading white space, optional sign,
 /// digits up to the first non-digit; none give 0), clamped to the 32-bit signed range.

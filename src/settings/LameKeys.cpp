@@ -43,20 +43,25 @@ constexpr std::int32_t kHighestVbrMethod = 4;
 
 } // namespace
 
-void ReadLameKeys(std::string_view line, BE_CONFIG& config) {
-    line = TrimIniLine(line);
+bool ReadLameKeys(std::string_view line, BE_CONFIG& config) {
+    const auto split = SplitIniLine(TrimIniLine(line));
+    return split && ReadLameKeys(*split, config);
+}
+
+bool ReadLameKeys(const IniKeyValue& line, BE_CONFIG& config) {
     for (const LameKey& entry : kLameKeys) {
-        if (!line.starts_with(entry.key)) {
+        if (line.key != entry.key) {
             continue;
         }
-        const std::int32_t value = ParseIniInt(line.substr(entry.key.size()));
+        const std::int32_t value = ParseIniInt(line.value);
         if (entry.offset == offsetof(BE_CONFIG, VbrMethod) &&
             (value < kLowestVbrMethod || value > kHighestVbrMethod)) {
-            return;
+            return true;
         }
         std::memcpy(reinterpret_cast<unsigned char*>(&config) + entry.offset, &value, sizeof value);
-        return;
+        return true;
     }
+    return false;
 }
 
 void WriteLameKeys(std::string& out, const BE_CONFIG& config) {

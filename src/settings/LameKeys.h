@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/BE_CONFIG.h"
+#include "settings/IniValues.h"
 
 #include <string>
 #include <string_view>
@@ -11,8 +12,11 @@
 
 /// Stores the value of one line into config when the line, trimmed, begins with one of the
 /// keys including its '='. Integers are clamped to 32 bits; VbrMethod takes only -1 … 4 and
-/// keeps its value otherwise. Any other line leaves config unchanged.
-void ReadLameKeys(std::string_view line, BE_CONFIG& config);
+/// keeps its value otherwise. Any other line leaves config unchanged. True when the line held
+/// one of the keys, whether its value was taken or not.
+bool ReadLameKeys(std::string_view line, BE_CONFIG& config);
+/// The same for a line already trimmed and split.
+bool ReadLameKeys(const IniKeyValue& line, BE_CONFIG& config);
 
 /// Appends the 19 key lines of config in file order, each "\t<key>=<signed decimal>" and
 /// CR LF.

@@ -24,21 +24,35 @@ std::string PresetFilePath(const std::string& folder) {
 bool LoadPresets(const std::string& folder, PresetList& presets) {
     presets.clear();
     IniText text;
-    if (!text.Load(PresetFilePath(folder))) {
+    if (text.Load(PresetFilePath(folder)) != IniText::LoadResult::Loaded) {
         return false;
     }
     // The scratch entry collects keys until the next header closes it; its name carries
     // over to the following entry, its parameters do not.
     LamePreset scratch;
     std::size_t headers = 0;
-    for (const std::string& line : text.Lines()) {
+    std::size_t listBytes = 0;
+    bool fits = true;
+    const auto append = [&] {
+        // A line of one byte makes a whole entry, with a copy of the name before it: the list
+        // is held to a size no hand-written preset file comes near.
+        listBytes += sizeof(LamePreset) + scratch.Name.size();
+        fits = fits && listBytes <= kMaxPresetListBytes;
+        if (fits) {
+            presets.push_back(scratch);
+        }
+    };
+    text.ForEachLine([&](std::string_view line) {
+        if (!fits) {
+            return;
+        }
         if (line.starts_with('[')) {
             if (headers >= 1) {
-                presets.push_back(scratch);
+                append();
                 scratch.Config = BE_CONFIG{};
             }
             ++headers;
-            continue;
+            return;
         }
         const std::string_view trimmed = TrimIniLine(line);
         if (trimmed.starts_with(kNameKey)) {
@@ -46,9 +60,14 @@ bool LoadPresets(const std::string& folder, PresetList& presets) {
         } else {
             ReadLameKeys(trimmed, scratch.Config);
         }
-    }
+    });
     if (headers >= 1) {
-        presets.push_back(std::move(scratch));
+        append();
+    }
+    if (!fits) {
+        presets.clear();
+        presets.shrink_to_fit();
+        return false;
     }
     return true;
 }

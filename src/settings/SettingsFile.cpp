@@ -10,7 +10,6 @@
 #include <array>
 #include <cstddef>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -35,79 +34,152 @@ enum Section : std::size_t { OutFolderSection, LameSection, OggSection, SectionC
 constexpr std::array<std::string_view, SectionCount> kHeaders = {kOutFolderHeader, kLameHeader,
                                                                  kOggHeader};
 
-using SectionLines = std::array<std::ptrdiff_t, SectionCount>;
-
-// Line numbers of the three headers, -1 for one not seen. The scan ends once all three are
-// known, so a header repeated after that point does not move its section.
-SectionLines ScanHeaders(const std::vector<std::string>& lines) {
-    SectionLines found;
-    found.fill(-1);
-    std::size_t seen = 0;
-    for (std::size_t number = 0; number < lines.size() && seen < SectionCount; ++number) {
-        for (std::size_t section = 0; section < SectionCount; ++section) {
-            if (lines[number] == kHeaders[section]) {
-                if (found[section] < 0) {
-                    ++seen;
-                }
-                found[section] = static_cast<std::ptrdiff_t>(number);
-            }
-        }
-    }
-    return found;
+// A folder of the Windows program ("c:\music", "\\server\share") names nothing here.
+bool IsWindowsPath(std::string_view folder) {
+    const bool drive =
+        folder.size() >= 3 &&
+        ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z')) &&
+        folder[1] == ':' && folder[2] == '\\';
+    return drive || folder.starts_with("\\\\");
 }
 
-// The trimmed lines of one section: from the line after its header (from the first line when
-// it has none) up to the next line whose first character is '['.
-template <typename Handler>
-void ForEachSectionLine(const std::vector<std::string>& lines, std::ptrdiff_t header,
-                        Handler&& handle) {
-    for (auto number = static_cast<std::size_t>(header + 1); number < lines.size(); ++number) {
-        const std::string& line = lines[number];
-        if (line.starts_with('[')) {
-            return;
-        }
-        handle(TrimIniLine(line));
-    }
-}
-
-// The value after key when the trimmed line begins with it.
-bool TakeValue(std::string_view line, std::string_view key, std::string_view& value) {
-    if (!line.starts_with(key)) {
+bool ReadOutFolderLine(const IniKeyValue& line, OutFolderParm& parm) {
+    if (line.key == kOutFolderKey) {
+        parm.OutFolder =
+            IsWindowsPath(line.value) ? FirstStartOutFolder() : std::string(line.value);
+    } else if (line.key == kPresetKey) {
+        parm.Preset = ParseIniInt(line.value);
+    } else if (line.key == kIdentityOutFileKey) {
+        parm.IdentityOutFile = ParseIniInt(line.value);
+    } else if (line.key == kEncodeTypeKey) {
+        parm.EncodeType = ParseIniInt(line.value);
+    } else {
         return false;
     }
-    value = line.substr(key.size());
     return true;
 }
 
-void ReadOutFolderLine(std::string_view line, OutFolderParm& parm) {
-    std::string_view value;
-    if (TakeValue(line, kOutFolderKey, value)) {
-        parm.OutFolder.assign(value);
-    } else if (TakeValue(line, kPresetKey, value)) {
-        parm.Preset = ParseIniInt(value);
-    } else if (TakeValue(line, kIdentityOutFileKey, value)) {
-        parm.IdentityOutFile = ParseIniInt(value);
-    } else if (TakeValue(line, kEncodeTypeKey, value)) {
-        parm.EncodeType = ParseIniInt(value);
+bool ReadOggLine(const IniKeyValue& line, OggParm& parm) {
+    if (line.key == kOggModeKey) {
+        parm.Mode = ParseIniInt(line.value);
+    } else if (line.key == kOggPresetKey) {
+        parm.Preset = ParseIniFloat(line.value);
+    } else if (line.key == kOggCustomKey) {
+        parm.Custom = ParseIniInt(line.value);
+    } else if (line.key == kOggMinBitrateKey) {
+        parm.MinBitrate = ParseIniInt(line.value);
+    } else if (line.key == kOggAveBitrateKey) {
+        parm.AveBitrate = ParseIniInt(line.value);
+    } else if (line.key == kOggMaxBitrateKey) {
+        parm.MaxBitrate = ParseIniInt(line.value);
+    } else {
+        return false;
     }
+    return true;
 }
 
-void ReadOggLine(std::string_view line, OggParm& parm) {
-    std::string_view value;
-    if (TakeValue(line, kOggModeKey, value)) {
-        parm.Mode = ParseIniInt(value);
-    } else if (TakeValue(line, kOggPresetKey, value)) {
-        parm.Preset = ParseIniFloat(value);
-    } else if (TakeValue(line, kOggCustomKey, value)) {
-        parm.Custom = ParseIniInt(value);
-    } else if (TakeValue(line, kOggMinBitrateKey, value)) {
-        parm.MinBitrate = ParseIniInt(value);
-    } else if (TakeValue(line, kOggAveBitrateKey, value)) {
-        parm.AveBitrate = ParseIniInt(value);
-    } else if (TakeValue(line, kOggMaxBitrateKey, value)) {
-        parm.MaxBitrate = ParseIniInt(value);
+// The three records as far as one stretch of lines sets them.
+struct SectionValues {
+    OutFolderParm outFolder;
+    BE_CONFIG lame;
+    OggParm ogg;
+
+    bool Read(Section section, const IniKeyValue& line) {
+        switch (section) {
+        case OutFolderSection:
+            return ReadOutFolderLine(line, outFolder);
+        case LameSection:
+            return ReadLameKeys(line, lame);
+        case OggSection:
+            return ReadOggLine(line, ogg);
+        case SectionCount:
+            break;
+        }
+        return false;
     }
-}
+};
+
+// Reads the file in one pass. Each section is read from the line after its header up to the
+// next line beginning with '['; a section without a header is read from the first line. The
+// headers are looked for until all three were seen, and a header seen again before that
+// counts at its later line: its section is read afresh from there.
+class SettingsReader {
+public:
+    explicit SettingsReader(const SectionValues& before) : leading_(before), headed_(before) {
+        for (SectionValues* values : {&leading_, &headed_}) {
+            values->outFolder.Preset = 0;
+        }
+        pristine_ = headed_;
+    }
+
+    void Take(std::string_view line) {
+        if (line.starts_with('[')) {
+            beforeFirstBracket_ = false;
+            current_ = SectionCount;
+            if (seen_ < SectionCount) {
+                TakeHeader(line);
+            }
+            return;
+        }
+        const auto split = SplitIniLine(TrimIniLine(line));
+        if (!split) {
+            return;
+        }
+        if (beforeFirstBracket_) {
+            for (std::size_t section = 0; section < SectionCount; ++section) {
+                recognised_ = leading_.Read(static_cast<Section>(section), *split) || recognised_;
+            }
+        } else if (current_ != SectionCount) {
+            headed_.Read(current_, *split);
+        }
+    }
+
+    /// False when neither a header nor a key was found: the bytes are no settings file.
+    bool Recognised() const { return recognised_ || seen_ > 0; }
+
+    /// Every section from its header, or from the first line when it has none.
+    SectionValues Result() const {
+        return {found_[OutFolderSection] ? headed_.outFolder : leading_.outFolder,
+                found_[LameSection] ? headed_.lame : leading_.lame,
+                found_[OggSection] ? headed_.ogg : leading_.ogg};
+    }
+
+private:
+    void TakeHeader(std::string_view line) {
+        for (std::size_t section = 0; section < SectionCount; ++section) {
+            if (line != kHeaders[section]) {
+                continue;
+            }
+            if (!found_[section]) {
+                found_[section] = true;
+                ++seen_;
+            }
+            current_ = static_cast<Section>(section);
+            switch (current_) {
+            case OutFolderSection:
+                headed_.outFolder = pristine_.outFolder;
+                break;
+            case LameSection:
+                headed_.lame = pristine_.lame;
+                break;
+            case OggSection:
+                headed_.ogg = pristine_.ogg;
+                break;
+            case SectionCount:
+                break;
+            }
+        }
+    }
+
+    SectionValues leading_;
+    SectionValues headed_;
+    SectionValues pristine_;
+    std::array<bool, SectionCount> found_{};
+    std::size_t seen_ = 0;
+    Section current_ = SectionCount;
+    bool beforeFirstBracket_ = true;
+    bool recognised_ = false;
+};
 
 void AppendLine(std::string& out, std::string_view text) {
     out += text;
@@ -131,22 +203,28 @@ std::string SettingsFilePath(const std::string& folder) {
     return platform::JoinFolder(folder, kSettingsFileName);
 }
 
-bool LoadSettings(const std::string& folder, EncodeSettings& settings) {
+SettingsFileState LoadSettings(const std::string& folder, EncodeSettings& settings) {
     IniText text;
-    if (!text.Load(SettingsFilePath(folder))) {
-        return false;
+    switch (text.Load(SettingsFilePath(folder))) {
+    case IniText::LoadResult::Loaded:
+        break;
+    case IniText::LoadResult::Missing:
+        return SettingsFileState::Missing;
+    case IniText::LoadResult::Unreadable:
+        return SettingsFileState::Unreadable;
+    case IniText::LoadResult::TooLarge:
+        return SettingsFileState::Unrecognised;
     }
-    const std::vector<std::string>& lines = text.Lines();
-    const SectionLines headers = ScanHeaders(lines);
-
-    settings.OutFolder.Preset = 0;
-    ForEachSectionLine(lines, headers[OutFolderSection],
-                       [&](std::string_view line) { ReadOutFolderLine(line, settings.OutFolder); });
-    ForEachSectionLine(lines, headers[LameSection],
-                       [&](std::string_view line) { ReadLameKeys(line, settings.LameParm); });
-    ForEachSectionLine(lines, headers[OggSection],
-                       [&](std::string_view line) { ReadOggLine(line, settings.Ogg); });
-    return true;
+    SettingsReader reader({settings.OutFolder, settings.LameParm, settings.Ogg});
+    text.ForEachLine([&reader](std::string_view line) { reader.Take(line); });
+    if (!reader.Recognised()) {
+        return SettingsFileState::Unrecognised;
+    }
+    SectionValues read = reader.Result();
+    settings.OutFolder = std::move(read.outFolder);
+    settings.LameParm = read.lame;
+    settings.Ogg = read.ogg;
+    return SettingsFileState::Read;
 }
 
 std::string RenderSettings(const EncodeSettings& settings) {

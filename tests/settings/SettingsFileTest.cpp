@@ -15,6 +15,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -41,7 +42,7 @@ std::string Crlf(const std::string& text) {
 EncodeSettings Load(const std::string& text, EncodeSettings settings = {}) {
     TempDir dir;
     EXPECT_TRUE(WriteFileBytes(dir.File("opt.ini"), text));
-    EXPECT_TRUE(LoadSettings(dir.Path(), settings));
+    EXPECT_EQ(LoadSettings(dir.Path(), settings), SettingsFileState::Read);
     return settings;
 }
 
@@ -116,7 +117,7 @@ TEST(SettingsStartupTest, FirstStartUsesDefaultsAndWritesTheDefaultFileByteForBy
     ScopedHome home("/home/tester");
     TempDir dir;
     EncodeSettings settings;
-    EXPECT_FALSE(LoadStartupSettings(dir.Path(), settings));
+    EXPECT_EQ(LoadStartupSettings(dir.Path(), settings), SettingsFileState::Missing);
 
     EXPECT_TRUE(SameRecord(settings.LameParm, FirstStartLameParm()));
     EXPECT_EQ(settings.LameParm.ConfigKind, 256u);
@@ -124,7 +125,7 @@ TEST(SettingsStartupTest, FirstStartUsesDefaultsAndWritesTheDefaultFileByteForBy
     EXPECT_EQ(settings.OutFolder.IdentityOutFile, 1);
     EXPECT_TRUE(settings.Presets.empty());
 
-    EXPECT_TRUE(SaveExitSettings(dir.Path(), settings));
+    EXPECT_TRUE(SaveExitSettings(dir.Path(), settings, SettingsFileState::Missing));
     EXPECT_EQ(ReadFileBytes(dir.File("opt.ini")), Crlf(kDefaultListing));
     EXPECT_EQ(RenderSettings(settings), Crlf(kDefaultListing));
     // An empty preset list creates no preset file.
@@ -136,7 +137,7 @@ TEST(SettingsStartupTest, AFileOfHeadersOnlyKeepsConstructionValuesAndZeroes) {
     ASSERT_TRUE(WriteFileBytes(dir.File("opt.ini"), "[OutFolder]\n[LAME Parm]\n[OGG Parm]\n"));
     EncodeSettings settings;
     settings.OutFolder.Preset = 5;
-    EXPECT_TRUE(LoadStartupSettings(dir.Path(), settings));
+    EXPECT_EQ(LoadStartupSettings(dir.Path(), settings), SettingsFileState::Read);
 
     BE_CONFIG expected{};
     expected.ConfigKind = 256;
@@ -149,6 +150,67 @@ TEST(SettingsStartupTest, AFileOfHeadersOnlyKeepsConstructionValuesAndZeroes) {
     EXPECT_EQ(settings.Ogg.Preset, 0.5f);
     EXPECT_EQ(settings.Ogg.MinBitrate, -1);
     EXPECT_EQ(settings.Ogg.MaxBitrate, -1);
+}
+
+TEST(SettingsStartupTest, BytesThatAreNoSettingsFileGiveTheFirstStartDefaultsAndAreReplaced) {
+    ScopedHome home("/home/tester");
+    const std::string valid = "[OutFolder]\n\tIdentityOutFile=0\n";
+    const std::pair<const char*, std::string> files[] = {
+        {"empty", ""},
+        {"blank lines", "\n\r\n\n"},
+        {"text", "Dear diary,\nOutFolder = /nowhere/\n"},
+        {"other headers", "[Settings]\nIdentity=0\n"},
+        {"keys after another header", "x\n[x]\nIdentityOutFile=0\n"},
+        {"binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
+        {"over 1 MiB", valid + std::string((1 << 20) + 1 - valid.size(), '\n')},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        ASSERT_TRUE(WriteFileBytes(dir.File("opt.ini"), bytes));
+        EncodeSettings settings;
+        const SettingsFileState state = LoadStartupSettings(dir.Path(), settings);
+        EXPECT_EQ(state, SettingsFileState::Unrecognised);
+        EXPECT_EQ(settings.OutFolder.IdentityOutFile, 1);
+        EXPECT_EQ(settings.OutFolder.OutFolder, "/home/tester/");
+        EXPECT_TRUE(SameRecord(settings.LameParm, FirstStartLameParm()));
+        EXPECT_TRUE(SaveExitSettings(dir.Path(), settings, state));
+        EXPECT_EQ(ReadFileBytes(dir.File("opt.ini")), Crlf(kDefaultListing));
+    }
+    // At the limit it is still read.
+    EXPECT_EQ(Load(valid + std::string((1 << 20) - valid.size(), '\n')).OutFolder.IdentityOutFile,
+              0);
+}
+
+TEST(SettingsStartupTest, AFileThatIsThereButCannotBeReadIsLeftAloneAtExit) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("opt.ini").c_str(), 0600), 0);
+    EncodeSettings settings;
+    const SettingsFileState state = LoadStartupSettings(dir.Path(), settings);
+    EXPECT_EQ(state, SettingsFileState::Unreadable);
+    EXPECT_EQ(settings.OutFolder.IdentityOutFile, 1);
+    EXPECT_TRUE(SaveExitSettings(dir.Path(), settings, state));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("opt.ini")));
+    EXPECT_EQ(FolderEntries(dir.Path()), std::set<std::string>{"opt.ini"});
+}
+
+TEST(SettingsFileTest, AWindowsOutputFolderReadsAsTheFirstStartFolder) {
+    ScopedHome home("/home/tester");
+    const std::pair<const char*, const char*> folders[] = {
+        {"c:\\music", "/home/tester/"},         {"C:\\", "/home/tester/"},
+        {"\\\\server\\share", "/home/tester/"}, {"c:/music", "c:/music"},
+        {"/mnt/c:\\x", "/mnt/c:\\x"},           {"cd:\\x", "cd:\\x"},
+    };
+    for (const auto& [stored, read] : folders) {
+        SCOPED_TRACE(stored);
+        const EncodeSettings settings = Load(std::string("[OutFolder]\r\n\tOutFolder=") + stored +
+                                             "\r\n\tPreset=2\r\n\tIdentityOutFile=1\r\n"
+                                             "[LAME Parm]\r\n\tBitrate=192\r\n");
+        EXPECT_EQ(settings.OutFolder.OutFolder, read);
+        EXPECT_EQ(settings.OutFolder.Preset, 2);
+        EXPECT_EQ(settings.OutFolder.IdentityOutFile, 1);
+        EXPECT_EQ(settings.LameParm.Bitrate, 192u);
+    }
 }
 
 TEST(SettingsFileTest, EveryFieldSurvivesASaveAndALoadIncludingExtremes) {
@@ -188,7 +250,7 @@ TEST(SettingsFileTest, EveryFieldSurvivesASaveAndALoadIncludingExtremes) {
     EXPECT_NE(written.find("\tPreset=-0.10\r\n"), std::string::npos);
 
     EncodeSettings loaded;
-    ASSERT_TRUE(LoadStartupSettings(dir.Path(), loaded));
+    ASSERT_EQ(LoadStartupSettings(dir.Path(), loaded), SettingsFileState::Read);
     EXPECT_EQ(loaded.OutFolder.OutFolder, original.OutFolder.OutFolder);
     EXPECT_EQ(loaded.OutFolder.Preset, kMin);
     EXPECT_EQ(loaded.OutFolder.IdentityOutFile, kMax);
@@ -383,9 +445,9 @@ TEST(SettingsFileTest, AFileThatCannotBeReadTouchesNothing) {
     EncodeSettings settings;
     settings.OutFolder.OutFolder = "/kept/";
     settings.LameParm.Bitrate = 99;
-    EXPECT_FALSE(LoadSettings(dir.Path(), settings));
+    EXPECT_EQ(LoadSettings(dir.Path(), settings), SettingsFileState::Missing);
     ASSERT_TRUE(std::filesystem::create_directory(dir.File("opt.ini")));
-    EXPECT_FALSE(LoadSettings(dir.Path(), settings));
+    EXPECT_EQ(LoadSettings(dir.Path(), settings), SettingsFileState::Unreadable);
     EXPECT_EQ(settings.OutFolder.OutFolder, "/kept/");
     EXPECT_EQ(settings.LameParm.Bitrate, 99u);
 }
