@@ -51,13 +51,18 @@ private:
 void CheckSettings(const SettingsFolder& folder, std::string_view bytes) {
     folder.Write(SettingsFilePath(folder.Path()), bytes);
     EncodeSettings settings;
-    if (!LoadSettings(folder.Path(), settings)) {
+    const EncodeSettings untouched = settings;
+    const SettingsFileState state = LoadSettings(folder.Path(), settings);
+    if (state == SettingsFileState::Missing || state == SettingsFileState::Unreadable ||
+        (state == SettingsFileState::Unrecognised &&
+         RenderSettings(settings) != RenderSettings(untouched))) {
         std::abort();
     }
     const std::string rendered = RenderSettings(settings);
     folder.Write(SettingsFilePath(folder.Path()), rendered);
     EncodeSettings reloaded;
-    if (!LoadSettings(folder.Path(), reloaded) || RenderSettings(reloaded) != rendered) {
+    if (LoadSettings(folder.Path(), reloaded) != SettingsFileState::Read ||
+        RenderSettings(reloaded) != rendered) {
         std::abort();
     }
 }
@@ -65,7 +70,8 @@ void CheckSettings(const SettingsFolder& folder, std::string_view bytes) {
 void CheckPresets(const SettingsFolder& folder, std::string_view bytes) {
     folder.Write(PresetFilePath(folder.Path()), bytes);
     PresetList presets;
-    if (!LoadPresets(folder.Path(), presets)) {
+    // A list beyond its bound is no preset file: nothing is read.
+    if (!LoadPresets(folder.Path(), presets) && !presets.empty()) {
         std::abort();
     }
     const std::string rendered = RenderPresets(presets);

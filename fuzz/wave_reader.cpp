@@ -67,18 +67,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::File file;
     WaveFormat opened{};
     std::uint64_t audioBytes = 0;
-    if (OpenWave(&file, path.c_str(), audioBytes, opened)) {
-        // Accepted: open at the first audio byte, and that byte count is what remains.
-        const std::int64_t position = file.Position();
-        if (!file.IsOpen() || position < 0 ||
-            position + static_cast<std::int64_t>(audioBytes) != static_cast<std::int64_t>(size)) {
-            std::abort();
-        }
-        // Both entry points apply the same format tests to the same bytes.
-        if (!probeAccepted || std::memcmp(&probed, &opened, sizeof probed) != 0) {
-            std::abort();
-        }
-    } else if (file.IsOpen()) {
+    const bool accepted = OpenWave(&file, path.c_str(), audioBytes, opened);
+    // Both entry points come to the same verdict on the same bytes.
+    if (accepted != probeAccepted || accepted != file.IsOpen()) {
+        std::abort();
+    }
+    if (!accepted) {
+        return 0;
+    }
+    if (std::memcmp(&probed, &opened, sizeof probed) != 0) {
+        std::abort();
+    }
+    // Open at the first audio byte; whole frames within the file, and exactly those are read.
+    const std::int64_t position = file.Position();
+    if (position < 0 || audioBytes % 4 != 0 ||
+        static_cast<std::uint64_t>(position) + audioBytes > size) {
+        std::abort();
+    }
+    std::uint64_t read = 0;
+    std::uint8_t buffer[4096];
+    while (const std::size_t got = file.Read(buffer, sizeof buffer)) {
+        read += got;
+    }
+    if (read != audioBytes) {
         std::abort();
     }
     return 0;

@@ -3,6 +3,8 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 
+#include <cstdint>
+
 namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
@@ -15,15 +17,26 @@ IniText::LoadResult IniText::Load(const std::string& path) {
     if (!file.OpenRead(path)) {
         return platform::FileExists(path) ? LoadResult::Unreadable : LoadResult::Missing;
     }
-    // One byte past the limit tells a file at the limit from a larger one, also one that grows
-    // while it is read.
-    std::string bytes(kMaxBytes + 1, '\0');
-    bytes.resize(file.Read(bytes.data(), bytes.size()));
-    if (file.LastReadFailed()) {
-        return LoadResult::Unreadable;
-    }
-    if (bytes.size() > kMaxBytes) {
+    const std::int64_t length = file.Length();
+    if (length > static_cast<std::int64_t>(kMaxBytes)) {
         return LoadResult::TooLarge;
+    }
+    std::string bytes;
+    bytes.reserve(length > 0 ? static_cast<std::size_t>(length) : 0);
+    // Up to the end, whatever the length said: the file may grow while it is read.
+    char buffer[4096];
+    for (;;) {
+        const std::size_t got = file.Read(buffer, sizeof buffer);
+        if (file.LastReadFailed()) {
+            return LoadResult::Unreadable;
+        }
+        bytes.append(buffer, got);
+        if (bytes.size() > kMaxBytes) {
+            return LoadResult::TooLarge;
+        }
+        if (got < sizeof buffer) {
+            break;
+        }
     }
     if (!platform::IsValidUtf8(bytes)) {
         // A lead byte right before a line end stands alone, so the line end survives.

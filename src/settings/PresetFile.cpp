@@ -15,6 +15,18 @@ constexpr std::string_view kHeaderPrefix = "[Preset";
 constexpr std::string_view kHeaderSuffix = "]";
 constexpr std::string_view kNameKey = "Name=";
 
+void AppendPreset(std::string& out, const LamePreset& preset, std::size_t number) {
+    out += kHeaderPrefix;
+    out += std::to_string(number);
+    out += kHeaderSuffix;
+    AppendIniLineEnd(out);
+    out += '\t';
+    out += kNameKey;
+    out += preset.Name;
+    AppendIniLineEnd(out);
+    WriteLameKeys(out, preset.Config);
+}
+
 } // namespace
 
 std::string PresetFilePath(const std::string& folder) {
@@ -31,19 +43,21 @@ bool LoadPresets(const std::string& folder, PresetList& presets) {
     // over to the following entry, its parameters do not.
     LamePreset scratch;
     std::size_t headers = 0;
-    std::size_t listBytes = 0;
-    bool fits = true;
+    // A line of one byte makes a whole entry, with a copy of the name before it. A list that
+    // would be written back larger than any settings file is not a preset file: so the list
+    // stays small, and what is written at exit reads back.
+    std::string entry;
+    std::size_t written = 0;
     const auto append = [&] {
-        // A line of one byte makes a whole entry, with a copy of the name before it: the list
-        // is held to a size no hand-written preset file comes near.
-        listBytes += sizeof(LamePreset) + scratch.Name.size();
-        fits = fits && listBytes <= kMaxPresetListBytes;
-        if (fits) {
+        entry.clear();
+        AppendPreset(entry, scratch, presets.size() + 1);
+        written += entry.size();
+        if (written <= IniText::kMaxBytes) {
             presets.push_back(scratch);
         }
     };
     text.ForEachLine([&](std::string_view line) {
-        if (!fits) {
+        if (written > IniText::kMaxBytes) {
             return;
         }
         if (line.starts_with('[')) {
@@ -61,10 +75,10 @@ bool LoadPresets(const std::string& folder, PresetList& presets) {
             ReadLameKeys(trimmed, scratch.Config);
         }
     });
-    if (headers >= 1) {
+    if (headers >= 1 && written <= IniText::kMaxBytes) {
         append();
     }
-    if (!fits) {
+    if (written > IniText::kMaxBytes) {
         presets.clear();
         presets.shrink_to_fit();
         return false;
@@ -77,15 +91,7 @@ std::string RenderPresets(const PresetList& presets) {
     out.reserve(presets.size() * 320);
     std::size_t number = 0;
     for (const LamePreset& preset : presets) {
-        out += kHeaderPrefix;
-        out += std::to_string(++number);
-        out += kHeaderSuffix;
-        AppendIniLineEnd(out);
-        out += '\t';
-        out += kNameKey;
-        out += preset.Name;
-        AppendIniLineEnd(out);
-        WriteLameKeys(out, preset.Config);
+        AppendPreset(out, preset, ++number);
     }
     return out;
 }

@@ -2,7 +2,6 @@
 
 #include "settings/LamePreset.h"
 
-#include <cstddef>
 #include <string>
 
 /// preset.ini: named MP3 parameter sets, written by hand, read at start and written back at
@@ -13,15 +12,12 @@ inline constexpr const char* kPresetFileName = "preset.ini";
 /// The path of preset.ini in folder (normally platform::ExecutableFolder()).
 std::string PresetFilePath(const std::string& folder);
 
-/// The most memory a preset list read from a file may take, names included.
-inline constexpr std::size_t kMaxPresetListBytes = std::size_t{4} << 20;
-
 /// Empties presets and fills it from folder/preset.ini in file order, in one pass. Every line
 /// beginning with '[' starts the next entry, whatever its number; keys before the first header
 /// belong to the first entry; an entry without "Name=" keeps the name of the entry before it;
 /// fields without a key are 0. Returns whether the file could be read; the list stays empty if
-/// not, and also for a file larger than 1 MiB or one whose list would take more than
-/// kMaxPresetListBytes: neither is a preset file.
+/// not, and also for a file larger than 1 MiB or one whose list would be written back larger
+/// than that: neither is a preset file.
 bool LoadPresets(const std::string& folder, PresetList& presets);
 
 /// The exact bytes SavePresets writes: per entry "[Preset<n>]" numbered from 1 by position,
