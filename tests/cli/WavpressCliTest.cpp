@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -356,6 +357,22 @@ TEST_F(WavpressCliTest, InterruptCancelsTheCurrentFileAndTheBatchGoesOn) {
     EXPECT_EQ(run.out, "キャンセル: " + longWave + "\n変換済み: " + shortWave + " -> " +
                            Out("short.ogg") + "\n変換済み 1, スキップ 0, 失敗 0, キャンセル 1\n");
     EXPECT_FALSE(platform::FileExists(Out("long.ogg")));
+}
+
+TEST_F(WavpressCliTest, AKilledRunLeavesTheOldOutputAndAtMostAHiddenFile) {
+    const std::string longWave = Wave("long.wav", 120.0);
+    const std::string old = "the output of an earlier run";
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("long.ogg"), old));
+    clitest::CreationWatch created(out.Path());
+    const CliRun run = Run({"-y", "-t", "ogg", "-o", out.Path(), longWave}, [&](int pid) {
+        ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+        ::kill(pid, SIGKILL);
+    });
+    EXPECT_EQ(run.exitCode, -1);
+    EXPECT_EQ(ReadFileBytes(Out("long.ogg")), old);
+    const std::set<std::string> left = testsupport::FolderEntries(out.Path());
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left.begin()->rfind(".long.ogg.", 0), 0u) << *left.begin();
 }
 
 TEST_F(WavpressCliTest, SecondInterruptWithinTwoSecondsCancelsAll) {
