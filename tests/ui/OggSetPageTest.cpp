@@ -225,7 +225,7 @@ TEST_F(OggSetPage, EveryPositionSurvivesASaveAndARestart) {
         ASSERT_EQ(trackBar->value(), position);
         ASSERT_TRUE(SaveSettings(dir.Path(), settings));
         EncodeSettings restarted;
-        ASSERT_TRUE(LoadSettings(dir.Path(), restarted));
+        ASSERT_EQ(LoadSettings(dir.Path(), restarted), SettingsFileState::Read);
         const COggSetPage reopened(&restarted.Ogg);
         EXPECT_EQ(Named<QSlider>(reopened, "presetTrackBar")->value(), position);
         EXPECT_EQ(Named<QLabel>(reopened, "presetValue")->text(),

@@ -69,7 +69,7 @@ TEST_F(ParmSetPage, ShowsThePageOfTheStoredEncoder) {
     Open();
     ASSERT_TRUE(SaveSettings(dir.Path(), settings_));
     EncodeSettings reloaded;
-    ASSERT_TRUE(LoadSettings(dir.Path(), reloaded));
+    ASSERT_EQ(LoadSettings(dir.Path(), reloaded), SettingsFileState::Read);
     EXPECT_EQ(reloaded.OutFolder.EncodeType, 5);
     ChooseItem(EncoderList(), "OggVorbis Encoder");
     EXPECT_EQ(settings_.OutFolder.EncodeType, 1);
