@@ -1,11 +1,11 @@
 #include "CEncodeDlg.h"
 
-#include <algorithm>
-
 #include "platform/File.h"
 #include "platform/Format.h"
 #include "platform/Paths.h"
 #include "settings/OutFolderParm.h"
+
+#include <algorithm>
 
 CEncodeDlg::CEncodeDlg(IEncodeDlgView& view) : view_(view) {}
 

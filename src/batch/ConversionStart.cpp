@@ -1,10 +1,10 @@
 #include "ConversionStart.h"
 
-#include <map>
-
 #include "batch/CEncodeDlg.h"
 #include "platform/MessageBox.h"
 #include "tags/GenreNames.h"
+
+#include <map>
 
 namespace {
 
