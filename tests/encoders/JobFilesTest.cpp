@@ -166,8 +166,32 @@ TEST_P(JobFilesTest, AStoppedOrFailedReplacementKeepsTheOldFile) {
     const std::string old = "an earlier output the user agreed to replace";
     const std::set<std::string> before{"in.wav", "song" + jobs_.Extension()};
 
-    // Cancelled mid-file.
     ASSERT_TRUE(testsupport::WriteFileBytes(out, old));
+
+    // A full disk: the file-size limit stays in a child, which reports what it saw. First, so
+    // that no thread of the parent's is left to the child.
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        ::alarm(20);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const auto check = [&] {
+            const rlimit limit{16 * 1024, 16 * 1024};
+            Jobs jobs(GetParam());
+            const bool ran = setrlimit(RLIMIT_FSIZE, &limit) == 0 && jobs.Run(in, out);
+            return ran && jobs.Job().Outcome() == EncodeOutcome::Failed &&
+                   OnlyMessage() == WriteFailedText(out);
+        };
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "failure not reported as a write failure";
+    EXPECT_TRUE(ReadFileBytes(out) == old);
+    EXPECT_EQ(FolderEntries(dir_.Path()), before);
+
+    // Cancelled mid-file.
     jobs_.bar.PauseAt(BarCall::OffsetPos, 2);
     ASSERT_TRUE(jobs_.Begin(in, out));
     ASSERT_TRUE(jobs_.bar.WaitUntilPaused());
@@ -179,25 +203,6 @@ TEST_P(JobFilesTest, AStoppedOrFailedReplacementKeepsTheOldFile) {
     EXPECT_TRUE(ReadFileBytes(out) == old);
     EXPECT_EQ(FolderEntries(dir_.Path()), before);
     EXPECT_TRUE(messages_->Requests().empty());
-
-    // A full disk: the file-size limit stays in a child, which reports what it saw.
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{16 * 1024, 16 * 1024};
-        Jobs jobs(GetParam());
-        const bool ran = setrlimit(RLIMIT_FSIZE, &limit) == 0 && jobs.Run(in, out);
-        const bool failed = jobs.Job().Outcome() == EncodeOutcome::Failed;
-        const bool told = OnlyMessage() == WriteFailedText(out);
-        _exit(ran && failed && told ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "failure not reported as a write failure";
-    EXPECT_TRUE(ReadFileBytes(out) == old);
-    EXPECT_EQ(FolderEntries(dir_.Path()), before);
 }
 
 TEST_P(JobFilesTest, AnOutputFolderRemovedMidFileFailsTheItem) {

@@ -439,9 +439,12 @@ TEST_F(Mp3Job, TheItemsRecordEndsTheFileAndADiskFullThereKeepsTheOldFile) {
     // The same file again, with room for its audio but for only half of the record.
     const std::string old = "the file being replaced";
     ASSERT_TRUE(testsupport::WriteFileBytes(out, old));
+    // A fresh job: the child has no thread of the parent's to collect.
+    job_ = std::make_unique<CMP3EncodeThread>();
     const pid_t child = fork();
     ASSERT_NE(child, -1);
     if (child == 0) {
+        ::alarm(20);
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{tagged.size() - 64, tagged.size() - 64};
         const bool ran = setrlimit(RLIMIT_FSIZE, &limit) == 0 && Convert(in, out, 2);
