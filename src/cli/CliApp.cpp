@@ -122,7 +122,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     if (const auto clashes = FindOutputClashes(*batch); !clashes.empty()) {
         for (const std::vector<std::size_t>& items : clashes) {
             std::string inputs;
-            for (const Argument& argument : arguments) {
+            for (const Argument& argument : arguments_) {
                 if (argument.Item &&
                     std::find(items.begin(), items.end(), *argument.Item) != items.end()) {
                     inputs += " " + argument.Path;

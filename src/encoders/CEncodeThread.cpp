@@ -1,5 +1,9 @@
 #include "CEncodeThread.h"
 
+#include "encoders/JobMessages.h"
+#include "platform/File.h"
+#include "platform/Format.h"
+
 #include <system_error>
 
 namespace {
@@ -79,14 +83,31 @@ void CEncodeThread::StopAndWait() {
     }
 }
 
-bool CEncodeThread::CreateOutput(platform::File& file, const std::string& path) {
-    // One step with the record, so that no file can be created that AbandonOutput misses.
-    std::lock_guard lock(outputMutex_);
-    if (outputAbandoned_ || !file.Create(path)) {
-        return false;
+bool CEncodeThread::CreateOutput(platform::AtomicFileWriter& output, const std::string& outPath,
+                                 const std::string& inPath) {
+    bool isInput = false;
+    {
+        // One step with the record, so that no file can be created that AbandonOutput misses.
+        std::lock_guard lock(outputMutex_);
+        if (outputAbandoned_) {
+            return false;
+        }
+        // The finished file would take the input's place: an input linked under the output's
+        // name would be lost.
+        const auto existing = platform::IdentifyFile(outPath);
+        isInput = existing && existing == platform::IdentifyFile(inPath);
+        if (!isInput && output.Open()) {
+            unfinishedOutput_ = output.TemporaryPath();
+            return true;
+        }
     }
-    unfinishedOutput_ = path;
-    return true;
+    // Shown outside the lock: a message waits for the front end, which may be abandoning.
+    if (isInput) {
+        ShowJobError(platform::Format(kOutputIsInput, outPath.c_str(), inPath.c_str()));
+    } else {
+        ShowJobError(platform::Format(kOutputOpenFailed, outPath.c_str()), output.LastError());
+    }
+    return false;
 }
 
 void CEncodeThread::AbandonOutput() {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "encoders/INotifyTarget.h"
-#include "platform/File.h"
+#include "platform/AtomicFileWriter.h"
 
 #include <atomic>
 #include <cstdint>
@@ -38,8 +38,9 @@ public:
     void RequestStop();
     std::int32_t GetState() const { return state_.load(); }
     EncodeOutcome Outcome() const { return outcome_.load(); }
-    /// Removes the output the running job has created and not finished, and keeps the job from
-    /// creating another: for a front end that ends the process without waiting for the job.
+    /// Removes the working file of the output the running job has not finished (an earlier
+    /// output of that name stays), and keeps the job from creating another: for a front end that
+    /// ends the process without waiting for the job.
     void AbandonOutput();
 
     /// While set, every Start fails as if no thread could be created. Tests only: the batch
@@ -51,9 +52,12 @@ protected:
     virtual void Run();
     bool StopWasRequested() const { return state_.load() == StopRequested; }
     void SetOutcome(EncodeOutcome outcome) { outcome_.store(outcome); }
-    /// Creates the job's output file, emptying an existing one; it counts as unfinished until
-    /// Run returns. False when it cannot be created, or after AbandonOutput.
-    bool CreateOutput(platform::File& file, const std::string& path);
+    /// Opens the job's output: a hidden working file beside outPath (see AtomicFileWriter), which
+    /// counts as unfinished until Run returns. An output that is the input itself, under any
+    /// name, is refused. False after the job's message when it is refused or cannot be created,
+    /// and without one after AbandonOutput.
+    bool CreateOutput(platform::AtomicFileWriter& output, const std::string& outPath,
+                      const std::string& inPath);
     void StopAndWait();
     /// Starts the thread; when it cannot be started the job has failed and its end is sent to
     /// notify at once, so the batch goes on. Returns Start's result.

@@ -85,8 +85,8 @@ void CMP3EncodeThread::Run() {
     std::memcpy(&config, parm_, sizeof config);
     CompleteForInput(config, lame_.GetSampleRate());
 
-    JobOutputFile output;
-    if (!output.Create(outPath_, inPath_)) {
+    platform::AtomicFileWriter output(outPath_);
+    if (!CreateOutput(output, outPath_, inPath_)) {
         lame_.CloseWave();
         return;
     }
@@ -117,17 +117,19 @@ void CMP3EncodeThread::Run() {
         SetOutcome(end == JobEnd::Stopped ? EncodeOutcome::Stopped : EncodeOutcome::Failed);
         return;
     }
-    if (output.Complete()) {
-        SetOutcome(EncodeOutcome::Converted);
+    if (!output.Commit()) {
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()), output.LastError());
+        return;
     }
+    SetOutcome(EncodeOutcome::Converted);
 }
 
 // The closed stream's info frame, then the ID3v1 record, both into the file before it is put in
 // place. Only the engine knows whether its stream reserved an info frame (variable and average
 // bitrates do, and so may a constant one), so it is always asked to fill one; it fills only the
 // frame of this file's own stream.
-CMP3EncodeThread::JobEnd CMP3EncodeThread::Finish(JobOutputFile& output) {
-    lame_.WriteVBRTag(output.WorkingPath());
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Finish(platform::AtomicFileWriter& output) {
+    lame_.WriteVBRTag(output.TemporaryPath());
     if (item_ == nullptr) {
         return JobEnd::Converted;
     }
@@ -139,7 +141,8 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Finish(JobOutputFile& output) {
     return output.Write(record, sizeof record) ? JobEnd::Converted : JobEnd::WriteFailed;
 }
 
-CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(BE_CONFIG& config, JobOutputFile& output) {
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(BE_CONFIG& config,
+                                                  platform::AtomicFileWriter& output) {
     std::uint32_t bufferBytes = 0;
     JobEnd end = JobEnd::InitFailed;
     if (lame_.InitStream(&config, &bufferBytes, kChunkMultiplier) == 0) {
@@ -153,8 +156,8 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(BE_CONFIG& config, JobOutputFi
     return end;
 }
 
-CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(JobOutputFile& output, std::uint8_t* buffer,
-                                                  std::uint32_t bufferBytes) {
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(platform::AtomicFileWriter& output,
+                                                  std::uint8_t* buffer, std::uint32_t bufferBytes) {
     std::uint32_t bytes = 0;
     std::uint32_t produced = 0;
     while (lame_.ReadChunk(&bytes)) {

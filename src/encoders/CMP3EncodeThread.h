@@ -3,7 +3,6 @@
 #include "encoders/CEncodeThread.h"
 #include "encoders/CLameDll.h"
 #include "encoders/IProgressBar.h"
-#include "encoders/JobOutputFile.h"
 #include "settings/BE_CONFIG.h"
 #include "tags/EncodeItem.h"
 
@@ -40,9 +39,10 @@ private:
         WriteFailed
     };
 
-    JobEnd Encode(BE_CONFIG& config, JobOutputFile& output);
-    JobEnd Stream(JobOutputFile& output, std::uint8_t* buffer, std::uint32_t bufferBytes);
-    JobEnd Finish(JobOutputFile& output);
+    JobEnd Encode(BE_CONFIG& config, platform::AtomicFileWriter& output);
+    JobEnd Stream(platform::AtomicFileWriter& output, std::uint8_t* buffer,
+                  std::uint32_t bufferBytes);
+    JobEnd Finish(platform::AtomicFileWriter& output);
 
     CLameDll lame_;
     BE_CONFIG* parm_ = nullptr;

@@ -23,7 +23,7 @@ int EncodedChannels(std::int32_t mode) {
     return mode > 2 ? 2 : mode;
 }
 
-bool WritePage(JobOutputFile& output, const ogg_page& page) {
+bool WritePage(platform::AtomicFileWriter& output, const ogg_page& page) {
     return output.Write(page.header, static_cast<std::size_t>(page.header_len)) &&
            output.Write(page.body, static_cast<std::size_t>(page.body_len));
 }
@@ -76,8 +76,8 @@ void COggEncodeThread::Run() {
     }
     ResetProgress(*bar_, audioBytes);
 
-    JobOutputFile output;
-    if (!output.Create(outPath_, inPath_)) {
+    platform::AtomicFileWriter output(outPath_);
+    if (!CreateOutput(output, outPath_, inPath_)) {
         input.Close();
         return;
     }
@@ -102,12 +102,15 @@ void COggEncodeThread::Run() {
         SetOutcome(end == StreamEnd::Stopped ? EncodeOutcome::Stopped : EncodeOutcome::Failed);
         return;
     }
-    if (output.Complete()) {
-        SetOutcome(EncodeOutcome::Converted);
+    if (!output.Commit()) {
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()), output.LastError());
+        return;
     }
+    SetOutcome(EncodeOutcome::Converted);
 }
 
-COggEncodeThread::StreamEnd COggEncodeThread::Encode(platform::File& input, JobOutputFile& output) {
+COggEncodeThread::StreamEnd COggEncodeThread::Encode(platform::File& input,
+                                                     platform::AtomicFileWriter& output) {
     Session session;
     session.channels = EncodedChannels(parm_->Mode);
     const auto rate = static_cast<long>(format_.samplesPerSec);
@@ -152,7 +155,7 @@ void COggEncodeThread::AddComments(Session& session) const {
 }
 
 COggEncodeThread::StreamEnd COggEncodeThread::Stream(Session& session, platform::File& input,
-                                                     JobOutputFile& output) {
+                                                     platform::AtomicFileWriter& output) {
     ogg_packet identification;
     ogg_packet comments;
     ogg_packet setup;

@@ -3,7 +3,6 @@
 #include "audio/WaveFormat.h"
 #include "encoders/CEncodeThread.h"
 #include "encoders/IProgressBar.h"
-#include "encoders/JobOutputFile.h"
 #include "platform/File.h"
 #include "settings/OggParm.h"
 #include "tags/EncodeItem.h"
@@ -37,8 +36,8 @@ private:
     enum class StreamEnd { EndOfStream, Stopped, SetupRefused, ReadFailed, WriteFailed };
     struct Session;
 
-    StreamEnd Encode(platform::File& input, JobOutputFile& output);
-    StreamEnd Stream(Session& session, platform::File& input, JobOutputFile& output);
+    StreamEnd Encode(platform::File& input, platform::AtomicFileWriter& output);
+    StreamEnd Stream(Session& session, platform::File& input, platform::AtomicFileWriter& output);
     void AddComments(Session& session) const;
     void FeedChunk(Session& session, std::size_t frames);
 

@@ -46,12 +46,17 @@ bool AtomicFileWriter::Open() {
     Discard();
     failed_ = false;
     keptMode_ = -1;
+    error_ = 0;
     target_ = ResolveTarget(target_);
     struct stat existing {};
     if (::stat(target_.c_str(), &existing) == 0) {
         // What could not have been truncated in place is not replaced by a rename either.
-        if (!S_ISREG(existing.st_mode) ||
-            ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+        if (!S_ISREG(existing.st_mode)) {
+            error_ = S_ISDIR(existing.st_mode) ? EISDIR : 0;
+            return false;
+        }
+        if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+            error_ = errno;
             return false;
         }
         keptMode_ = static_cast<int>(existing.st_mode & 07777);
@@ -65,6 +70,7 @@ bool AtomicFileWriter::Open() {
         folderFd_ = ::open(folderPath, O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
     if (folderFd_ < 0) {
+        error_ = errno;
         return false;
     }
     constexpr unsigned kAttempts = 100;
@@ -77,6 +83,7 @@ bool AtomicFileWriter::Open() {
         }
     }
     if (fd_ < 0) {
+        error_ = errno;
         tempName_.clear();
         Discard();
         return false;
@@ -95,6 +102,7 @@ bool AtomicFileWriter::Write(const void* bytes, std::size_t size) {
         return false;
     }
     if (!WriteFully(fd_, bytes, size)) {
+        error_ = errno;
         failed_ = true;
     }
     return !failed_;
@@ -106,17 +114,20 @@ bool AtomicFileWriter::Commit() {
         return false;
     }
     // Only now: until here the temporary file stays writable by its path.
+    const auto fail = [this] {
+        error_ = errno;
+        Discard();
+        return false;
+    };
     if (keptMode_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(keptMode_)) != 0) {
-        Discard();
-        return false;
+        return fail();
     }
-    const bool synced = ::fsync(fd_) == 0;
-    const bool closed = ::close(std::exchange(fd_, -1)) == 0;
+    if (::fsync(fd_) != 0 || ::close(std::exchange(fd_, -1)) != 0) {
+        return fail();
+    }
     const std::string name(NameOf(target_));
-    if (!synced || !closed ||
-        ::renameat(folderFd_, tempName_.c_str(), folderFd_, name.c_str()) != 0) {
-        Discard();
-        return false;
+    if (::renameat(folderFd_, tempName_.c_str(), folderFd_, name.c_str()) != 0) {
+        return fail();
     }
     tempName_.clear();
     // The new content is in place; syncing the folder only makes the rename itself survive a

@@ -29,6 +29,9 @@ public:
     /// The open temporary file, for writers that change it in place by its path before Commit
     /// (empty when none is open).
     const std::string& TemporaryPath() const { return tempPath_; }
+    /// The system's error number of the call that made Open, Write or Commit fail (0 when there
+    /// was none, as for a target that is not a regular file).
+    int LastError() const { return error_; }
     /// Flushes and closes the temporary file and renames it over the target; true when the
     /// target now holds exactly the written bytes. On false nothing of the attempt remains.
     bool Commit();
@@ -43,6 +46,7 @@ private:
     int fd_ = -1;
     bool failed_ = false;
     int keptMode_ = -1; ///< permission bits of the target it replaces, -1 for a new file
+    int error_ = 0;
 };
 
 /// Replaces the content of the file at path with bytes through an AtomicFileWriter.

@@ -82,7 +82,7 @@ CWavPressDlg::CWavPressDlg(std::string settingsFolder, QWidget* parent)
     UseDialogFont(this);
     setWindowIcon(icon_);
 
-    LoadStartupSettings(settingsFolder_, settings_);
+    settingsFileState_ = LoadStartupSettings(settingsFolder_, settings_);
     CreateTabs();
     CreatePages();
     CreateFileList();
@@ -121,7 +121,7 @@ void CWavPressDlg::SaveSettings() {
     if (savedContent_ == content) {
         return;
     }
-    if (SaveExitSettings(settingsFolder_, settings_)) {
+    if (SaveExitSettings(settingsFolder_, settings_, settingsFileState_)) {
         savedContent_ = std::move(content);
     }
 }

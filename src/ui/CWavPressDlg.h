@@ -2,6 +2,7 @@
 
 #include "batch/FileRow.h"
 #include "settings/EncodeSettings.h"
+#include "settings/SettingsFile.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -101,6 +102,7 @@ private:
     QPushButton* exitButton_ = nullptr;
     std::vector<std::pair<QWidget*, QString>> pageTable_;
     EncodeSettings settings_;
+    SettingsFileState settingsFileState_ = SettingsFileState::Missing; ///< opt.ini at start
     CParmSetPage* parameterPage_ = nullptr;
     COutFolderPage* outFolderPage_ = nullptr;
     CVersionPage* versionPage_ = nullptr;
