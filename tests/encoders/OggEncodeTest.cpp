@@ -263,8 +263,13 @@ TEST_F(OggEncodeTest, AnIncompleteLastFrameIsDropped) {
 TEST_F(OggEncodeTest, StopBeforeTheFirstChunkRemovesTheOutput) {
     const std::string in = WriteTone("stop.wav", 44100, 44100);
     const std::string out = dir_.File("stop.ogg");
+    // Held at its first call on the bar, so that the request comes before any chunk however
+    // the threads are scheduled.
+    bar_.PauseAt(BarCall::SetPos, 1);
     ASSERT_TRUE(Begin(in, out));
+    ASSERT_TRUE(bar_.WaitUntilPaused());
     job_->RequestStop();
+    bar_.Resume();
     ASSERT_TRUE(notify_.WaitForPosts(1));
     EXPECT_EQ(job_->GetState(), Finished);
     EXPECT_EQ(job_->Outcome(), EncodeOutcome::Stopped);
