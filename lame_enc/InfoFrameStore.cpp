@@ -10,6 +10,7 @@ namespace lameenc {
 namespace {
 
 constexpr std::uint64_t kId3v1Bytes = 128;
+constexpr std::size_t kId3v2HeaderBytes = 10;
 
 class Descriptor {
 public:
@@ -41,9 +42,9 @@ bool ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
     return true;
 }
 
-bool WriteAt(int fd, const void* buffer, std::size_t size) {
+bool WriteAt(int fd, const void* buffer, std::size_t size, std::uint64_t at) {
     const auto* bytes = static_cast<const char*>(buffer);
-    off_t offset = 0;
+    auto offset = static_cast<off_t>(at);
     while (size > 0) {
         const ssize_t n = ::pwrite(fd, bytes, size, offset);
         if (n <= 0) {
@@ -54,6 +55,25 @@ bool WriteAt(int fd, const void* buffer, std::size_t size) {
         offset += n;
     }
     return true;
+}
+
+// The stream follows an ID3v2 tag at the start of the file, as it does when LAME writes the tag
+// itself; its header gives the tag's length (a footer, ID3v2.4 only, adds ten bytes).
+std::uint64_t LeadingId3v2Bytes(int fd, std::uint64_t length) {
+    unsigned char header[kId3v2HeaderBytes];
+    if (length < sizeof header || !ReadAt(fd, header, sizeof header, 0) ||
+        std::memcmp(header, "ID3", 3) != 0 || header[3] == 0xFF || header[4] == 0xFF) {
+        return 0;
+    }
+    std::uint64_t size = 0;
+    for (std::size_t i = 6; i < sizeof header; ++i) {
+        if ((header[i] & 0x80) != 0) {
+            return 0;
+        }
+        size = size << 7 | header[i];
+    }
+    const bool footer = header[3] >= 4 && (header[5] & 0x10) != 0;
+    return sizeof header + size + (footer ? kId3v2HeaderBytes : 0);
 }
 
 bool HasTrailingId3v1(int fd, std::uint64_t length) {
@@ -91,22 +111,23 @@ BE_ERR InfoFrameStore::WriteInto(const char* path) {
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     }
     const auto length = static_cast<std::uint64_t>(info.st_size);
+    const std::uint64_t start = LeadingId3v2Bytes(file.Get(), length);
     const bool tagged = HasTrailingId3v1(file.Get(), length);
     std::vector<std::uint8_t> head;
     for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
-        const bool sameLength =
-            length == frame->streamBytes || (tagged && length == frame->streamBytes + kId3v1Bytes);
-        if (!sameLength || frame->reserved.size() > length) {
+        const std::uint64_t end = start + frame->streamBytes;
+        const bool sameLength = length == end || (tagged && length == end + kId3v1Bytes);
+        if (!sameLength) {
             continue;
         }
         head.resize(frame->reserved.size());
-        if (!ReadAt(file.Get(), head.data(), head.size(), 0)) {
+        if (!ReadAt(file.Get(), head.data(), head.size(), start)) {
             return BE_ERR_INVALID_FORMAT_PARAMETERS;
         }
         if (head != frame->reserved) {
             continue;
         }
-        if (!WriteAt(file.Get(), frame->frame.data(), frame->frame.size())) {
+        if (!WriteAt(file.Get(), frame->frame.data(), frame->frame.size(), start)) {
             return BE_ERR_INVALID_FORMAT_PARAMETERS;
         }
         frames_.erase(std::next(frame).base());

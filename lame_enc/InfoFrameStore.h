@@ -15,8 +15,8 @@ public:
 
     void Keep(InfoFrame info);
     /// Writes the frame of the most recently closed stream whose output the file is (its
-    /// length, optionally followed by an ID3v1 tag, and the reserved frame still at its start)
-    /// and forgets it.
+    /// length, optionally between a leading ID3v2 tag and a trailing ID3v1 tag, with the
+    /// reserved frame still at the stream's start) and forgets it.
     BE_ERR WriteInto(const char* path);
 
 private:

@@ -93,6 +93,21 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
+std::string RepairUtf8(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    while (!utf8.empty()) {
+        const std::size_t length = Utf8CharLength(utf8);
+        if (length == 0) {
+            out.push_back('?');
+        } else {
+            out.append(utf8.substr(0, length));
+        }
+        utf8.remove_prefix(length == 0 ? 1 : length);
+    }
+    return out;
+}
+
 bool IsCp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }

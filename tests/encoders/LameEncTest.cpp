@@ -5,6 +5,7 @@
 #include "settings/EncodeSettings.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
+#include "tags/CID3v2Tag.h"
 
 #include <gtest/gtest.h>
 #include <lame/lame.h>
@@ -470,6 +471,51 @@ TEST_F(LameEngine, InfoFrameGoesOnlyIntoTheStreamsOwnFile) {
     EXPECT_TRUE(ReadInfoFrame(written).present);
     EXPECT_EQ(written.size(), bytes.size() + tag.size());
     EXPECT_EQ(written.substr(bytes.size()), tag);
+}
+
+TEST_F(LameEngine, InfoFrameIsFoundAfterALeadingId3v2Tag) {
+    EncodeItem item;
+    item.Title = "森鷗外の歌";
+    const std::string v23 = CID3v2Tag::Render(item);
+    // ID3v2.4 with a footer: ten more bytes than the header's size says.
+    const std::string v24 = std::string("ID3\x04\x00\x10\x00\x00\x01\x00", 10) +
+                            std::string(128, '\0') +
+                            std::string("3DI\x04\x00\x10\x00\x00\x01\x00", 10);
+    std::string misstated = v23;
+    misstated[9] = static_cast<char>(misstated[9] + 1);
+    const std::string v1 = "TAG" + std::string(125, ' ');
+    struct Case {
+        const char* name;
+        std::string head;
+        std::string tail;
+        bool found;
+    };
+    const std::vector<std::int16_t> input = SwellingStereo(44100, 30000);
+    for (const Case& c : {Case{"v2.3 and v1", v23, v1, true}, Case{"v2.3", v23, "", true},
+                          Case{"v2.4 footer and v1", v24, v1, true},
+                          Case{"size one too many", misstated, v1, false}}) {
+        const std::string stream = EncodeAll(engine_, VbrRecord(44100, 4), input);
+        const std::string path = dir_.File("tagged.mp3");
+        ASSERT_TRUE(WriteFileBytes(path, c.head + stream + c.tail));
+        EXPECT_EQ(engine_.writeVbrHeader(path.c_str()),
+                  c.found ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_FORMAT)
+            << c.name;
+        const std::string after = ReadFileBytes(path);
+        ASSERT_EQ(after.size(), c.head.size() + stream.size() + c.tail.size()) << c.name;
+        EXPECT_EQ(after.substr(0, c.head.size()), c.head) << c.name;
+        EXPECT_EQ(after.substr(after.size() - c.tail.size()), c.tail) << c.name;
+        const bool written = after.substr(c.head.size(), stream.size()) != stream;
+        EXPECT_EQ(written, c.found) << c.name;
+        if (c.found && c.head == v23) {
+            EXPECT_TRUE(ReadInfoFrame(after).present);
+            EXPECT_EQ(DecodeMp3(path).samples.at(0).size(), input.size() / 2) << c.name;
+        }
+        // A frame the file did not take stays for the file that is its own.
+        if (!c.found) {
+            ASSERT_TRUE(WriteFileBytes(path, v23 + stream + v1));
+            EXPECT_EQ(engine_.writeVbrHeader(path.c_str()), BE_ERR_SUCCESSFUL);
+        }
+    }
 }
 
 TEST(LameEngineAlone, NothingToWriteWithoutAFlushedReservingStream) {

@@ -33,6 +33,9 @@ TEST(CodePageTest, MalformedUtf8BecomesQuestionMarksWithoutDroppingNeighbours) {
     // An overlong '/' must never turn into a separator.
     EXPECT_EQ(platform::Utf8ToCp932("\xC0\xAF"), "??");
     EXPECT_EQ(platform::Utf8ToCp932("\xED\xA0\x80"), "???");
+    // The same bytes are mended alike where the text stays UTF-8.
+    EXPECT_EQ(platform::RepairUtf8("曲\xFF😀x\xE3\x81\xC0\xAF"), "曲?😀x????");
+    EXPECT_EQ(platform::RepairUtf8("\xED\xA0\x80é"), "???é");
 }
 
 TEST(CodePageTest, RoundTripKeepsJapaneseText) {

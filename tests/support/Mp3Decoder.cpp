@@ -1,5 +1,7 @@
 #include "Mp3Decoder.h"
 
+#include "Id3v2Reader.h"
+
 #include <mpg123.h>
 
 #include <algorithm>
@@ -103,10 +105,11 @@ DecodedMp3 DecodeMp3(const std::string& path) {
 
 Mp3InfoFrame ReadInfoFrame(const std::string& mp3Bytes) {
     Mp3InfoFrame info;
-    if (mp3Bytes.size() < 4) {
+    const std::uint64_t start = LeadingId3v2Bytes(mp3Bytes);
+    if (mp3Bytes.size() < start + 4) {
         return info;
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(mp3Bytes.data());
+    const auto* bytes = reinterpret_cast<const unsigned char*>(mp3Bytes.data()) + start;
     if (bytes[0] != 0xFF || (bytes[1] & 0xE0) != 0xE0) {
         return info;
     }
@@ -114,10 +117,10 @@ Mp3InfoFrame ReadInfoFrame(const std::string& mp3Bytes) {
     const bool mpeg1 = (bytes[1] & 0x18) == 0x18;
     const bool mono = (bytes[3] & 0xC0) == 0xC0;
     const std::size_t offset = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
-    if (mp3Bytes.size() < offset + 12) {
+    if (mp3Bytes.size() < start + offset + 12) {
         return info;
     }
-    const std::string id = mp3Bytes.substr(offset, 4);
+    const std::string id = mp3Bytes.substr(start + offset, 4);
     if (id != "Xing" && id != "Info") {
         return info;
     }

@@ -19,7 +19,8 @@ struct DecodedMp3 {
 
 DecodedMp3 DecodeMp3(const std::string& path);
 
-/// The info frame ("Xing" or "Info") at the start of an MP3 file, read by hand.
+/// The info frame ("Xing" or "Info") at the start of an MP3 file, after its ID3v2 tag if it
+/// has one, read by hand.
 struct Mp3InfoFrame {
     bool present = false;
     std::string id;               ///< "Xing" (variable bitrate) or "Info" (constant)

@@ -1,0 +1,61 @@
+#include "CID3v2Tag.h"
+
+#include "platform/CodePage.h"
+
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/textidentificationframe.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+TagLib::String Unicode(const std::string& utf8) {
+    // TagLib drops a whole text it cannot decode; a stray byte should cost only itself.
+    return TagLib::String(platform::RepairUtf8(utf8), TagLib::String::UTF8);
+}
+
+void AddText(TagLib::ID3v2::Tag& tag, const char* id, const std::string& text) {
+    if (text.empty()) {
+        return;
+    }
+    auto frame =
+        std::make_unique<TagLib::ID3v2::TextIdentificationFrame>(id, TagLib::String::UTF16);
+    frame->setText(Unicode(text));
+    tag.addFrame(frame.release());
+}
+
+bool IsFourDigitYear(const std::string& year) {
+    return year.size() == 4 &&
+           std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+std::string CID3v2Tag::Render(const EncodeItem& item) {
+    TagLib::ID3v2::Tag tag;
+    AddText(tag, "TIT2", item.Title);
+    AddText(tag, "TPE1", item.Artist);
+    AddText(tag, "TALB", item.Album);
+    // ID3v2.3 defines TYER as exactly four digits; anything else is left to the ID3v1 record.
+    if (IsFourDigitYear(item.Year)) {
+        AddText(tag, "TYER", item.Year);
+    }
+    if (!item.Comment.empty()) {
+        auto comment = std::make_unique<TagLib::ID3v2::CommentsFrame>(TagLib::String::UTF16);
+        comment->setLanguage("jpn");
+        comment->setText(Unicode(item.Comment));
+        tag.addFrame(comment.release());
+    }
+    // A bare number is what TagLib turns into ID3v2.3's "(n)" (in ISO-8859-1, all it needs), so
+    // each reader names the genre from its own list.
+    if (item.Genre != NoGenre) {
+        AddText(tag, "TCON", std::to_string(item.Genre));
+    }
+    if (tag.isEmpty()) {
+        return {};
+    }
+    const TagLib::ByteVector bytes = tag.render(TagLib::ID3v2::v3);
+    return std::string(bytes.data(), bytes.size());
+}
