@@ -78,7 +78,7 @@ bool CEncodeDlg::BeginJob() {
     bool started = false;
     if (IsMp3()) {
         started = mp3Job_.BeginEncode(this, batch_->LameParm, &current_, &bar_, current_.InPath,
-                                      outPath_);
+                                      outPath_, batch_->Id3v2);
     } else {
         started =
             oggJob_.BeginEncode(this, batch_->Ogg, &current_, &bar_, current_.InPath, outPath_);

@@ -30,7 +30,8 @@ struct BatchItemReport {
 /// The conversion progress dialog's logic: takes the items of a batch one after another,
 /// derives their output paths, asks before replacing (always before replacing an output this
 /// batch has written), runs one job at a time, and follows the two cancel buttons. The jobs
-/// write the whole output themselves, the MP3 job its ID3v1 record from the current item too.
+/// write the whole output themselves, the MP3 job its ID3v2 tag and ID3v1 record from the
+/// current item too.
 /// Every handler runs on the front end's event thread; the view does what the window system
 /// would.
 class CEncodeDlg : public INotifyTarget {

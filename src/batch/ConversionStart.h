@@ -30,6 +30,7 @@ struct ConversionBatch {
     const OggParm* Ogg = nullptr;
     const std::int32_t* IdentityOutFile = nullptr;
     std::int32_t EncodeType = 0;
+    bool Id3v2 = true; ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
 };
 
 /// Turns the file list's rows and the settings into a batch, or refuses with a warning message

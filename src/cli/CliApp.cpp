@@ -114,10 +114,11 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         rows.push_back(std::move(row));
     }
 
-    const std::optional<ConversionBatch> batch = PrepareConversion(rows, settings);
+    std::optional<ConversionBatch> batch = PrepareConversion(rows, settings);
     if (!batch) {
         return kExitUsage;
     }
+    batch->Id3v2 = !options.NoId3v2;
     // -y allows replacing what existed before the run, never what the run itself has written.
     if (const auto clashes = FindOutputClashes(*batch); !clashes.empty()) {
         for (const std::vector<std::size_t>& items : clashes) {

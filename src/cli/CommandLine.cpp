@@ -31,6 +31,7 @@ enum OptionId : int {
     Year,
     Comment,
     Genre,
+    NoId3v2,
 };
 
 // A leading '-' hands over every file name in its place, so that options after file names
@@ -52,6 +53,7 @@ constexpr option kLongOptions[] = {
     {"year", required_argument, nullptr, Year},
     {"comment", required_argument, nullptr, Comment},
     {"genre", required_argument, nullptr, Genre},
+    {"no-id3v2", no_argument, nullptr, NoId3v2},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -169,6 +171,9 @@ bool TakeOption(OptionId id, const std::string& value, CliOptions& options, std:
         return true;
     case OptionId::Settings:
         options.Command = CliCommand::ShowSettings;
+        return true;
+    case OptionId::NoId3v2:
+        options.NoId3v2 = true;
         return true;
     case OptionId::Genre:
         if (!value.empty() && FindGenre(value) == NoGenre) {
@@ -292,6 +297,7 @@ std::string UsageText() {
            "      --year TEXT        年 (4 バイトまで)\n"
            "      --comment TEXT     コメント (30 バイトまで)\n"
            "      --genre NAME       ジャンル (一覧の名前のとおりに)\n"
+           "      --no-id3v2         MP3 に ID3v2 タグを付けず、末尾の ID3v1 タグだけにする\n"
            "      --settings         オプションを反映した設定を opt.ini と preset.ini の\n"
            "                         形式で標準出力に書いて終了する\n"
            "  -q, --quiet            進行状況と結果一覧を表示しない\n"
@@ -299,6 +305,8 @@ std::string UsageText() {
            "  -V, --version          バージョンを表示して終了する\n"
            "\n"
            "長いオプションは、ほかと区別できる長さまで省略できます (--over は --overwrite)。\n"
+           "\n"
+           "MP3 のタグは先頭の ID3v2.3 タグ (UTF-16) と末尾の ID3v1 タグ (シフト JIS) です。\n"
            "\n"
            "タグはすべてのファイルに付けます。変換中の Ctrl-C は現在のファイルを取り消し、\n"
            "2 秒以内にもう一度押すと残りもすべて取り消します。上書きの確認や新しい名前を\n"

@@ -19,6 +19,8 @@ struct CliOptions {
     std::optional<std::int32_t> Preset;
     bool Overwrite = false;
     bool Quiet = false;
+    /// MP3 outputs get the ID3v1 record only: byte for byte the files of a tagger-free player.
+    bool NoId3v2 = false;
     /// Tag texts by file-list column (title … genre name); unset columns stay empty.
     std::array<std::optional<std::string>, kFileColumnCount> Tags;
     std::vector<std::string> Files;

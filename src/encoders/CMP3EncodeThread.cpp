@@ -5,6 +5,7 @@
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
 #include "tags/CID3TagFile.h"
+#include "tags/CID3v2Tag.h"
 
 #include <cstring>
 #include <memory>
@@ -49,7 +50,7 @@ CMP3EncodeThread::~CMP3EncodeThread() {
 
 bool CMP3EncodeThread::BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, const EncodeItem* item,
                                    IProgressBar* bar, const std::string& inPath,
-                                   const std::string& outPath) {
+                                   const std::string& outPath, bool id3v2) {
     if (parm == nullptr || bar == nullptr || GetState() == Running) {
         return false;
     }
@@ -60,6 +61,7 @@ bool CMP3EncodeThread::BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, const
     bar_ = bar;
     inPath_ = inPath;
     outPath_ = outPath;
+    id3v2_ = id3v2;
     if (!lame_.LoadLame(kLameLibrary)) {
         platform::MessageBox::Show(kLameMissing, kLameMissingTitle,
                                    platform::MessageIcon::Information);
@@ -124,10 +126,10 @@ void CMP3EncodeThread::Run() {
     SetOutcome(EncodeOutcome::Converted);
 }
 
-// The closed stream's info frame, then the ID3v1 record, both into the file before it is put in
-// place. Only the engine knows whether its stream reserved an info frame (variable and average
-// bitrates do, and so may a constant one), so it is always asked to fill one; it fills only the
-// frame of this file's own stream.
+// The closed stream's info frame (behind the ID3v2 tag), then the ID3v1 record, both into the
+// file before it is put in place. Only the engine knows whether its stream reserved an info frame
+// (variable and average bitrates do, and so may a constant one), so it is always asked to fill one;
+// it fills only the frame of this file's own stream.
 CMP3EncodeThread::JobEnd CMP3EncodeThread::Finish(platform::AtomicFileWriter& output) {
     lame_.WriteVBRTag(output.TemporaryPath());
     if (item_ == nullptr) {
@@ -158,6 +160,14 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(BE_CONFIG& config,
 
 CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(platform::AtomicFileWriter& output,
                                                   std::uint8_t* buffer, std::uint32_t bufferBytes) {
+    // The tag goes ahead of the audio, so that the file is written once, in order; the engine
+    // finds its info frame behind it.
+    if (item_ != nullptr && id3v2_) {
+        const std::string tag = CID3v2Tag::Render(*item_);
+        if (!tag.empty() && !output.Write(tag)) {
+            return JobEnd::WriteFailed;
+        }
+    }
     std::uint32_t bytes = 0;
     std::uint32_t produced = 0;
     while (lame_.ReadChunk(&bytes)) {

@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <string>
 
-/// Turns one WAVE file into one MP3 file through the lame_enc engine library, with the
-/// engine's info frame filled in and the item's ID3v1 record at the end. The file replaces the
+/// Turns one WAVE file into one MP3 file through the lame_enc engine library: the item's ID3v2.3
+/// tag first, the audio with the engine's info frame filled in, the item's ID3v1 record at the
+/// end. The file replaces the
 /// output only once it is complete; a stopped or failed run leaves an earlier output as it was.
 class CMP3EncodeThread : public CEncodeThread {
 public:
@@ -20,10 +21,11 @@ public:
     /// anything when parm or bar is missing or a run is in progress. When the library cannot be
     /// loaded it shows "lame_enc.dllが読込めませんでした" (title "Information") and then sends the
     /// end to notify at once; likewise (without a message) when the thread cannot be started.
-    /// The item gives the ID3v1 record; without one the file gets none. Everything passed must
-    /// stay unchanged until the end event.
+    /// The item gives the ID3v2 tag (unless id3v2 is false) and the ID3v1 record; without one
+    /// the file gets neither. Everything passed must stay unchanged until the end event.
     bool BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, const EncodeItem* item,
-                     IProgressBar* bar, const std::string& inPath, const std::string& outPath);
+                     IProgressBar* bar, const std::string& inPath, const std::string& outPath,
+                     bool id3v2 = true);
 
 protected:
     void Run() override;
@@ -50,4 +52,5 @@ private:
     IProgressBar* bar_ = nullptr;
     std::string inPath_;
     std::string outPath_;
+    bool id3v2_ = true;
 };

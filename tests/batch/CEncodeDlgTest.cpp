@@ -9,11 +9,13 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/Format.h"
+#include "support/Id3v2Reader.h"
 #include "support/Mp3Decoder.h"
 #include "support/OggDecoder.h"
 #include "support/RecordingMessageBackend.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
+#include "tags/CID3TagFile.h"
 #include "tags/GenreNames.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +157,54 @@ TEST_F(EncodeDlgTest, Mp3BatchConvertsEveryItemAndTagsEachOutput) {
     EXPECT_EQ(secondTag.substr(0, 3), "TAG");
     EXPECT_EQ(secondTag.substr(3, 30), title + std::string(30 - title.size(), ' '));
     EXPECT_EQ(static_cast<unsigned char>(secondTag[127]), NoGenre);
+}
+
+TEST_F(EncodeDlgTest, Mp3OutputsBeginWithTheId3v2TagAndKeepTheirId3v1Record) {
+    settings.LameParm.EnableVBR = 1;
+    settings.LameParm.VbrMethod = 2;
+    settings.LameParm.VBRQuality = 4;
+    settings.LameParm.Bitrate = 32;
+    const std::string tagged = in.File("tagged.wav");
+    const std::vector<std::int16_t> input = SwellingStereo(kRate, 30000);
+    ASSERT_TRUE(testsupport::WriteWave(tagged, {}, input));
+    Add(tagged, "森鷗外の歌", "JPop");
+    // 鷗 and 𠮷 are not in code page 932: the ID3v1 record has "?" where ID3v2 keeps them.
+    rows.back()[kColumnArtist] = "𠮷田";
+    rows.back()[kColumnAlbum] = "夏のアルバム";
+    rows.back()[kColumnYear] = "2024";
+    rows.back()[kColumnComment] = "ソーダ水";
+    Add(Wave("untagged.wav", 0.3));
+    Run(kEncodeTypeMp3);
+    ASSERT_EQ(Results(), (std::vector<BatchItemResult>{BatchItemResult::Converted,
+                                                       BatchItemResult::Converted}));
+
+    const std::string bytes = ReadFileBytes(Out("tagged.mp3"));
+    const Id3v2Read tag = ReadId3v2(bytes);
+    ASSERT_TRUE(tag.present);
+    EXPECT_EQ(tag.version, 3u);
+    EXPECT_EQ(tag.texts.at("TIT2"), "森鷗外の歌");
+    EXPECT_EQ(tag.texts.at("TPE1"), "𠮷田");
+    EXPECT_EQ(tag.texts.at("TALB"), "夏のアルバム");
+    EXPECT_EQ(tag.texts.at("COMM"), "ソーダ水");
+    unsigned char record[CID3TagFile::kRecordSize];
+    CID3TagFile().MakeRecord(record, "森鷗外の歌", "𠮷田", "夏のアルバム", "2024", "ソーダ水",
+                             FindGenre("JPop"));
+    EXPECT_EQ(bytes.substr(bytes.size() - 128), std::string(reinterpret_cast<char*>(record), 128));
+    // The engine found its info frame behind the tag: the decoder gives back the exact length.
+    EXPECT_TRUE(ReadInfoFrame(bytes).present);
+    const DecodedMp3 decoded = DecodeMp3(Out("tagged.mp3"));
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_EQ(decoded.rate, static_cast<long>(kRate));
+    EXPECT_EQ(decoded.samples[0].size(), input.size() / 2);
+    EXPECT_GT(AlignedCorrelation(ChannelOf(input, 0), decoded.samples[0], 0), 0.9);
+
+    // Nothing to carry: no ID3v2 tag, the audio comes first, the record is all spaces.
+    const std::string plain = ReadFileBytes(Out("untagged.mp3"));
+    EXPECT_FALSE(ReadId3v2(plain).present);
+    EXPECT_EQ(static_cast<unsigned char>(plain[0]), 0xFF);
+    CID3TagFile().MakeRecord(record, "", "", "", "", "", NoGenre);
+    EXPECT_EQ(plain.substr(plain.size() - 128), std::string(reinterpret_cast<char*>(record), 128));
+    EXPECT_TRUE(ReadInfoFrame(plain).present);
 }
 
 TEST_F(EncodeDlgTest, CancelOfTheSecondFileRemovesItAndGoesOnWithTheThird) {

@@ -8,6 +8,7 @@
 #include "settings/PresetFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLifecycle.h"
+#include "support/Id3v2Reader.h"
 #include "support/Mp3Decoder.h"
 #include "support/OggDecoder.h"
 #include "support/TempDir.h"
@@ -102,6 +103,7 @@ TEST_F(WavpressCliTest, VersionAndHelp) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--out-folder"), std::string::npos);
     EXPECT_NE(help.out.find("--settings"), std::string::npos);
+    EXPECT_NE(help.out.find("--no-id3v2"), std::string::npos);
 }
 
 TEST_F(WavpressCliTest, UsageErrorsExitWithTwoAndConvertNothing) {
@@ -111,8 +113,8 @@ TEST_F(WavpressCliTest, UsageErrorsExitWithTwoAndConvertNothing) {
         {"-t", "wav", wave},         {"-t"},
         {"--genre", "rock", wave},   {"-p", "one", wave},
         {"-p", "99999999999", wave}, {"-o", in.File("missing/"), wave},
-        {"--quiet=1", wave},         {"-o", out.Path()},
-        {"--t", "ogg", wave},
+        {"--quiet=1", wave},         {"--no-id3v2=1", wave},
+        {"-o", out.Path()},          {"--t", "ogg", wave},
     };
     for (const auto& arguments : cases) {
         const CliRun run = Run(arguments);
@@ -182,6 +184,26 @@ TEST_F(WavpressCliTest, Mp3GetsTheTagWithTextsCutToTheirFields) {
     EXPECT_EQ(tag.substr(3, 30), platform::Utf8ToCp932("あいうえおかきくけこさしすせそ"));
     EXPECT_EQ(tag.substr(93, 4), "2024");
     EXPECT_EQ(static_cast<unsigned char>(tag[127]), 147);
+}
+
+TEST_F(WavpressCliTest, NoId3v2LeavesTheSameFileWithoutItsLeadingTag) {
+    const std::string a = Wave("a.wav");
+    const std::vector<std::string> arguments = {"-t",      "mp3",    "-o",      out.Path(), "-y",
+                                                "--title", "森鷗外", "--genre", "JPop",     a};
+    ASSERT_EQ(Run(arguments).exitCode, 0);
+    const std::string both = ReadFileBytes(Out("a.mp3"));
+    std::vector<std::string> without = arguments;
+    without.insert(without.begin(), "--no-id3v2");
+    ASSERT_EQ(Run(without).exitCode, 0);
+    const std::string plain = ReadFileBytes(Out("a.mp3"));
+
+    const Id3v2Read tag = ReadId3v2(both);
+    ASSERT_TRUE(tag.present);
+    EXPECT_EQ(tag.texts.at("TIT2"), "森鷗外");
+    EXPECT_FALSE(ReadId3v2(plain).present);
+    // The same audio and the same ID3v1 record, "?" for the character code page 932 lacks.
+    EXPECT_EQ(both.substr(tag.bytes), plain);
+    EXPECT_EQ(plain.substr(plain.size() - 125, 6), platform::Utf8ToCp932("森?外 "));
 }
 
 TEST_F(WavpressCliTest, RefusedFilesAreReportedSkippedAndCounted) {
