@@ -59,6 +59,19 @@ void CProgressBarEx::DrawFrame(IBarCanvas& canvas, const BarRect& client) const 
     canvas.DrawLine({inner.right, inner.bottom}, {inner.right, inner.top}, kBackgroundColour);
 }
 
+std::uint64_t CProgressBarEx::PercentOf(std::uint64_t pos, std::uint64_t range) {
+    if (range <= pos) {
+        return 100;
+    }
+    // Wide enough that position × 100 cannot overflow, whatever the bounds.
+    __extension__ using Wide = unsigned __int128;
+    return static_cast<std::uint64_t>(Wide{pos} * 100 / range);
+}
+
+std::uint64_t CProgressBarEx::Percent() const {
+    return PercentOf(pos_.load(), upper_.load() - lower_.load());
+}
+
 void CProgressBarEx::DrawBar(IBarCanvas& canvas, const BarRect& client) const {
     const BarRect bar{2, client.top + 2, client.right - 2, client.bottom - 2};
     if (bar.right <= bar.left || bar.bottom <= bar.top) {
@@ -66,16 +79,11 @@ void CProgressBarEx::DrawBar(IBarCanvas& canvas, const BarRect& client) const {
     }
     const std::uint64_t pos = pos_.load();
     const std::uint64_t upper = upper_.load();
-    const std::uint64_t range = upper - lower_.load();
+    const std::uint64_t percent = PercentOf(pos, upper - lower_.load());
     const auto width = static_cast<std::uint64_t>(bar.right - bar.left);
 
-    int filled = bar.right;
-    if (range > pos) {
-        // Wide enough that position × 100 cannot overflow, whatever the bounds.
-        __extension__ using Wide = unsigned __int128;
-        const auto percent = static_cast<std::uint64_t>(Wide{pos} * 100 / range);
-        filled = bar.left + static_cast<int>(percent * width / 100);
-    }
+    const int filled =
+        percent < 100 ? bar.left + static_cast<int>(percent * width / 100) : bar.right;
     Fill(canvas, {bar.left, bar.top, filled, bar.bottom}, kBarColour);
     if (pos < upper) {
         Fill(canvas, {filled, bar.top, bar.right, bar.bottom}, kBackgroundColour);

@@ -27,6 +27,10 @@ public:
     std::uint64_t GetPos() const override { return pos_.load(); }
     std::uint64_t GetUpper() const override { return upper_.load(); }
 
+    /// The whole percentage the bar shows: 0-99 while the position is below the range, 100
+    /// once the bar is full. With the client width it decides the painted picture.
+    std::uint64_t Percent() const;
+
     /// The whole bar for a paint request: DrawFrame, then DrawBar.
     void Paint(IBarCanvas& canvas, const BarRect& client) const;
     /// The outer outline and the sunken inner edge, just inside the client rectangle.
@@ -35,6 +39,8 @@ public:
     void DrawBar(IBarCanvas& canvas, const BarRect& client) const;
 
 private:
+    /// Percent() of the given values.
+    static std::uint64_t PercentOf(std::uint64_t pos, std::uint64_t range);
     void Redraw() const;
 
     std::atomic<std::uint64_t> pos_{0};
