@@ -1,0 +1,123 @@
+#include "ui/QtMessageBackend.h"
+
+#include "ui/DialogFont.h"
+#include "ui/QtText.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using platform::MessageRequest;
+
+// Shared by every worker waiting for a box and by the GUI thread that answers or releases them.
+std::mutex waitMutex;
+std::condition_variable answered;
+int unansweredHolders = 0;
+
+struct PendingBox {
+    bool answered = false;
+    bool abandoned = false;
+    MessageAnswer answer = MessageAnswer::Ok;
+};
+
+MessageAnswer DefaultAnswer(const MessageRequest& request) {
+    return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+}
+
+QMessageBox::Icon IconOf(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+bool OnGuiThread() {
+    return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+} // namespace
+
+MessageAnswer QtMessageBackend::ShowBox(const MessageRequest& request, QWidget* owner) {
+    const bool question = request.buttons == MessageButtons::YesNo;
+    QMessageBox box(IconOf(request.icon), ToQString(request.title), ToQString(request.text),
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
+    UseDialogFont(&box);
+    const int pressed = box.exec();
+    if (question) {
+        return pressed == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+    return MessageAnswer::Ok;
+}
+
+MessageAnswer QtMessageBackend::Show(const MessageRequest& request) {
+    if (QCoreApplication::instance() == nullptr) {
+        return platform::StderrMessageBackend().Show(request);
+    }
+    if (OnGuiThread()) {
+        return ShowBox(request, QApplication::activeWindow());
+    }
+
+    auto pending = std::make_shared<PendingBox>();
+    {
+        const std::lock_guard lock(waitMutex);
+        if (unansweredHolders > 0) {
+            return DefaultAnswer(request);
+        }
+    }
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [pending, request] {
+            {
+                const std::lock_guard lock(waitMutex);
+                if (pending->abandoned) {
+                    return;
+                }
+            }
+            const MessageAnswer answer = ShowBox(request, nullptr);
+            {
+                const std::lock_guard lock(waitMutex);
+                pending->answer = answer;
+                pending->answered = true;
+            }
+            answered.notify_all();
+        },
+        Qt::QueuedConnection);
+
+    std::unique_lock lock(waitMutex);
+    answered.wait(lock, [&] { return pending->answered || unansweredHolders > 0; });
+    if (!pending->answered) {
+        // The box may not have been shown yet; it is not shown to no one.
+        pending->abandoned = true;
+        return DefaultAnswer(request);
+    }
+    return pending->answer;
+}
+
+QtMessageBackend::WorkersUnanswered::WorkersUnanswered() {
+    {
+        const std::lock_guard lock(waitMutex);
+        ++unansweredHolders;
+    }
+    answered.notify_all();
+}
+
+QtMessageBackend::WorkersUnanswered::~WorkersUnanswered() {
+    const std::lock_guard lock(waitMutex);
+    --unansweredHolders;
+}

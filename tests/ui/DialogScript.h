@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace platform {
+class MessageBackend;
+}
+
+namespace uitest {
+
+/// The user at the program's modal dialogs: installs the Qt message-box backend for its life,
+/// and answers every real QMessageBox by clicking the next scripted button, and every save
+/// dialog by typing the next scripted name and Enter (or Escape for none). What was shown is
+/// recorded.
+class DialogScript : public QObject {
+public:
+    struct Box {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+        QWidget* owner; ///< compared, never followed: it may be gone
+        QString ownerClass;
+    };
+    struct SaveDialog {
+        QString title;
+        QStringList filters;
+        QString folder;
+    };
+
+    DialogScript();
+    ~DialogScript() override;
+
+    void Click(QMessageBox::StandardButton button) { clicks_.push_back(button); }
+    /// A name to type into the next save dialog, or nullopt to cancel it.
+    void Type(std::optional<QString> name) { names_.push_back(std::move(name)); }
+
+    std::vector<Box> boxes;
+    std::vector<SaveDialog> saveDialogs;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::deque<QMessageBox::StandardButton> clicks_;
+    std::deque<std::optional<QString>> names_;
+    std::shared_ptr<platform::MessageBackend> previous_;
+};
+
+} // namespace uitest
