@@ -1,0 +1,73 @@
+#include "ui/ProgressBarWidget.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+QColor ColourOf(BarColour colour) {
+    return {colour.red, colour.green, colour.blue};
+}
+
+// The bar's lines cover their start point and not their end point, where QPainter::drawLine
+// covers both: each line is filled as the one-pixel rectangle it covers.
+class PainterCanvas : public IBarCanvas {
+public:
+    explicit PainterCanvas(QPainter& painter) : painter_(painter) {}
+
+    void DrawLine(BarPoint from, BarPoint to, BarColour colour) override {
+        if (from == to) {
+            return;
+        }
+        QRect covered;
+        if (from.y == to.y) {
+            const int first = to.x > from.x ? from.x : to.x + 1;
+            covered = QRect(first, from.y, std::abs(to.x - from.x), 1);
+        } else {
+            const int first = to.y > from.y ? from.y : to.y + 1;
+            covered = QRect(from.x, first, 1, std::abs(to.y - from.y));
+        }
+        painter_.fillRect(covered, ColourOf(colour));
+    }
+
+    void FillRect(const BarRect& rect, BarColour colour) override {
+        painter_.fillRect(
+            QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
+            ColourOf(colour));
+    }
+
+private:
+    QPainter& painter_;
+};
+
+} // namespace
+
+ProgressBarWidget::ProgressBarWidget(CProgressBarEx& bar, QWidget* parent)
+    : QWidget(parent), bar_(bar), handOff_(bar, [this] {
+          // From the worker: the paint runs on the GUI thread when its loop gets to it.
+          QMetaObject::invokeMethod(
+              this, [this] { PaintRequested(); }, Qt::QueuedConnection);
+      }) {
+    // Every pixel is painted: nothing to erase first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    bar_.SetView(&handOff_);
+}
+
+QSize ProgressBarWidget::sizeHint() const {
+    return {420, 20};
+}
+
+void ProgressBarWidget::PaintRequested() {
+    const std::uint64_t ticket = handOff_.TakeRequest();
+    // A hidden or covered bar paints nothing now; it shows the bar's values once it is exposed.
+    repaint();
+    handOff_.Painted(ticket);
+}
+
+void ProgressBarWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    PainterCanvas canvas(painter);
+    bar_.Paint(canvas, {0, 0, width(), height()});
+}
