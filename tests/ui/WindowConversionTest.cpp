@@ -1,0 +1,364 @@
+#include "DialogScript.h"
+#include "ProgressWatch.h"
+
+#include "batch/CEncodeDlg.h"
+#include "batch/ConversionStart.h"
+#include "batch/FileRow.h"
+#include "encoders/LibraryFolder.h"
+#include "platform/CodePage.h"
+#include "platform/File.h"
+#include "platform/Format.h"
+#include "support/Mp3Decoder.h"
+#include "support/OggDecoder.h"
+#include "support/TempDir.h"
+#include "support/WaveWriter.h"
+#include "ui/ElidedLabel.h"
+#include "ui/EncodeProgressWindow.h"
+#include "ui/QtText.h"
+#include "ui/WindowConversion.h"
+
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+using testsupport::ReadFileBytes;
+using uitest::LabelText;
+using uitest::Percent;
+
+constexpr std::uint32_t kRate = 44100;
+
+class WindowConversionTest : public ::testing::Test {
+protected:
+    WindowConversionTest() {
+        settings.ApplyFirstStartDefaults();
+        settings.OutFolder.OutFolder = out.Path();
+        settings.OutFolder.IdentityOutFile = 0;
+        mainWindow.setWindowTitle(QStringLiteral("wavPress"));
+        mainWindow.show();
+        QApplication::setActiveWindow(&mainWindow);
+    }
+
+    /// A tone file; the left and right tones tell the channels apart.
+    std::string Wave(const std::string& name, double seconds, double leftHz = 440.0,
+                     double rightHz = 660.0) {
+        const std::string path = in.File(name);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        const auto frames = static_cast<std::size_t>(seconds * kRate);
+        EXPECT_TRUE(testsupport::WriteWave(
+            path, {}, testsupport::StereoTone(kRate, frames, leftHz, rightHz)));
+        return path;
+    }
+
+    void Add(const std::string& path, const std::string& title = {}, const std::string& artist = {},
+             const std::string& genre = {}) {
+        FileRow row;
+        ASSERT_TRUE(TakeWaveFile(path, row));
+        row[kColumnTitle] = title;
+        row[kColumnArtist] = artist;
+        row[kColumnGenre] = genre;
+        rows.push_back(row);
+    }
+
+    void Run(std::int32_t encodeType) {
+        settings.OutFolder.EncodeType = encodeType;
+        conversion.Run(rows, settings);
+        EXPECT_FALSE(conversion.IsRunning());
+        EXPECT_EQ(mainWindow.windowTitle(), QStringLiteral("wavPress"));
+        EXPECT_FALSE(watch.StepsLeft()) << "the batch ended before every step was taken";
+    }
+
+    /// While the job of the input is past its first percent and far from its end.
+    std::function<bool(EncodeProgressWindow&)> During(const std::string& input) const {
+        return [input](EncodeProgressWindow& window) {
+            const std::uint64_t percent = Percent(window);
+            return window.Dialog().InputPath() == input && percent >= 1 && percent <= 80;
+        };
+    }
+
+    static void Click(EncodeProgressWindow& window, const char* button) {
+        QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+    }
+
+    std::string Out(const std::string& name) const { return out.File(name); }
+
+    testsupport::TempDir in;
+    testsupport::TempDir out;
+    EncodeSettings settings;
+    std::vector<FileRow> rows;
+    QWidget mainWindow;
+    WindowConversion conversion{mainWindow};
+    uitest::DialogScript script;
+    uitest::ProgressWatch watch;
+};
+
+std::string Field(const std::string& text, std::size_t width) {
+    const std::string cp932 = platform::Utf8ToCp932(text);
+    return cp932 + std::string(width - cp932.size(), ' ');
+}
+
+TEST_F(WindowConversionTest, ConvertsEveryFileOfTheListToMp3AndToOggVorbis) {
+    const std::string longFolder = std::string(90, 'f') + "/";
+    Add(Wave(longFolder + "one.wav", 0.8, 440, 660), "曲名", "Artist", "Rock");
+    Add(Wave("two.wav", 0.6, 550, 330), "Second", "", "");
+    const std::vector<FileRow> listBefore = rows;
+    std::string longLabelShown;
+    watch.During(During(in.File(longFolder + "one.wav")), [&](EncodeProgressWindow& window) {
+        EXPECT_EQ(LabelText(window, "outputPath"), ToQString(Out("one.mp3")));
+        longLabelShown =
+            ToUtf8(window.findChild<ElidedLabel*>(QStringLiteral("inputPath"))->ShownText());
+    });
+    Run(kEncodeTypeMp3);
+
+    EXPECT_EQ(watch.shown, 1);
+    EXPECT_EQ(watch.mainTitleAtShow, QStringLiteral("wavPress(エンコード中)"));
+    EXPECT_EQ(watch.timeAtShow, QStringLiteral("　　　経過時間：00:00　　　　　　予想時間：00:00"));
+    // A long path keeps both of its ends around an ellipsis in the middle.
+    EXPECT_NE(longLabelShown.find("…"), std::string::npos);
+    EXPECT_EQ(longLabelShown.substr(0, 5), in.Path().substr(0, 5));
+    EXPECT_TRUE(longLabelShown.ends_with("one.wav"));
+    EXPECT_EQ(watch.paintedFull,
+              (std::set<std::string>{in.File(longFolder + "one.wav"), in.File("two.wav")}));
+    EXPECT_EQ(rows, listBefore);
+    EXPECT_TRUE(script.boxes.empty());
+
+    const struct {
+        std::string name;
+        double seconds, leftHz, rightHz;
+    } files[] = {{"one", 0.8, 440, 660}, {"two", 0.6, 550, 330}};
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const DecodedMp3 mp3 = DecodeMp3(Out(file.name + ".mp3"));
+        ASSERT_TRUE(mp3.opened);
+        ASSERT_EQ(mp3.channels, 2);
+        // Without an info frame the decoder keeps the encoder's delay and last frame's padding.
+        const auto frames = static_cast<std::size_t>(file.seconds * kRate);
+        EXPECT_GE(mp3.samples[0].size(), frames);
+        EXPECT_LT(mp3.samples[0].size(), frames + 3 * 1152);
+        EXPECT_NEAR(ToneFrequency(mp3.samples[1], mp3.rate), file.rightHz, file.rightHz * 0.02);
+    }
+    const std::string first = ReadFileBytes(Out("one.mp3"));
+    ASSERT_GT(first.size(), 128u);
+    const std::string tag = first.substr(first.size() - 128);
+    EXPECT_EQ(tag.substr(0, 33), "TAG" + Field("曲名", 30));
+    EXPECT_EQ(tag.substr(33, 30), Field("Artist", 30));
+    EXPECT_EQ(static_cast<unsigned char>(tag[127]), 17);
+
+    watch.paintedFull.clear();
+    Run(kEncodeTypeOgg);
+    EXPECT_EQ(watch.shown, 2);
+    EXPECT_EQ(watch.paintedFull.size(), 2u);
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const DecodedOgg ogg = DecodeOgg(Out(file.name + ".ogg"));
+        ASSERT_TRUE(ogg.opened);
+        ASSERT_EQ(ogg.channels, 2);
+        EXPECT_EQ(ogg.totalFrames, static_cast<long long>(file.seconds * kRate));
+        EXPECT_NEAR(ToneFrequency(ogg.samples[0], ogg.rate), file.leftHz, file.leftHz * 0.02);
+    }
+    const DecodedOgg tagged = DecodeOgg(Out("one.ogg"));
+    for (const char* comment : {"TITLE=曲名", "ARTIST=Artist", "GENRE=Rock"}) {
+        EXPECT_NE(std::find(tagged.comments.begin(), tagged.comments.end(), comment),
+                  tagged.comments.end())
+            << comment;
+    }
+}
+
+TEST_F(WindowConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsTheUserAnswers) {
+    settings.OutFolder.IdentityOutFile = 1;
+    const std::string older = "an older file";
+    Add(Wave("song.wav", 0.5));
+
+    // Yes: replaced.
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.mp3"), older));
+    script.Click(QMessageBox::Yes);
+    Run(kEncodeTypeMp3);
+    ASSERT_EQ(script.boxes.size(), 1u);
+    const auto& question = script.boxes[0];
+    EXPECT_EQ(question.title, ToQString("保存確認(" + Out("song.mp3") + ")"));
+    EXPECT_EQ(
+        question.text,
+        QStringLiteral("保存先に同一ファイル名が存在します\n上書きしてもよろしいでしょうか？"));
+    EXPECT_EQ(question.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.ownerClass, QStringLiteral("EncodeProgressWindow"));
+    EXPECT_TRUE(DecodeMp3(Out("song.mp3")).opened);
+
+    // No, then a name in the save dialog: an existing name asks first, a name typed without
+    // an extension gets the encoder's.
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.mp3"), older));
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("taken.mp3"), older));
+    script.Click(QMessageBox::No);
+    script.Type(QStringLiteral("taken"));
+    script.Click(QMessageBox::No);
+    script.Type(QStringLiteral("elsewhere"));
+    Run(kEncodeTypeMp3);
+    ASSERT_EQ(script.saveDialogs.size(), 2u);
+    EXPECT_EQ(script.saveDialogs[0].title, QStringLiteral("名前を付けて保存"));
+    EXPECT_EQ(script.saveDialogs[0].filters, QStringList{QStringLiteral("MP3ファイル(*.mp3)")});
+    EXPECT_EQ(script.saveDialogs[0].folder + QLatin1Char('/'), ToQString(out.Path()));
+    ASSERT_EQ(script.boxes.size(), 3u);
+    EXPECT_EQ(script.boxes[2].title, ToQString("保存確認(" + Out("taken.mp3") + ")"));
+    EXPECT_EQ(ReadFileBytes(Out("song.mp3")), older);
+    EXPECT_EQ(ReadFileBytes(Out("taken.mp3")), older);
+    EXPECT_TRUE(DecodeMp3(Out("elsewhere.mp3")).opened);
+
+    // No, then the save dialog cancelled: the item is skipped during the window's
+    // initialisation, so the window never shows.
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.ogg"), older));
+    const int shownBefore = watch.shown;
+    script.Click(QMessageBox::No);
+    script.Type(std::nullopt);
+    Run(kEncodeTypeOgg);
+    EXPECT_EQ(script.saveDialogs.back().filters,
+              QStringList{QStringLiteral("OggVorbisファイル(*.ogg)")});
+    EXPECT_EQ(ReadFileBytes(Out("song.ogg")), older);
+    EXPECT_EQ(watch.shown, shownBefore);
+}
+
+TEST_F(WindowConversionTest, CancelButtonEscapeAndCloseBoxStopTheCurrentFileOnly) {
+    const struct {
+        const char* way;
+        std::function<void(EncodeProgressWindow&)> cancel;
+    } ways[] = {
+        {"button", [](EncodeProgressWindow& window) { Click(window, "cancelButton"); }},
+        {"Escape", [](EncodeProgressWindow& window) { QTest::keyClick(&window, Qt::Key_Escape); }},
+        {"close box", [](EncodeProgressWindow& window) { window.close(); }},
+    };
+    Add(Wave("one.wav", 2.0));
+    Add(Wave("two.wav", 0.4));
+    Add(Wave("three.wav", 0.3));
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        watch.During(During(in.File("one.wav")), way.cancel);
+        Run(kEncodeTypeMp3);
+        EXPECT_FALSE(platform::FileExists(Out("one.mp3")));
+        EXPECT_TRUE(DecodeMp3(Out("two.mp3")).opened);
+        EXPECT_TRUE(DecodeMp3(Out("three.mp3")).opened);
+        std::filesystem::remove(Out("two.mp3"));
+        std::filesystem::remove(Out("three.mp3"));
+    }
+}
+
+TEST_F(WindowConversionTest, CancelAllEndsTheBatchAndTheTitleReturns) {
+    Add(Wave("one.wav", 2.0));
+    Add(Wave("two.wav", 0.3));
+    watch.During(During(in.File("one.wav")), [this](EncodeProgressWindow& window) {
+        EXPECT_EQ(mainWindow.windowTitle(), QStringLiteral("wavPress(エンコード中)"));
+        Click(window, "cancelAllButton");
+    });
+    Run(kEncodeTypeOgg);
+    EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
+    EXPECT_FALSE(platform::FileExists(Out("two.ogg")));
+}
+
+TEST_F(WindowConversionTest, TheTimeLabelCountsTheTicksOfTheRunningFile) {
+    Add(Wave("one.wav", 2.0));
+    QString afterTicks;
+    watch.During(During(in.File("one.wav")), [&](EncodeProgressWindow& window) {
+        auto* timer = window.findChild<QTimer*>();
+        ASSERT_TRUE(timer->isActive());
+        EXPECT_EQ(timer->interval(), 1000);
+        // Three periods of the window's own timer, without waiting three seconds for them.
+        for (int tick = 0; tick < 3; ++tick) {
+            QTimerEvent event(timer->timerId());
+            QCoreApplication::sendEvent(timer, &event);
+        }
+        afterTicks = LabelText(window, "time");
+    });
+    Run(kEncodeTypeMp3);
+    const QRegularExpression format(
+        QStringLiteral("^　　　経過時間：00:03　　　　　　予想時間：(\\d\\d):(\\d\\d)$"));
+    const QRegularExpressionMatch match = format.match(afterTicks);
+    ASSERT_TRUE(match.hasMatch()) << afterTicks.toStdString();
+    // Three seconds for a part of the file: the whole is expected to take longer.
+    EXPECT_GT(match.captured(1).toInt() * 60 + match.captured(2).toInt(), 3);
+}
+
+TEST_F(WindowConversionTest, RefusalsShowTheirMessageOverTheMainWindowAndRunNothing) {
+    Add(Wave("one.wav", 0.3));
+    const struct {
+        const char* refusal;
+        std::function<void()> setUp;
+        std::int32_t encodeType;
+        const char* text;
+    } cases[] = {
+        {"preset past the list",
+         [this] {
+             settings.OutFolder.Preset = static_cast<std::int32_t>(settings.Presets.size()) + 1;
+         },
+         kEncodeTypeOgg, kNoPresetMessage},
+        {"Ogg minimum bitrate alone",
+         [this] {
+             settings.OutFolder.Preset = 0;
+             settings.Ogg.MinBitrate = 32000;
+             settings.Ogg.AveBitrate = -1;
+             settings.Ogg.MaxBitrate = -1;
+         },
+         kEncodeTypeOgg, kOggMinBitrateMessage},
+        // Unreachable through the disabled button, but refused all the same.
+        {"empty list", [this] { rows.clear(); }, kEncodeTypeMp3, kNoFilesMessage},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        c.setUp();
+        // As the window system does once the last box has gone.
+        QApplication::setActiveWindow(&mainWindow);
+        script.boxes.clear();
+        script.Click(QMessageBox::Ok);
+        Run(c.encodeType);
+        ASSERT_EQ(script.boxes.size(), 1u);
+        EXPECT_EQ(script.boxes[0].title, QStringLiteral("エラー"));
+        EXPECT_EQ(script.boxes[0].text, ToQString(c.text));
+        EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
+        EXPECT_EQ(script.boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        EXPECT_EQ(script.boxes[0].owner, &mainWindow);
+        EXPECT_EQ(watch.shown, 0);
+    }
+    EXPECT_FALSE(platform::FileExists(Out("one.mp3")));
+    EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
+}
+
+TEST_F(WindowConversionTest, MessagesOfTheJobsAreRealBoxesAndTheBatchGoesOn) {
+    Add(Wave("one.wav", 0.3));
+    Add(Wave("two.wav", 0.3));
+    {
+        // Without the engine library every MP3 item fails at once: the window never shows.
+        const testsupport::TempDir noLibrary;
+        const LibraryFolder folder(noLibrary.Path());
+        script.Click(QMessageBox::Ok);
+        script.Click(QMessageBox::Ok);
+        Run(kEncodeTypeMp3);
+        ASSERT_EQ(script.boxes.size(), 2u);
+        EXPECT_EQ(script.boxes[1].title, QStringLiteral("Information"));
+        EXPECT_EQ(script.boxes[1].text, QStringLiteral("lame_enc.dllが読込めませんでした"));
+        EXPECT_EQ(script.boxes[1].icon, QMessageBox::Information);
+        EXPECT_EQ(watch.shown, 0);
+    }
+
+    // An output that cannot be created: the job's box comes from its worker, with no owner.
+    script.boxes.clear();
+    settings.OutFolder.OutFolder = out.File("missing/");
+    script.Click(QMessageBox::Ok);
+    script.Click(QMessageBox::Ok);
+    Run(kEncodeTypeOgg);
+    ASSERT_EQ(script.boxes.size(), 2u);
+    EXPECT_EQ(script.boxes[0].title, QStringLiteral("エラー"));
+    EXPECT_EQ(script.boxes[0].text,
+              ToQString(platform::Format(
+                  "出力ファイル(%s)のオープンに失敗しました\n他のソフトで使用されている可能性があり"
+                  "ますので\n他のソフトを終了してから再度変換ボタンのクリックを\nお願いいたします",
+                  out.File("missing/one.ogg").c_str())));
+    EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(script.boxes[0].owner, nullptr);
+}
+
+} // namespace
