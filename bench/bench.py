@@ -7,9 +7,12 @@ Builds a release wavpress-cli (build/bench), synthesizes a 3-minute and a 30-min
               no bit reservoir)            against  lame -b 128 -q 2 --nores
   Ogg Vorbis: wavpress-cli -t ogg (quality 0.5)  against  oggenc -q 5
 printing the median wall and CPU time of several runs (taken by turns) and the ratios, then
-the peak resident memory of wavpress-cli for both inputs (/usr/bin/time -v).
+the peak resident memory of wavpress-cli for both inputs (/usr/bin/time -v). Last, the
+window's case: the 3-minute file converted through the progress window offscreen
+(wavpress-window-bench, as "変換" runs it) against wavpress-cli on the same file and settings;
+the bar must not slow the job (at most 1.05 times the time).
 
-    python3 bench/bench.py [--runs N] [--keep]
+    python3 bench/bench.py [--runs N] [--keep] [--window-only]
 """
 
 import argparse
@@ -106,10 +109,45 @@ def peak_memory_kib(command):
     raise RuntimeError("no peak memory in the output of /usr/bin/time -v")
 
 
+def window_case(window, cli, out, wav, runs):
+    """The window's conversion of the file (from "変換" to the end of the batch, as the program
+    reports it) against the whole wavpress-cli process on the same file, taken by turns; and
+    the whole window process, start of the window system included."""
+    print(f"the window against wavpress-cli, 3-minute input, median of {runs} runs each")
+    print(f"{'encoder':<12}{'wall: window':>13}{'cli':>9}{'ratio':>7}"
+          f"{'cpu: window':>12}{'cli':>9}{'ratio':>7}{'window process':>16}")
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", QT_LOGGING_RULES="default.warning=false")
+
+    def window_run(kind):
+        before = time.perf_counter()
+        result = subprocess.run([window, kind, out, wav], check=True, env=env,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, text=True)
+        process = time.perf_counter() - before
+        wall, cpu = (float(field) for field in result.stdout.split())
+        return wall, cpu, process
+
+    for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
+        cli_command = [cli, "-q", "-y", "-t", kind, "-o", out, wav]
+        window_run(kind)  # warm the caches
+        timed_run(cli_command)
+        windows, clis = [], []
+        for _ in range(runs):
+            windows.append(window_run(kind))
+            clis.append(timed_run(cli_command))
+        win_wall, win_cpu, win_process = (statistics.median(run[i] for run in windows)
+                                          for i in range(3))
+        cli_wall, cli_cpu = (statistics.median(run[i] for run in clis) for i in range(2))
+        print(f"{name:<12}{win_wall:>12.3f}s{cli_wall:>8.3f}s{win_wall / cli_wall:>7.3f}"
+              f"{win_cpu:>11.3f}s{cli_cpu:>8.3f}s{win_cpu / cli_cpu:>7.3f}"
+              f"{win_process:>15.3f}s")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=5, help="timed runs per command (5)")
     parser.add_argument("--keep", action="store_true", help="keep the work folder")
+    parser.add_argument("--window-only", action="store_true",
+                        help="only the window against wavpress-cli")
     args = parser.parse_args()
 
     for tool in ("lame", "oggenc", "/usr/bin/time"):
@@ -122,9 +160,10 @@ def main():
         # A folder of its own without opt.ini: the program runs on its first-start defaults.
         app = os.path.join(work, "app")
         os.mkdir(app)
-        for name in ("wavpress-cli", "lame_enc.so"):
+        for name in ("wavpress-cli", "wavpress-window-bench", "lame_enc.so"):
             shutil.copy2(os.path.join(bin_dir, name), app)
         cli = os.path.join(app, "wavpress-cli")
+        window = os.path.join(app, "wavpress-window-bench")
         out = os.path.join(work, "out")
         os.mkdir(out)
 
@@ -132,6 +171,9 @@ def main():
         short_wav = os.path.join(work, "three-minutes.wav")
         long_wav = os.path.join(work, "thirty-minutes.wav")
         write_wave(short_wav, block, 180)
+        if args.window_only:
+            window_case(window, cli, out, short_wav, args.runs)
+            return
         write_wave(long_wav, block, 1800)
 
         def ours(kind, wav):
@@ -159,6 +201,8 @@ def main():
             short_kib = peak_memory_kib(ours(kind, short_wav))
             long_kib = peak_memory_kib(ours(kind, long_wav))
             print(f"{name:<12}{short_kib:>9} KiB{long_kib:>8} KiB{long_kib - short_kib:>8} KiB")
+        print()
+        window_case(window, cli, out, short_wav, args.runs)
     finally:
         if args.keep:
             print(f"\nwork folder kept: {work}")
