@@ -248,16 +248,24 @@ TEST_F(WindowConversionTest, CancelButtonEscapeAndCloseBoxStopTheCurrentFileOnly
     }
 }
 
+// The button, and the conversion's own CancelAll with which the program ends during a batch.
 TEST_F(WindowConversionTest, CancelAllEndsTheBatchAndTheTitleReturns) {
     Add(Wave("one.wav", 2.0));
     Add(Wave("two.wav", 0.3));
-    watch.During(During(in.File("one.wav")), [this](EncodeProgressWindow& window) {
-        EXPECT_EQ(mainWindow.windowTitle(), QStringLiteral("wavPress(エンコード中)"));
-        Click(window, "cancelAllButton");
-    });
-    Run(kEncodeTypeOgg);
-    EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
-    EXPECT_FALSE(platform::FileExists(Out("two.ogg")));
+    const std::function<void(EncodeProgressWindow&)> ways[] = {
+        [](EncodeProgressWindow& window) { Click(window, "cancelAllButton"); },
+        [this](EncodeProgressWindow&) { conversion.CancelAll(); },
+    };
+    for (const auto& cancelAll : ways) {
+        watch.During(During(in.File("one.wav")), [&](EncodeProgressWindow& window) {
+            EXPECT_TRUE(conversion.IsRunning());
+            EXPECT_EQ(mainWindow.windowTitle(), QStringLiteral("wavPress(エンコード中)"));
+            cancelAll(window);
+        });
+        Run(kEncodeTypeOgg);
+        EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
+        EXPECT_FALSE(platform::FileExists(Out("two.ogg")));
+    }
 }
 
 TEST_F(WindowConversionTest, TheTimeLabelCountsTheTicksOfTheRunningFile) {
