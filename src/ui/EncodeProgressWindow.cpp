@@ -51,15 +51,15 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, QWidget
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setEnabled(false);
     ok->hide();
-    cancel_ = new QPushButton(ToQString(kCancelText), this);
-    cancel_->setObjectName(QStringLiteral("cancelButton"));
-    cancelAll_ = new QPushButton(ToQString(kCancelAllText), this);
-    cancelAll_->setObjectName(QStringLiteral("cancelAllButton"));
-    for (QPushButton* button : {cancel_, cancelAll_}) {
+    auto* cancel = new QPushButton(ToQString(kCancelText), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    auto* cancelAll = new QPushButton(ToQString(kCancelAllText), this);
+    cancelAll->setObjectName(QStringLiteral("cancelAllButton"));
+    for (QPushButton* button : {cancel, cancelAll}) {
         button->setAutoDefault(false);
     }
-    connect(cancel_, &QPushButton::clicked, this, &EncodeProgressWindow::CancelFile);
-    connect(cancelAll_, &QPushButton::clicked, this, &EncodeProgressWindow::CancelAll);
+    connect(cancel, &QPushButton::clicked, this, &EncodeProgressWindow::CancelFile);
+    connect(cancelAll, &QPushButton::clicked, this, &EncodeProgressWindow::CancelAll);
 
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, [this] { dialog_->OnTimer(); });
@@ -75,8 +75,8 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, QWidget
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
-    buttons->addWidget(cancel_);
-    buttons->addWidget(cancelAll_);
+    buttons->addWidget(cancel);
+    buttons->addWidget(cancelAll);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -10,7 +10,6 @@
 
 class ElidedLabel;
 class ProgressBarWidget;
-class QPushButton;
 class QTimer;
 
 /// The conversion progress window "エンコード処理": the window of CEncodeDlg. Shows the input and
@@ -74,8 +73,6 @@ private:
     ElidedLabel* output_;
     ElidedLabel* time_;
     ProgressBarWidget* bar_;
-    QPushButton* cancel_;
-    QPushButton* cancelAll_;
     QTimer* timer_;
     bool ended_ = false;
 };

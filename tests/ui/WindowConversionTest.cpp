@@ -227,24 +227,30 @@ TEST_F(WindowConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsThe
 TEST_F(WindowConversionTest, CancelButtonEscapeAndCloseBoxStopTheCurrentFileOnly) {
     const struct {
         const char* way;
-        std::function<void(EncodeProgressWindow&)> cancel;
+        std::function<void(EncodeProgressWindow&)> press;
+        bool stops;
     } ways[] = {
-        {"button", [](EncodeProgressWindow& window) { Click(window, "cancelButton"); }},
-        {"Escape", [](EncodeProgressWindow& window) { QTest::keyClick(&window, Qt::Key_Escape); }},
-        {"close box", [](EncodeProgressWindow& window) { window.close(); }},
+        {"button", [](EncodeProgressWindow& window) { Click(window, "cancelButton"); }, true},
+        {"Escape", [](EncodeProgressWindow& window) { QTest::keyClick(&window, Qt::Key_Escape); },
+         true},
+        {"close box", [](EncodeProgressWindow& window) { window.close(); }, true},
+        // Enter would press the hidden OK: nothing.
+        {"Enter", [](EncodeProgressWindow& window) { QTest::keyClick(&window, Qt::Key_Return); },
+         false},
     };
     Add(Wave("one.wav", 2.0));
     Add(Wave("two.wav", 0.4));
     Add(Wave("three.wav", 0.3));
     for (const auto& way : ways) {
         SCOPED_TRACE(way.way);
-        watch.During(During(in.File("one.wav")), way.cancel);
+        watch.During(During(in.File("one.wav")), way.press);
         Run(kEncodeTypeMp3);
-        EXPECT_FALSE(platform::FileExists(Out("one.mp3")));
+        EXPECT_EQ(platform::FileExists(Out("one.mp3")), !way.stops);
         EXPECT_TRUE(DecodeMp3(Out("two.mp3")).opened);
         EXPECT_TRUE(DecodeMp3(Out("three.mp3")).opened);
-        std::filesystem::remove(Out("two.mp3"));
-        std::filesystem::remove(Out("three.mp3"));
+        for (const char* name : {"one.mp3", "two.mp3", "three.mp3"}) {
+            std::filesystem::remove(Out(name));
+        }
     }
 }
 
