@@ -1,15 +1,20 @@
 #include "ui/CWavPressApp.h"
 
+#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "ui/CWavPressDlg.h"
 #include "ui/EndSignals.h"
+#include "ui/QtMessageBackend.h"
 
 #include <QSessionManager>
+
+#include <memory>
 
 CWavPressApp::CWavPressApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("wavPress"));
     setApplicationVersion(QStringLiteral(WAVPRESS_VERSION));
     setQuitOnLastWindowClosed(false);
+    platform::MessageBox::SetBackend(std::make_shared<QtMessageBackend>());
 
     // Installed before the dialog exists, so that a signal that comes while it is being built
     // waits in the pipe instead of ending the process.

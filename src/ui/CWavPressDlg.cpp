@@ -130,6 +130,11 @@ void CWavPressDlg::OnEndRequest() {
     if (QWidget* popup = QApplication::activePopupWidget()) {
         popup->close();
     }
+    if (conversion_.IsRunning()) {
+        endAfterConversion_ = true;
+        conversion_.EndBatch();
+        return;
+    }
     for (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this;
          modal = QApplication::activeModalWidget()) {
         if (!modal->close()) {
@@ -139,7 +144,13 @@ void CWavPressDlg::OnEndRequest() {
     reject();
 }
 
-void CWavPressDlg::OnConvert() {}
+void CWavPressDlg::OnConvert() {
+    conversion_.Run(Rows(), settings_);
+    if (endAfterConversion_) {
+        endAfterConversion_ = false;
+        OnEndRequest();
+    }
+}
 
 void CWavPressDlg::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {

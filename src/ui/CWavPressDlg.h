@@ -3,6 +3,7 @@
 #include "batch/FileRow.h"
 #include "settings/EncodeSettings.h"
 #include "settings/SettingsFile.h"
+#include "ui/WindowConversion.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -73,11 +74,13 @@ public:
     void SaveSettings();
 
     /// The desktop session or a signal asks the program to end: windows open over this one
-    /// are closed as by their cancel, then this one as by "終了".
+    /// are closed as by their cancel, then this one as by "終了". A running batch is cancelled
+    /// first; the window ends once its job has stopped and removed its output.
     void OnEndRequest();
 
 public Q_SLOTS:
-    /// "変換": the conversion start of the list's rows with Settings().
+    /// "変換": the conversion start of the list's rows with Settings(), under the modal
+    /// progress window; returns when the batch is over.
     void OnConvert();
 
 protected:
@@ -114,4 +117,6 @@ private:
     QAction* editTagAction_ = nullptr;
     OpenFileNamesAsker askOpenFileNames_;
     std::optional<std::string> savedContent_;
+    WindowConversion conversion_{*this};
+    bool endAfterConversion_ = false;
 };

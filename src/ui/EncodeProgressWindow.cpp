@@ -9,6 +9,7 @@
 #include "ui/QtMessageBackend.h"
 #include "ui/QtText.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -113,6 +114,17 @@ void EncodeProgressWindow::CancelFile() {
     dialog_->OnCancelFile();
 }
 
+void EncodeProgressWindow::EndBatch() {
+    ending_ = true;
+    for (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this;
+         modal = QApplication::activeModalWidget()) {
+        if (!modal->close()) {
+            break;
+        }
+    }
+    CancelAll();
+}
+
 void EncodeProgressWindow::reject() {
     CancelFile();
 }
@@ -145,6 +157,9 @@ void EncodeProgressWindow::EndDialog(int code) {
 }
 
 platform::MessageAnswer EncodeProgressWindow::Ask(const platform::MessageRequest& question) {
+    if (ending_) {
+        return platform::MessageAnswer::No;
+    }
     return QtMessageBackend::ShowBox(question, this);
 }
 
@@ -177,7 +192,7 @@ int EncodeProgressWindow::AskSaveAs(const std::string& initialPath, const SaveAs
                                     std::string& chosenPath) {
     // No file name is proposed; the dialog opens in the proposed output's folder.
     QString folder = ToQString(platform::FolderOf(initialPath));
-    for (;;) {
+    while (!ending_) {
         QFileDialog chooser(this, ToQString(kSaveAsTitle), folder, FilterText(filter));
         chooser.setAcceptMode(QFileDialog::AcceptSave);
         chooser.setFileMode(QFileDialog::AnyFile);
@@ -202,6 +217,7 @@ int EncodeProgressWindow::AskSaveAs(const std::string& initialPath, const SaveAs
         chosenPath = path;
         return kSaveAsOk;
     }
+    return QDialog::Rejected;
 }
 
 void EncodeProgressWindow::PostEncodeEnd() {

@@ -43,6 +43,9 @@ public:
     void CancelAll();
     /// "キャンセル", Escape and the close box: the running job stops, the batch goes on.
     void CancelFile();
+    /// The program is ending: a box or dialog open over the window closes as by its cancel,
+    /// the batch is cancelled as by CancelAll, and nothing more is asked.
+    void EndBatch();
 
     CEncodeDlg& Dialog() { return *dialog_; }
 
@@ -75,4 +78,5 @@ private:
     ProgressBarWidget* bar_;
     QTimer* timer_;
     bool ended_ = false;
+    bool ending_ = false;
 };

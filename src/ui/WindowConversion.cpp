@@ -16,6 +16,7 @@ void WindowConversion::Run(const std::vector<FileRow>& rows, EncodeSettings& set
     if (!batch) {
         return;
     }
+    const QString idleTitle = mainWindow_.windowTitle();
     mainWindow_.setWindowTitle(ToQString(kBusyTitle));
     {
         EncodeProgressWindow window(*batch, &mainWindow_);
@@ -24,11 +25,11 @@ void WindowConversion::Run(const std::vector<FileRow>& rows, EncodeSettings& set
         window.Run();
         window_ = nullptr;
     }
-    mainWindow_.setWindowTitle(ToQString(kIdleTitle));
+    mainWindow_.setWindowTitle(idleTitle);
 }
 
-void WindowConversion::CancelAll() {
+void WindowConversion::EndBatch() {
     if (window_ != nullptr) {
-        window_->CancelAll();
+        window_->EndBatch();
     }
 }

@@ -10,12 +10,12 @@ class QWidget;
 
 /// "変換" of the main window: turns the list's rows into a batch (refusing an empty list and
 /// two bad settings with a message), and runs it under the modal progress window while the main
-/// window's title says the program is encoding. The list and the settings are left as they
-/// were, apart from the MP3 working copy that holds the preset in effect.
+/// window's title says the program is encoding; the title it had comes back after. The list and
+/// the settings are left as they were, apart from the MP3 working copy that holds the preset in
+/// effect.
 class WindowConversion {
 public:
     static constexpr const char* kBusyTitle = "wavPress(エンコード中)";
-    static constexpr const char* kIdleTitle = "wavPress";
 
     explicit WindowConversion(QWidget& mainWindow) : mainWindow_(mainWindow) {}
 
@@ -24,9 +24,9 @@ public:
 
     /// True while a batch runs.
     bool IsRunning() const { return window_ != nullptr; }
-    /// Cancels the running batch as "全てキャンセル" does; Run then returns once the running
-    /// job has stopped and removed its output.
-    void CancelAll();
+    /// The program is ending: the running batch ends as by "全てキャンセル", without another
+    /// question; Run returns once the running job has stopped and removed its output.
+    void EndBatch();
 
 private:
     QWidget& mainWindow_;

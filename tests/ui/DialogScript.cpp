@@ -22,8 +22,20 @@ DialogScript::DialogScript()
 DialogScript::~DialogScript() {
     qApp->removeEventFilter(this);
     platform::MessageBox::SetBackend(previous_);
-    EXPECT_TRUE(clicks_.empty()) << "scripted message-box answers left over";
+    EXPECT_TRUE(boxActions_.empty()) << "scripted message-box answers left over";
     EXPECT_TRUE(names_.empty()) << "scripted save dialogs left over";
+}
+
+void DialogScript::Click(QMessageBox::StandardButton button) {
+    Act([button](QMessageBox* box) {
+        QAbstractButton* target = box->button(button);
+        if (target == nullptr) {
+            ADD_FAILURE() << "the box has no such button";
+            box->reject();
+            return;
+        }
+        QTest::mouseClick(target, Qt::LeftButton);
+    });
 }
 
 bool DialogScript::eventFilter(QObject* watched, QEvent* event) {
@@ -35,26 +47,16 @@ bool DialogScript::eventFilter(QObject* watched, QEvent* event) {
         boxes.push_back(
             {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), owner,
              owner != nullptr ? QLatin1String(owner->metaObject()->className()) : QString()});
-        QMessageBox::StandardButton button = QMessageBox::Ok;
-        if (!clicks_.empty()) {
-            button = clicks_.front();
-            clicks_.pop_front();
+        std::function<void(QMessageBox*)> action;
+        if (!boxActions_.empty()) {
+            action = std::move(boxActions_.front());
+            boxActions_.pop_front();
         } else {
             ADD_FAILURE() << "unexpected message box: " << box->text().toStdString();
-            if (box->button(QMessageBox::Ok) == nullptr) {
-                button = QMessageBox::No;
-            }
+            action = [](QMessageBox* unexpected) { unexpected->close(); };
         }
-        // Clicked once the box runs its own loop.
-        QTimer::singleShot(0, box, [box, button] {
-            QAbstractButton* target = box->button(button);
-            if (target == nullptr) {
-                ADD_FAILURE() << "the box has no such button";
-                box->reject();
-                return;
-            }
-            QTest::mouseClick(target, Qt::LeftButton);
-        });
+        // Once the box runs its own loop.
+        QTimer::singleShot(0, box, [box, action] { action(box); });
         return false;
     }
     if (auto* chooser = qobject_cast<QFileDialog*>(watched)) {

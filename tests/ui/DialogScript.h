@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -39,7 +40,9 @@ public:
     DialogScript();
     ~DialogScript() override;
 
-    void Click(QMessageBox::StandardButton button) { clicks_.push_back(button); }
+    void Click(QMessageBox::StandardButton button);
+    /// Something else to do while the next box is open.
+    void Act(std::function<void(QMessageBox*)> action) { boxActions_.push_back(std::move(action)); }
     /// A name to type into the next save dialog, or nullopt to cancel it.
     void Type(std::optional<QString> name) { names_.push_back(std::move(name)); }
 
@@ -50,7 +53,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::deque<QMessageBox::StandardButton> clicks_;
+    std::deque<std::function<void(QMessageBox*)>> boxActions_;
     std::deque<std::optional<QString>> names_;
     std::shared_ptr<platform::MessageBackend> previous_;
 };

@@ -1,5 +1,6 @@
 #include "DialogScript.h"
 #include "ProgressWatch.h"
+#include "WavPressWindowTest.h"
 
 #include "batch/CEncodeDlg.h"
 #include "batch/ConversionStart.h"
@@ -15,7 +16,6 @@
 #include "ui/ElidedLabel.h"
 #include "ui/EncodeProgressWindow.h"
 #include "ui/QtText.h"
-#include "ui/WindowConversion.h"
 
 #include <QPushButton>
 #include <QRegularExpression>
@@ -36,21 +36,21 @@ using uitest::Percent;
 
 constexpr std::uint32_t kRate = 44100;
 
-class WindowConversionTest : public ::testing::Test {
+// Whole conversions started with "変換" of the main window, every dialog answered as a user
+// would.
+class ConversionTest : public WavPressWindowTest {
 protected:
-    WindowConversionTest() {
-        settings.ApplyFirstStartDefaults();
-        settings.OutFolder.OutFolder = out.Path();
-        settings.OutFolder.IdentityOutFile = 0;
-        mainWindow.setWindowTitle(QStringLiteral("wavPress"));
-        mainWindow.show();
-        QApplication::setActiveWindow(&mainWindow);
+    ConversionTest() {
+        Settings().OutFolder.OutFolder = out.Path();
+        Settings().OutFolder.IdentityOutFile = 0;
     }
 
+    EncodeSettings& Settings() { return Window().Settings(); }
+
     /// A tone file; the left and right tones tell the channels apart.
-    std::string Wave(const std::string& name, double seconds, double leftHz = 440.0,
+    std::string Tone(const std::string& name, double seconds, double leftHz = 440.0,
                      double rightHz = 660.0) {
-        const std::string path = in.File(name);
+        const std::string path = inputFolder.File(name);
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         const auto frames = static_cast<std::size_t>(seconds * kRate);
         EXPECT_TRUE(testsupport::WriteWave(
@@ -58,21 +58,22 @@ protected:
         return path;
     }
 
-    void Add(const std::string& path, const std::string& title = {}, const std::string& artist = {},
-             const std::string& genre = {}) {
-        FileRow row;
-        ASSERT_TRUE(TakeWaveFile(path, row));
-        row[kColumnTitle] = title;
-        row[kColumnArtist] = artist;
-        row[kColumnGenre] = genre;
-        rows.push_back(row);
+    /// The tag cells of a row of the list.
+    void Tag(int row, const std::string& title, const std::string& artist,
+             const std::string& genre) {
+        FileRow cells = List()->Row(row);
+        cells[kColumnTitle] = title;
+        cells[kColumnArtist] = artist;
+        cells[kColumnGenre] = genre;
+        List()->SetTagCells(row, cells);
     }
 
-    void Run(std::int32_t encodeType) {
-        settings.OutFolder.EncodeType = encodeType;
-        conversion.Run(rows, settings);
-        EXPECT_FALSE(conversion.IsRunning());
-        EXPECT_EQ(mainWindow.windowTitle(), QStringLiteral("wavPress"));
+    /// "変換"; returns when the batch is over.
+    void Convert(std::int32_t encodeType) {
+        Settings().OutFolder.EncodeType = encodeType;
+        ASSERT_TRUE(ConvertButton()->isEnabled());
+        QTest::mouseClick(ConvertButton(), Qt::LeftButton);
+        EXPECT_EQ(Window().windowTitle(), QStringLiteral("wavPress"));
         EXPECT_FALSE(watch.StepsLeft()) << "the batch ended before every step was taken";
     }
 
@@ -90,12 +91,7 @@ protected:
 
     std::string Out(const std::string& name) const { return out.File(name); }
 
-    testsupport::TempDir in;
     testsupport::TempDir out;
-    EncodeSettings settings;
-    std::vector<FileRow> rows;
-    QWidget mainWindow;
-    WindowConversion conversion{mainWindow};
     uitest::DialogScript script;
     uitest::ProgressWatch watch;
 };
@@ -105,29 +101,31 @@ std::string Field(const std::string& text, std::size_t width) {
     return cp932 + std::string(width - cp932.size(), ' ');
 }
 
-TEST_F(WindowConversionTest, ConvertsEveryFileOfTheListToMp3AndToOggVorbis) {
+TEST_F(ConversionTest, ConvertsEveryFileOfTheListToMp3AndToOggVorbis) {
     const std::string longFolder = std::string(90, 'f') + "/";
-    Add(Wave(longFolder + "one.wav", 0.8, 440, 660), "曲名", "Artist", "Rock");
-    Add(Wave("two.wav", 0.6, 550, 330), "Second", "", "");
-    const std::vector<FileRow> listBefore = rows;
+    const std::string one = Tone(longFolder + "one.wav", 0.8, 440, 660);
+    const std::string two = Tone("two.wav", 0.6, 550, 330);
+    Add({one, two});
+    Tag(0, "曲名", "Artist", "Rock");
+    Tag(1, "Second", "", "");
+    const std::vector<FileRow> listBefore = Window().Rows();
     std::string longLabelShown;
-    watch.During(During(in.File(longFolder + "one.wav")), [&](EncodeProgressWindow& window) {
+    watch.During(During(one), [&](EncodeProgressWindow& window) {
         EXPECT_EQ(LabelText(window, "outputPath"), ToQString(Out("one.mp3")));
         longLabelShown =
             ToUtf8(window.findChild<ElidedLabel*>(QStringLiteral("inputPath"))->ShownText());
     });
-    Run(kEncodeTypeMp3);
+    Convert(kEncodeTypeMp3);
 
     EXPECT_EQ(watch.shown, 1);
     EXPECT_EQ(watch.mainTitleAtShow, QStringLiteral("wavPress(エンコード中)"));
     EXPECT_EQ(watch.timeAtShow, QStringLiteral("　　　経過時間：00:00　　　　　　予想時間：00:00"));
     // A long path keeps both of its ends around an ellipsis in the middle.
     EXPECT_NE(longLabelShown.find("…"), std::string::npos);
-    EXPECT_EQ(longLabelShown.substr(0, 5), in.Path().substr(0, 5));
+    EXPECT_EQ(longLabelShown.substr(0, 5), one.substr(0, 5));
     EXPECT_TRUE(longLabelShown.ends_with("one.wav"));
-    EXPECT_EQ(watch.paintedFull,
-              (std::set<std::string>{in.File(longFolder + "one.wav"), in.File("two.wav")}));
-    EXPECT_EQ(rows, listBefore);
+    EXPECT_EQ(watch.paintedFull, (std::set<std::string>{one, two}));
+    EXPECT_EQ(Window().Rows(), listBefore);
     EXPECT_TRUE(script.boxes.empty());
 
     const struct {
@@ -153,7 +151,7 @@ TEST_F(WindowConversionTest, ConvertsEveryFileOfTheListToMp3AndToOggVorbis) {
     EXPECT_EQ(static_cast<unsigned char>(tag[127]), 17);
 
     watch.paintedFull.clear();
-    Run(kEncodeTypeOgg);
+    Convert(kEncodeTypeOgg);
     EXPECT_EQ(watch.shown, 2);
     EXPECT_EQ(watch.paintedFull.size(), 2u);
     for (const auto& file : files) {
@@ -170,17 +168,19 @@ TEST_F(WindowConversionTest, ConvertsEveryFileOfTheListToMp3AndToOggVorbis) {
                   tagged.comments.end())
             << comment;
     }
+    // A conversion writes no settings: they are written when the window ends.
+    EXPECT_FALSE(platform::FileExists(settingsFolder.File("opt.ini")));
 }
 
-TEST_F(WindowConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsTheUserAnswers) {
-    settings.OutFolder.IdentityOutFile = 1;
+TEST_F(ConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsTheUserAnswers) {
+    Settings().OutFolder.IdentityOutFile = 1;
     const std::string older = "an older file";
-    Add(Wave("song.wav", 0.5));
+    Add({Tone("song.wav", 0.5)});
 
     // Yes: replaced.
     ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.mp3"), older));
     script.Click(QMessageBox::Yes);
-    Run(kEncodeTypeMp3);
+    Convert(kEncodeTypeMp3);
     ASSERT_EQ(script.boxes.size(), 1u);
     const auto& question = script.boxes[0];
     EXPECT_EQ(question.title, ToQString("保存確認(" + Out("song.mp3") + ")"));
@@ -200,7 +200,7 @@ TEST_F(WindowConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsThe
     script.Type(QStringLiteral("taken"));
     script.Click(QMessageBox::No);
     script.Type(QStringLiteral("elsewhere"));
-    Run(kEncodeTypeMp3);
+    Convert(kEncodeTypeMp3);
     ASSERT_EQ(script.saveDialogs.size(), 2u);
     EXPECT_EQ(script.saveDialogs[0].title, QStringLiteral("名前を付けて保存"));
     EXPECT_EQ(script.saveDialogs[0].filters, QStringList{QStringLiteral("MP3ファイル(*.mp3)")});
@@ -217,14 +217,14 @@ TEST_F(WindowConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsThe
     const int shownBefore = watch.shown;
     script.Click(QMessageBox::No);
     script.Type(std::nullopt);
-    Run(kEncodeTypeOgg);
+    Convert(kEncodeTypeOgg);
     EXPECT_EQ(script.saveDialogs.back().filters,
               QStringList{QStringLiteral("OggVorbisファイル(*.ogg)")});
     EXPECT_EQ(ReadFileBytes(Out("song.ogg")), older);
     EXPECT_EQ(watch.shown, shownBefore);
 }
 
-TEST_F(WindowConversionTest, CancelButtonEscapeAndCloseBoxStopTheCurrentFileOnly) {
+TEST_F(ConversionTest, CancelButtonEscapeAndCloseBoxStopTheCurrentFileOnly) {
     const struct {
         const char* way;
         std::function<void(EncodeProgressWindow&)> press;
@@ -238,13 +238,12 @@ TEST_F(WindowConversionTest, CancelButtonEscapeAndCloseBoxStopTheCurrentFileOnly
         {"Enter", [](EncodeProgressWindow& window) { QTest::keyClick(&window, Qt::Key_Return); },
          false},
     };
-    Add(Wave("one.wav", 2.0));
-    Add(Wave("two.wav", 0.4));
-    Add(Wave("three.wav", 0.3));
+    const std::string one = Tone("one.wav", 2.0);
+    Add({one, Tone("two.wav", 0.4), Tone("three.wav", 0.3)});
     for (const auto& way : ways) {
         SCOPED_TRACE(way.way);
-        watch.During(During(in.File("one.wav")), way.press);
-        Run(kEncodeTypeMp3);
+        watch.During(During(one), way.press);
+        Convert(kEncodeTypeMp3);
         EXPECT_EQ(platform::FileExists(Out("one.mp3")), !way.stops);
         EXPECT_TRUE(DecodeMp3(Out("two.mp3")).opened);
         EXPECT_TRUE(DecodeMp3(Out("three.mp3")).opened);
@@ -254,30 +253,24 @@ TEST_F(WindowConversionTest, CancelButtonEscapeAndCloseBoxStopTheCurrentFileOnly
     }
 }
 
-// The button, and the conversion's own CancelAll with which the program ends during a batch.
-TEST_F(WindowConversionTest, CancelAllEndsTheBatchAndTheTitleReturns) {
-    Add(Wave("one.wav", 2.0));
-    Add(Wave("two.wav", 0.3));
-    const std::function<void(EncodeProgressWindow&)> ways[] = {
-        [](EncodeProgressWindow& window) { Click(window, "cancelAllButton"); },
-        [this](EncodeProgressWindow&) { conversion.CancelAll(); },
-    };
-    for (const auto& cancelAll : ways) {
-        watch.During(During(in.File("one.wav")), [&](EncodeProgressWindow& window) {
-            EXPECT_TRUE(conversion.IsRunning());
-            EXPECT_EQ(mainWindow.windowTitle(), QStringLiteral("wavPress(エンコード中)"));
-            cancelAll(window);
-        });
-        Run(kEncodeTypeOgg);
-        EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
-        EXPECT_FALSE(platform::FileExists(Out("two.ogg")));
-    }
+TEST_F(ConversionTest, CancelAllEndsTheBatchAndTheTitleReturns) {
+    const std::string one = Tone("one.wav", 2.0);
+    Add({one, Tone("two.wav", 0.3)});
+    watch.During(During(one), [this](EncodeProgressWindow& window) {
+        EXPECT_EQ(Window().windowTitle(), QStringLiteral("wavPress(エンコード中)"));
+        Click(window, "cancelAllButton");
+    });
+    Convert(kEncodeTypeOgg);
+    EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
+    EXPECT_FALSE(platform::FileExists(Out("two.ogg")));
+    EXPECT_TRUE(Window().isVisible());
 }
 
-TEST_F(WindowConversionTest, TheTimeLabelCountsTheTicksOfTheRunningFile) {
-    Add(Wave("one.wav", 2.0));
+TEST_F(ConversionTest, TheTimeLabelCountsTheTicksOfTheRunningFile) {
+    const std::string one = Tone("one.wav", 2.0);
+    Add({one});
     QString afterTicks;
-    watch.During(During(in.File("one.wav")), [&](EncodeProgressWindow& window) {
+    watch.During(During(one), [&](EncodeProgressWindow& window) {
         auto* timer = window.findChild<QTimer*>();
         ASSERT_TRUE(timer->isActive());
         EXPECT_EQ(timer->interval(), 1000);
@@ -288,7 +281,7 @@ TEST_F(WindowConversionTest, TheTimeLabelCountsTheTicksOfTheRunningFile) {
         }
         afterTicks = LabelText(window, "time");
     });
-    Run(kEncodeTypeMp3);
+    Convert(kEncodeTypeMp3);
     const QRegularExpression format(
         QStringLiteral("^　　　経過時間：00:03　　　　　　予想時間：(\\d\\d):(\\d\\d)$"));
     const QRegularExpressionMatch match = format.match(afterTicks);
@@ -297,8 +290,8 @@ TEST_F(WindowConversionTest, TheTimeLabelCountsTheTicksOfTheRunningFile) {
     EXPECT_GT(match.captured(1).toInt() * 60 + match.captured(2).toInt(), 3);
 }
 
-TEST_F(WindowConversionTest, RefusalsShowTheirMessageOverTheMainWindowAndRunNothing) {
-    Add(Wave("one.wav", 0.3));
+TEST_F(ConversionTest, RefusalsShowTheirMessageOverTheMainWindowAndRunNothing) {
+    Add({Tone("one.wav", 0.3)});
     const struct {
         const char* refusal;
         std::function<void()> setUp;
@@ -307,50 +300,62 @@ TEST_F(WindowConversionTest, RefusalsShowTheirMessageOverTheMainWindowAndRunNoth
     } cases[] = {
         {"preset past the list",
          [this] {
-             settings.OutFolder.Preset = static_cast<std::int32_t>(settings.Presets.size()) + 1;
+             Settings().OutFolder.Preset = static_cast<std::int32_t>(Settings().Presets.size()) + 1;
          },
          kEncodeTypeOgg, kNoPresetMessage},
         {"Ogg minimum bitrate alone",
          [this] {
-             settings.OutFolder.Preset = 0;
-             settings.Ogg.MinBitrate = 32000;
-             settings.Ogg.AveBitrate = -1;
-             settings.Ogg.MaxBitrate = -1;
+             Settings().OutFolder.Preset = 0;
+             Settings().Ogg.MinBitrate = 32000;
+             Settings().Ogg.AveBitrate = -1;
+             Settings().Ogg.MaxBitrate = -1;
          },
          kEncodeTypeOgg, kOggMinBitrateMessage},
-        // Unreachable through the disabled button, but refused all the same.
-        {"empty list", [this] { rows.clear(); }, kEncodeTypeMp3, kNoFilesMessage},
+    };
+    const auto expectRefusal = [this](const char* text) {
+        ASSERT_EQ(script.boxes.size(), 1u);
+        EXPECT_EQ(script.boxes[0].title, QStringLiteral("エラー"));
+        EXPECT_EQ(script.boxes[0].text, ToQString(text));
+        EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
+        EXPECT_EQ(script.boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        EXPECT_EQ(script.boxes[0].owner, &Window());
+        EXPECT_EQ(watch.shown, 0);
+        EXPECT_EQ(Window().windowTitle(), QStringLiteral("wavPress"));
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.refusal);
         c.setUp();
         // As the window system does once the last box has gone.
-        QApplication::setActiveWindow(&mainWindow);
+        QApplication::setActiveWindow(&Window());
         script.boxes.clear();
         script.Click(QMessageBox::Ok);
-        Run(c.encodeType);
-        ASSERT_EQ(script.boxes.size(), 1u);
-        EXPECT_EQ(script.boxes[0].title, QStringLiteral("エラー"));
-        EXPECT_EQ(script.boxes[0].text, ToQString(c.text));
-        EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
-        EXPECT_EQ(script.boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        EXPECT_EQ(script.boxes[0].owner, &mainWindow);
-        EXPECT_EQ(watch.shown, 0);
+        Convert(c.encodeType);
+        expectRefusal(c.text);
     }
     EXPECT_FALSE(platform::FileExists(Out("one.mp3")));
     EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
+
+    // The empty list: "変換" is disabled then, but the handler refuses all the same.
+    ClickRow(0);
+    Choose(OpenContextMenu(0), CWavPressDlg::kDeleteItem);
+    ASSERT_EQ(List()->RowCount(), 0);
+    EXPECT_FALSE(ConvertButton()->isEnabled());
+    QApplication::setActiveWindow(&Window());
+    script.boxes.clear();
+    script.Click(QMessageBox::Ok);
+    Window().OnConvert();
+    expectRefusal(kNoFilesMessage);
 }
 
-TEST_F(WindowConversionTest, MessagesOfTheJobsAreRealBoxesAndTheBatchGoesOn) {
-    Add(Wave("one.wav", 0.3));
-    Add(Wave("two.wav", 0.3));
+TEST_F(ConversionTest, MessagesOfTheJobsAreRealBoxesAndTheBatchGoesOn) {
+    Add({Tone("one.wav", 0.3), Tone("two.wav", 0.3)});
     {
         // Without the engine library every MP3 item fails at once: the window never shows.
         const testsupport::TempDir noLibrary;
         const LibraryFolder folder(noLibrary.Path());
         script.Click(QMessageBox::Ok);
         script.Click(QMessageBox::Ok);
-        Run(kEncodeTypeMp3);
+        Convert(kEncodeTypeMp3);
         ASSERT_EQ(script.boxes.size(), 2u);
         EXPECT_EQ(script.boxes[1].title, QStringLiteral("Information"));
         EXPECT_EQ(script.boxes[1].text, QStringLiteral("lame_enc.dllが読込めませんでした"));
@@ -360,10 +365,10 @@ TEST_F(WindowConversionTest, MessagesOfTheJobsAreRealBoxesAndTheBatchGoesOn) {
 
     // An output that cannot be created: the job's box comes from its worker, with no owner.
     script.boxes.clear();
-    settings.OutFolder.OutFolder = out.File("missing/");
+    Settings().OutFolder.OutFolder = out.File("missing/");
     script.Click(QMessageBox::Ok);
     script.Click(QMessageBox::Ok);
-    Run(kEncodeTypeOgg);
+    Convert(kEncodeTypeOgg);
     ASSERT_EQ(script.boxes.size(), 2u);
     EXPECT_EQ(script.boxes[0].title, QStringLiteral("エラー"));
     EXPECT_EQ(script.boxes[0].text,
@@ -373,6 +378,37 @@ TEST_F(WindowConversionTest, MessagesOfTheJobsAreRealBoxesAndTheBatchGoesOn) {
                   out.File("missing/one.ogg").c_str())));
     EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
     EXPECT_EQ(script.boxes[0].owner, nullptr);
+}
+
+// A signal or the end of the session during a batch: the batch is cancelled (the running job
+// stopped and its output removed) and only then the window ends.
+TEST_F(ConversionTest, AnEndRequestDuringAJobStopsTheBatchThenEndsTheWindow) {
+    const std::string one = Tone("one.wav", 2.0);
+    Add({one, Tone("two.wav", 0.3)});
+    bool ranWhileConverting = false;
+    watch.During(During(one), [&](EncodeProgressWindow&) {
+        Window().OnEndRequest();
+        ranWhileConverting = Window().isVisible();
+    });
+    Convert(kEncodeTypeMp3);
+    EXPECT_TRUE(ranWhileConverting) << "the window waits for the batch to stop";
+    EXPECT_FALSE(Window().isVisible());
+    EXPECT_FALSE(platform::FileExists(Out("one.mp3")));
+    EXPECT_FALSE(platform::FileExists(Out("two.mp3")));
+}
+
+TEST_F(ConversionTest, AnEndRequestDuringAQuestionAnswersItAsByCancelAndAsksNoMore) {
+    Settings().OutFolder.IdentityOutFile = 1;
+    const std::string older = "an older file";
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("one.mp3"), older));
+    Add({Tone("one.wav", 0.3), Tone("two.wav", 0.3)});
+    script.Act([this](QMessageBox*) { Window().OnEndRequest(); });
+    Convert(kEncodeTypeMp3);
+    EXPECT_EQ(script.boxes.size(), 1u);
+    EXPECT_TRUE(script.saveDialogs.empty());
+    EXPECT_EQ(ReadFileBytes(Out("one.mp3")), older);
+    EXPECT_FALSE(platform::FileExists(Out("two.mp3")));
+    EXPECT_FALSE(Window().isVisible());
 }
 
 } // namespace
