@@ -2,13 +2,12 @@
 
 #include "batch/BarRedrawHandOff.h"
 #include "encoders/CEncodeThread.h"
+#include "support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <future>
 #include <memory>
 #include <thread>
@@ -18,33 +17,6 @@ namespace {
 
 using batchtest::TestLoop;
 using namespace std::chrono_literals;
-
-// Ends the test program when a step hangs: a deadlock must fail, not stall the suite.
-class Watchdog {
-public:
-    explicit Watchdog(std::chrono::seconds limit)
-        : thread_([this, limit] {
-              std::unique_lock lock(mutex_);
-              if (!done_cv_.wait_for(lock, limit, [this] { return done_; })) {
-                  std::fputs("deadlock: the hand-off did not let go in time\n", stderr);
-                  std::abort();
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            const std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        done_cv_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_cv_;
-    bool done_ = false;
-    std::thread thread_;
-};
 
 // The window's side on the stand-in loop: every queued paint takes the newest request and
 // records the picture it shows.
@@ -98,7 +70,7 @@ TEST(BarRedrawHandOffTest, WaitsForThePaintOfEachNewPictureOnly) {
 }
 
 TEST(BarRedrawHandOffTest, ReleaseEndsTheWaitUntilArmedAgain) {
-    const Watchdog watchdog(20s);
+    const testsupport::Watchdog watchdog(20s, "the hand-off did not let go in time");
     CProgressBarEx bar;
     PaintingLoop gui(bar);
     BarRedrawHandOff handOff(bar, gui.Requester());
@@ -161,7 +133,7 @@ private:
 // Jobs started and stopped while the event thread is busy elsewhere: a stop releases the
 // waiting worker whether the event thread then waits for the end event or joins the job.
 TEST(BarRedrawHandOffTest, StopsAndJoinsWhileTheEventThreadIsBusyNeverHang) {
-    const Watchdog watchdog(30s);
+    const testsupport::Watchdog watchdog(30s, "the hand-off did not let go in time");
     CProgressBarEx bar;
     PaintingLoop gui(bar);
     BarRedrawHandOff handOff(bar, gui.Requester());

@@ -3,6 +3,7 @@
 #include "batch/FileRow.h"
 #include "platform/File.h"
 #include "support/TempDir.h"
+#include "support/Watchdog.h"
 #include "support/WaveWriter.h"
 
 #include <QTest>
@@ -11,48 +12,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
-#include <mutex>
 #include <thread>
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// A hang of the GUI thread must end the run with a message, not stall it.
-class Watchdog {
-public:
-    explicit Watchdog(std::chrono::seconds limit)
-        : thread_([this, limit] {
-              std::unique_lock lock(mutex_);
-              if (!finished_.wait_for(lock, limit, [this] { return done_; })) {
-                  std::fputs("deadlock: the progress window did not let its job go\n", stderr);
-                  std::abort();
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            const std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        finished_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable finished_;
-    bool done_ = false;
-    std::thread thread_;
-};
-
 // Starts and cancels of running jobs while the GUI thread is busy and the worker waits for a
 // paint: by the buttons (the batch then ends through its event), by a cancel with the window
 // going away at once, and by the window going away with no cancel at all.
 TEST(EncodeProgressWindowTest, TwoHundredStartsAndCancelsWithTheGuiThreadBusyNeverHang) {
-    const Watchdog watchdog(90s);
+    const testsupport::Watchdog watchdog(90s, "the progress window did not let its job go");
     testsupport::TempDir in;
     testsupport::TempDir out;
     ASSERT_TRUE(testsupport::WriteWave(in.File("song.wav"), {},
