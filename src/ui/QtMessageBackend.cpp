@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -47,6 +48,14 @@ QMessageBox::Icon IconOf(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Under the message itself, which stays as the jobs word it.
+QString ReasonOf(int systemError) {
+    char buffer[256];
+    // The GNU strerror_r: thread-safe, and it may return a static text instead of the buffer.
+    return QStringLiteral("原因: ") +
+           QString::fromLocal8Bit(::strerror_r(systemError, buffer, sizeof buffer));
+}
+
 bool OnGuiThread() {
     return QThread::currentThread() == QCoreApplication::instance()->thread();
 }
@@ -57,6 +66,9 @@ MessageAnswer QtMessageBackend::ShowBox(const MessageRequest& request, QWidget* 
     const bool question = request.buttons == MessageButtons::YesNo;
     QMessageBox box(IconOf(request.icon), ToQString(request.title), ToQString(request.text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
+    if (request.systemError != 0) {
+        box.setInformativeText(ReasonOf(request.systemError));
+    }
     UseDialogFont(&box);
     const int pressed = box.exec();
     if (question) {

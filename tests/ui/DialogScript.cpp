@@ -45,7 +45,8 @@ bool DialogScript::eventFilter(QObject* watched, QEvent* event) {
     if (auto* box = qobject_cast<QMessageBox*>(watched)) {
         QWidget* owner = box->parentWidget();
         boxes.push_back(
-            {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), owner,
+            {box->windowTitle(), box->text(), box->informativeText(), box->icon(),
+             box->standardButtons(), owner,
              owner != nullptr ? QLatin1String(owner->metaObject()->className()) : QString()});
         std::function<void(QMessageBox*)> action;
         if (!boxActions_.empty()) {

@@ -26,6 +26,7 @@ public:
     struct Box {
         QString title;
         QString text;
+        QString informativeText;
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
         QWidget* owner; ///< compared, never followed: it may be gone

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <future>
 
 namespace {
@@ -17,17 +19,18 @@ using platform::MessageIcon;
 using namespace std::chrono_literals;
 
 std::future<MessageAnswer> AskFromWorker(const char* text, const char* title, MessageIcon icon,
-                                         MessageButtons buttons) {
-    return std::async(std::launch::async,
-                      [=] { return platform::MessageBox::Show(text, title, icon, buttons); });
+                                         MessageButtons buttons, int systemError = 0) {
+    return std::async(std::launch::async, [=] {
+        return platform::MessageBox::Show(text, title, icon, buttons, systemError);
+    });
 }
 
 bool Ready(const std::future<MessageAnswer>& answer) {
     return answer.wait_for(0s) == std::future_status::ready;
 }
 
-// The windows' own boxes cover the warning and information icons; the reader's error icon and
-// a question asked from a worker are here.
+// The windows' own boxes cover the warning and information icons; the reader's error icon, a
+// question asked from a worker and the reason of a failed call are here.
 TEST(QtMessageBackendTest, AWorkerWaitsForTheBoxTheGuiThreadShows) {
     const struct {
         MessageIcon icon;
@@ -35,17 +38,18 @@ TEST(QtMessageBackendTest, AWorkerWaitsForTheBoxTheGuiThreadShows) {
         QMessageBox::StandardButton click;
         QMessageBox::Icon shownIcon;
         MessageAnswer answer;
+        int systemError;
     } cases[] = {
         {MessageIcon::Error, MessageButtons::Ok, QMessageBox::Ok, QMessageBox::Critical,
-         MessageAnswer::Ok},
+         MessageAnswer::Ok, ENOSPC},
         {MessageIcon::None, MessageButtons::YesNo, QMessageBox::Yes, QMessageBox::NoIcon,
-         MessageAnswer::Yes},
+         MessageAnswer::Yes, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.shownIcon));
         uitest::DialogScript script;
         script.Click(c.click);
-        auto answer = AskFromWorker("本文\n二行目", "CLameDll", c.icon, c.buttons);
+        auto answer = AskFromWorker("本文\n二行目", "CLameDll", c.icon, c.buttons, c.systemError);
         // The worker stays in Show until the GUI thread's loop has run the box.
         EXPECT_FALSE(Ready(answer));
         ASSERT_TRUE(QTest::qWaitFor([&] { return Ready(answer); }, 5000));
@@ -54,6 +58,10 @@ TEST(QtMessageBackendTest, AWorkerWaitsForTheBoxTheGuiThreadShows) {
         const auto& box = script.boxes[0];
         EXPECT_EQ(box.title, QStringLiteral("CLameDll"));
         EXPECT_EQ(box.text, QStringLiteral("本文\n二行目"));
+        EXPECT_EQ(box.informativeText,
+                  c.systemError != 0
+                      ? QStringLiteral("原因: ") + QString::fromLocal8Bit(std::strerror(ENOSPC))
+                      : QString());
         EXPECT_EQ(box.icon, c.shownIcon);
         EXPECT_EQ(box.buttons, c.buttons == MessageButtons::Ok
                                    ? QMessageBox::StandardButtons(QMessageBox::Ok)
