@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "settings/PresetFile.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsFolder.h"
 #include "settings/SettingsLifecycle.h"
 
 #include <algorithm>
@@ -67,7 +68,9 @@ int CliApp::Run(int argc, char** argv) {
         return kExitUsage;
     }
     if (options.Command == CliCommand::Help) {
-        return WriteStdout(UsageText()) ? kExitConverted : ReportStdoutFailure();
+        return WriteStdout(UsageText() + "\n設定フォルダ: " + SettingsFolder() + "\n")
+                   ? kExitConverted
+                   : ReportStdoutFailure();
     }
     if (options.Command == CliCommand::Version) {
         return WriteStdout(std::string(kVersionText) + "\n") ? kExitConverted
@@ -80,7 +83,7 @@ int CliApp::Run(int argc, char** argv) {
     const auto previousBackend =
         platform::MessageBox::SetBackend(std::make_shared<TerminalMessageBackend>(output_));
     EncodeSettings settings;
-    LoadStartupSettings(platform::ExecutableFolder(), settings);
+    LoadStartupSettings(SettingsFolder(), settings);
     ApplyOptions(options, settings);
 
     int status = kExitConverted;

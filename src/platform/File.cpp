@@ -143,6 +143,18 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
+bool CreateFolders(const std::string& folder) {
+    std::size_t end = 0;
+    do {
+        end = folder.find('/', end + 1);
+        if (::mkdir(folder.substr(0, end).c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+    } while (end != std::string::npos);
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool DeleteFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }

@@ -69,6 +69,9 @@ struct FileIdentity {
 std::optional<FileIdentity> IdentifyFile(const std::string& path);
 
 bool FileExists(const std::string& path);
+/// Creates folder and any missing folder above it, each readable by its owner only; true when
+/// folder exists as a folder afterwards.
+bool CreateFolders(const std::string& folder);
 /// Removes a file; false when there was none or it could not be removed.
 bool DeleteFile(const std::string& path);
 /// Writes all size bytes to a descriptor, resuming after interruptions; false on any failure.

@@ -9,7 +9,7 @@
 
 inline constexpr const char* kPresetFileName = "preset.ini";
 
-/// The path of preset.ini in folder (normally platform::ExecutableFolder()).
+/// The path of preset.ini in folder (normally SettingsFolder()).
 std::string PresetFilePath(const std::string& folder);
 
 /// Empties presets and fills it from folder/preset.ini in file order, in one pass. Every line

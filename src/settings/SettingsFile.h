@@ -8,7 +8,7 @@
 
 inline constexpr const char* kSettingsFileName = "opt.ini";
 
-/// The path of opt.ini in folder (normally platform::ExecutableFolder()).
+/// The path of opt.ini in folder (normally SettingsFolder()).
 std::string SettingsFilePath(const std::string& folder);
 
 /// What loading found at folder/opt.ini.

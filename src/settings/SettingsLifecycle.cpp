@@ -1,6 +1,7 @@
 #include "SettingsLifecycle.h"
 
 #include "PresetFile.h"
+#include "platform/File.h"
 
 SettingsFileState LoadStartupSettings(const std::string& folder, EncodeSettings& settings) {
     LoadPresets(folder, settings.Presets);
@@ -15,6 +16,8 @@ SettingsFileState LoadStartupSettings(const std::string& folder, EncodeSettings&
 
 bool SaveExitSettings(const std::string& folder, const EncodeSettings& settings,
                       SettingsFileState loaded) {
+    // The user's configuration folder may not exist before the first exit.
+    platform::CreateFolders(folder);
     const bool settingsSaved =
         loaded == SettingsFileState::Unreadable || SaveSettings(folder, settings);
     const bool presetsSaved = SavePresets(folder, settings.Presets);

@@ -7,10 +7,12 @@
 #include "platform/Paths.h"
 #include "settings/PresetFile.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsFolder.h"
 #include "settings/SettingsLifecycle.h"
 #include "support/Id3v2Reader.h"
 #include "support/Mp3Decoder.h"
 #include "support/OggDecoder.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
 
@@ -104,6 +106,26 @@ TEST_F(WavpressCliTest, VersionAndHelp) {
     EXPECT_NE(help.out.find("--out-folder"), std::string::npos);
     EXPECT_NE(help.out.find("--settings"), std::string::npos);
     EXPECT_NE(help.out.find("--no-id3v2"), std::string::npos);
+}
+
+TEST_F(WavpressCliTest, SettingsComeFromTheUserFolderOnlyWhenInstalled) {
+    const testsupport::TempDir config;
+    const testsupport::ScopedVariable configHome("XDG_CONFIG_HOME", config.Path().c_str());
+    const std::string userFolder = config.Path() + "wavpress/";
+    EncodeSettings beside;
+    beside.ApplyFirstStartDefaults();
+    beside.OutFolder.OutFolder = "/beside/";
+    Store(beside);
+    EncodeSettings user = beside;
+    user.OutFolder.OutFolder = "/user/";
+    ASSERT_TRUE(SaveExitSettings(userFolder, user, SettingsFileState::Missing));
+
+    EXPECT_NE(Run({"--help"}).out.find("\n設定フォルダ: " + app.Path() + "\n"), std::string::npos);
+    EXPECT_NE(Run({"--settings"}).out.find("\tOutFolder=/beside/\r\n"), std::string::npos);
+
+    ASSERT_TRUE(testsupport::WriteFileBytes(app.File(kInstalledMarkerName), ""));
+    EXPECT_NE(Run({"--help"}).out.find("\n設定フォルダ: " + userFolder + "\n"), std::string::npos);
+    EXPECT_NE(Run({"--settings"}).out.find("\tOutFolder=/user/\r\n"), std::string::npos);
 }
 
 TEST_F(WavpressCliTest, UsageErrorsExitWithTwoAndConvertNothing) {
