@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   lame mpg123 time python3
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-ipafont-gothic xvfb xauth
+  dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()

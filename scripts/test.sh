@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds wavPress and runs the whole test suite: a warnings-as-errors build, the same suite
-# under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under
-# ThreadSanitizer, and a bounded run of each fuzz target.
+# Builds wavPress and runs the whole test suite: a warnings-as-errors build, its install and
+# Debian package checked, the same suite under AddressSanitizer + UndefinedBehaviorSanitizer,
+# the threaded tests under ThreadSanitizer, and a bounded run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -29,6 +29,16 @@ configure_and_test() {
 }
 
 configure_and_test build/ci "" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# The installed programs and the package are made from the tree just tested.
+echo "== install"
+bash scripts/check-install.sh build/ci | tee build/ci/install.log
+install_counts=$(tail -n 1 build/ci/install.log)
+install_passed=$(sed -n 's/.*: \([0-9]*\) passed.*/\1/p' <<<"$install_counts")
+install_failed=$(sed -n 's/.* \([0-9]*\) failed.*/\1/p' <<<"$install_counts")
+passed=$((passed + ${install_passed:-0}))
+failed=$((failed + ${install_failed:-0}))
+
 configure_and_test build/asan "" -DCMAKE_BUILD_TYPE=Debug -DWAVPRESS_SANITIZE=address
 # Debian's Qt is not built for ThreadSanitizer: the window layer stays out of this build.
 configure_and_test build/tsan "encoders|batch" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,0 +1,53 @@
+# The installed layout: the programs and the engine library together in lib/wavpress (they
+# load lame_enc.so from their own folder and nowhere else), links to the programs in bin,
+# and the desktop's entry, icons and AppStream data under share.
+set(WP_APP_ID io.github.wavpress.wavpress)
+set(WP_PROGRAM_DIR lib/wavpress)
+
+set(WP_PROGRAMS wavpress-cli)
+if(TARGET wavpress)
+  list(APPEND WP_PROGRAMS wavpress)
+endif()
+install(TARGETS ${WP_PROGRAMS} lame_enc
+        RUNTIME DESTINATION ${WP_PROGRAM_DIR}
+        LIBRARY DESTINATION ${WP_PROGRAM_DIR})
+# Its presence moves the settings of the installed programs into the user's configuration
+# folder.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/wavpress.installed DESTINATION ${WP_PROGRAM_DIR})
+
+# Relative links, made in the build tree and installed as links, so that they hold under any
+# prefix and inside the package.
+foreach(program IN LISTS WP_PROGRAMS)
+  set(link ${CMAKE_BINARY_DIR}/bin-links/${program})
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/bin-links)
+  file(CREATE_LINK ../${WP_PROGRAM_DIR}/${program} ${link} SYMBOLIC)
+  install(FILES ${link} DESTINATION bin)
+endforeach()
+
+# The metainfo is made in every build so that it can be validated before the window exists.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/${WP_APP_ID}.metainfo.xml
+               ${CMAKE_BINARY_DIR}/${WP_APP_ID}.metainfo.xml @ONLY)
+if(TARGET wavpress)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/${WP_APP_ID}.desktop DESTINATION share/applications)
+  install(FILES ${CMAKE_BINARY_DIR}/${WP_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+endif()
+
+set(CPACK_PACKAGE_NAME wavpress)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "wavPress")
+set(CPACK_PACKAGE_CONTACT "wavPress maintainers <maintainers@users.noreply.c-seed-78456799.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "WAVE to MP3 and Ogg Vorbis converter with tags")
+set(CPACK_PACKAGE_DESCRIPTION
+    "wavPress converts lists of 16-bit stereo WAVE files into MP3 or Ogg Vorbis, with ID3v1
+tags or Vorbis comments, from a Japanese-language window (wavpress) or a terminal
+(wavpress-cli).")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What the scan of the binaries cannot see: Qt loads its platform plugins at run time, and the
+# dialogs ask for the Japanese font by name.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
+include(CPack)

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Checks a built tree as users get it: installs it into a temporary prefix and runs the
+# installed programs as an unprivileged user, validates the desktop entry and the AppStream
+# data, builds the Debian package and, as root, installs it with apt-get, converts one file
+# with it and removes it again.
+#   bash scripts/check-install.sh BUILD_DIR
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(cd "${1:?usage: check-install.sh BUILD_DIR}" && pwd)
+app_id=io.github.wavpress.wavpress
+
+passed=0
+failed=0
+last_ok=false
+check() {
+  local what=$1 output
+  shift
+  if output=$("$@" 2>&1); then
+    passed=$((passed + 1))
+    last_ok=true
+    echo "ok   $what"
+  else
+    failed=$((failed + 1))
+    last_ok=false
+    echo "FAIL $what"
+    printf '%s\n' "$output" | sed 's/^/     /'
+  fi
+}
+
+tmp=$(mktemp -d)
+package_installed=false
+cleanup() {
+  if $package_installed; then
+    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq wavpress >/dev/null || true
+  fi
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+chmod 755 "$tmp"
+
+# The programs run as nobody where root can arrange it: the installed tree is not theirs to
+# write, and the settings must land in their own configuration folder.
+work=$tmp/work
+mkdir -p "$work/out"
+as_user=()
+if [ "$(id -u)" = 0 ]; then
+  chown -R nobody:nogroup "$work"
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
+fi
+run() {
+  "${as_user[@]}" env HOME="$work/home" XDG_CONFIG_HOME="$work/config" "$@"
+}
+
+python3 - "$work/in.wav" <<'EOF'
+import math, struct, sys, wave
+with wave.open(sys.argv[1], "wb") as out:
+    out.setnchannels(2)
+    out.setsampwidth(2)
+    out.setframerate(44100)
+    out.writeframes(b"".join(
+        struct.pack("<hh", int(9000 * math.sin(i * 0.0627)), int(9000 * math.sin(i * 0.0940)))
+        for i in range(44100)))
+EOF
+chmod 644 "$work/in.wav"
+
+converts() {
+  local program=$1 out=$work/out/in.mp3
+  rm -f "$out"
+  run "$program" -q -y -t mp3 -o "$work/out" "$work/in.wav" && mpg123 -q -t "$out"
+}
+
+help_names_user_folder() {
+  run "$1" --help | grep -Fqx "設定フォルダ: $work/config/wavpress/"
+}
+
+prefix=$tmp/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+programs=(wavpress-cli)
+[ -e "$build/bin/wavpress" ] && programs+=(wavpress)
+
+layout() {
+  local program
+  for program in "${programs[@]}"; do
+    [ -x "$prefix/lib/wavpress/$program" ] &&
+      [ "$(readlink "$prefix/bin/$program")" = "../lib/wavpress/$program" ] || return 1
+  done
+  [ -f "$prefix/lib/wavpress/lame_enc.so" ] && [ -f "$prefix/lib/wavpress/wavpress.installed" ]
+}
+check "installed layout: lib/wavpress with links in bin" layout
+check "installed wavpress-cli --version" \
+  bash -c '[ "$("$@")" = "wavPress ver0.8" ]' _ "${as_user[@]}" "$prefix/bin/wavpress-cli" --version
+check "installed wavpress-cli --help names \$XDG_CONFIG_HOME/wavpress/" \
+  help_names_user_folder "$prefix/bin/wavpress-cli"
+check "build tree's wavpress-cli --help names its own folder" \
+  bash -c '"$1" --help | grep -Fqx "設定フォルダ: $2"' _ "$build/bin/wavpress-cli" "$build/bin/"
+check "installed wavpress-cli converts with the engine beside it" converts "$prefix/bin/wavpress-cli"
+
+check "desktop-file-validate" desktop-file-validate "packaging/$app_id.desktop"
+check "appstreamcli validate" appstreamcli validate --no-net --pedantic "$build/$app_id.metainfo.xml"
+
+deb_dir=$tmp/deb
+check "cpack builds the Debian package" cpack --config "$build/CPackConfig.cmake" -B "$deb_dir"
+if [ "$(id -u)" = 0 ]; then
+  install_package() {
+    (cd "$deb_dir" && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./wavpress_*.deb)
+  }
+  check "apt-get install ./wavpress_*.deb" install_package
+  if $last_ok; then
+    package_installed=true
+    check "packaged wavpress-cli converts" converts /usr/bin/wavpress-cli
+    check "packaged wavpress-cli --help names \$XDG_CONFIG_HOME/wavpress/" \
+      help_names_user_folder /usr/bin/wavpress-cli
+  fi
+else
+  echo "skip installing the package: needs root"
+fi
+
+echo "install: $passed passed, $failed failed"
+[ "$failed" = 0 ]
