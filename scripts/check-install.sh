@@ -84,7 +84,12 @@ layout() {
     [ -x "$prefix/lib/wavpress/$program" ] &&
       [ "$(readlink "$prefix/bin/$program")" = "../lib/wavpress/$program" ] || return 1
   done
-  [ -f "$prefix/lib/wavpress/lame_enc.so" ] && [ -f "$prefix/lib/wavpress/wavpress.installed" ]
+  [ -f "$prefix/lib/wavpress/lame_enc.so" ] && [ -f "$prefix/lib/wavpress/wavpress.installed" ] ||
+    return 1
+  if [ "${#programs[@]}" = 2 ]; then
+    [ -f "$prefix/share/applications/$app_id.desktop" ] &&
+      [ -f "$prefix/share/metainfo/$app_id.metainfo.xml" ]
+  fi
 }
 check "installed layout: lib/wavpress with links in bin" layout
 check "installed wavpress-cli --version" \
@@ -95,8 +100,15 @@ check "build tree's wavpress-cli --help names its own folder" \
   bash -c '"$1" --help | grep -Fqx "設定フォルダ: $2"' _ "$build/bin/wavpress-cli" "$build/bin/"
 check "installed wavpress-cli converts with the engine beside it" converts "$prefix/bin/wavpress-cli"
 
-check "desktop-file-validate" desktop-file-validate "packaging/$app_id.desktop"
-check "appstreamcli validate" appstreamcli validate --no-net --pedantic "$build/$app_id.metainfo.xml"
+# The installed copies where the window is installed, else the sources they are made from.
+desktop_file=packaging/$app_id.desktop
+metainfo=$build/$app_id.metainfo.xml
+if [ "${#programs[@]}" = 2 ]; then
+  desktop_file=$prefix/share/applications/$app_id.desktop
+  metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
+fi
+check "desktop-file-validate" desktop-file-validate "$desktop_file"
+check "appstreamcli validate" appstreamcli validate --no-net --pedantic "$metainfo"
 
 deb_dir=$tmp/deb
 check "cpack builds the Debian package" cpack --config "$build/CPackConfig.cmake" -B "$deb_dir"
