@@ -1,7 +1,7 @@
 # The installed layout: the programs and the engine library together in lib/wavpress (they
 # load lame_enc.so from their own folder and nowhere else), links to the programs in bin,
 # and the desktop's entry, icons and AppStream data under share.
-set(WP_APP_ID io.github.wavpress.wavpress)
+set(WP_APP_ID ${WAVPRESS_APP_ID})
 set(WP_PROGRAM_DIR lib/wavpress)
 
 set(WP_PROGRAMS wavpress-cli)

@@ -134,6 +134,11 @@ void CListEditCtrl::AddFileEntries(const std::vector<std::string>& paths) {
     setUpdatesEnabled(true);
 }
 
+void CListEditCtrl::AddDroppedFiles(const std::vector<std::string>& paths) {
+    AddFileEntries(paths);
+    Q_EMIT FilesDropped();
+}
+
 FileRow CListEditCtrl::Row(int row) const {
     FileRow cells;
     const QTreeWidgetItem* item = topLevelItem(row);
@@ -214,9 +219,8 @@ void CListEditCtrl::dropEvent(QDropEvent* event) {
             paths.push_back(ToUtf8(url.toLocalFile()));
         }
     }
-    AddFileEntries(paths);
+    AddDroppedFiles(paths);
     event->acceptProposedAction();
-    Q_EMIT FilesDropped();
 }
 
 bool CListEditCtrl::eventFilter(QObject* watched, QEvent* event) {

@@ -40,6 +40,9 @@ public:
     /// Adds files as new rows in the order given, with the drawing suspended meanwhile.
     void AddFileEntries(const std::vector<std::string>& paths);
 
+    /// Takes files as a drop of them onto the list does: AddFileEntries, then FilesDropped.
+    void AddDroppedFiles(const std::vector<std::string>& paths);
+
     int RowCount() const { return topLevelItemCount(); }
     FileRow Row(int row) const;
     std::vector<FileRow> Rows() const;

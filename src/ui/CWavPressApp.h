@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QStringList>
+
+#include <memory>
+#include <string>
 
 class CWavPressDlg;
 
@@ -14,6 +18,12 @@ public:
 
     /// Runs the main dialog until it ends; the process's exit status.
     int Run();
+
+    /// The main dialog of a run started with arguments (the program's name first): settings
+    /// in settingsFolder, and the files named after the program's name in the list as if they
+    /// had been dropped onto it, so that a file manager's "open with" works.
+    static std::unique_ptr<CWavPressDlg> CreateMainDialog(std::string settingsFolder,
+                                                          const QStringList& arguments);
 
 private:
     CWavPressDlg* dialog_ = nullptr;

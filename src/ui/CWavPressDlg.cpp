@@ -116,6 +116,10 @@ std::vector<FileRow> CWavPressDlg::Rows() const {
     return fileList_->Rows();
 }
 
+void CWavPressDlg::AddDroppedFiles(const std::vector<std::string>& paths) {
+    fileList_->AddDroppedFiles(paths);
+}
+
 void CWavPressDlg::SaveSettings() {
     std::string content = RenderSettings(settings_) + RenderPresets(settings_.Presets);
     if (savedContent_ == content) {

@@ -69,6 +69,10 @@ public:
     /// Every row of the file list, in list order.
     std::vector<FileRow> Rows() const;
 
+    /// Takes files into the list as a drop of them does: the suitable ones as new rows in the
+    /// order given, the others skipped silently.
+    void AddDroppedFiles(const std::vector<std::string>& paths);
+
     /// Writes opt.ini and preset.ini, unless this very content was written by this window
     /// before: at destruction, and earlier when the desktop session ends.
     void SaveSettings();

@@ -5,11 +5,13 @@
 #include "ui/COutFolderPage.h"
 #include "ui/CParmSetPage.h"
 #include "ui/CVersionPage.h"
+#include "ui/CWavPressApp.h"
 #include "ui/QtText.h"
 #include "ui/ToolTips.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -257,6 +259,29 @@ TEST_F(CWavPressDlgTest, DroppedLocalFilesAreAddedInDropOrder) {
 
     EXPECT_EQ(Names(Window().Rows()), (std::vector<std::string>{"b.wav", "a.wav"}));
     EXPECT_TRUE(ConvertButton()->isEnabled());
+}
+
+TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
+    const std::string a = Wave("a.wav");
+    const std::string mono = Wave("mono.wav", 1);
+    Wave("b.wav");
+    std::filesystem::create_symlink(a, inputFolder.File("link.wav"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(ToQString(inputFolder.Path())));
+    const std::unique_ptr<CWavPressDlg> started = CWavPressApp::CreateMainDialog(
+        settingsFolder.Path(),
+        {QStringLiteral("wavpress"), QStringLiteral("b.wav"), ToQString(mono),
+         QStringLiteral("./link.wav"), ToQString(inputFolder.Path()),
+         QUrl::fromLocalFile(ToQString(a)).toString(), QStringLiteral("missing.wav")});
+    QDir::setCurrent(previous);
+
+    const std::vector<FileRow> rows = started->Rows();
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"b.wav", "link.wav", "a.wav"}));
+    const std::string folder = std::filesystem::canonical(inputFolder.Path()).string() + "/";
+    for (const FileRow& row : rows) {
+        EXPECT_EQ(row[kColumnFolder], folder);
+    }
+    EXPECT_TRUE(started->findChild<QPushButton*>(QStringLiteral("convertButton"))->isEnabled());
 }
 
 TEST_F(CWavPressDlgTest, ChangeReplacesTheFileAndKeepsPositionAndTags) {
