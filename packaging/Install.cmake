@@ -30,6 +30,26 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/${WP_APP_ID}.metainfo.xml
 if(TARGET wavpress)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/${WP_APP_ID}.desktop DESTINATION share/applications)
   install(FILES ${CMAKE_BINARY_DIR}/${WP_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+
+  # The window's own drawing, and the fixed sizes that menus and docks without SVG support
+  # look for, made from it.
+  set(WP_ICON_SVG ${PROJECT_SOURCE_DIR}/src/ui/icons/wavpress.svg)
+  install(FILES ${WP_ICON_SVG} DESTINATION share/icons/hicolor/scalable/apps
+          RENAME ${WP_APP_ID}.svg)
+  if(TARGET render-icon)
+    set(WP_ICON_PNGS)
+    foreach(size 48 256)
+      set(png ${CMAKE_BINARY_DIR}/icons/${size}x${size}/${WP_APP_ID}.png)
+      add_custom_command(OUTPUT ${png}
+                         COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}x${size}
+                         COMMAND render-icon ${WP_ICON_SVG} ${size} ${png}
+                         DEPENDS render-icon ${WP_ICON_SVG}
+                         VERBATIM)
+      list(APPEND WP_ICON_PNGS ${png})
+      install(FILES ${png} DESTINATION share/icons/hicolor/${size}x${size}/apps)
+    endforeach()
+    add_custom_target(program_icons ALL DEPENDS ${WP_ICON_PNGS})
+  endif()
 endif()
 
 set(CPACK_PACKAGE_NAME wavpress)

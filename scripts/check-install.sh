@@ -87,11 +87,15 @@ layout() {
   [ -f "$prefix/lib/wavpress/lame_enc.so" ] && [ -f "$prefix/lib/wavpress/wavpress.installed" ] ||
     return 1
   if [ "${#programs[@]}" = 2 ]; then
+    local icons=$prefix/share/icons/hicolor
     [ -f "$prefix/share/applications/$app_id.desktop" ] &&
-      [ -f "$prefix/share/metainfo/$app_id.metainfo.xml" ]
+      [ -f "$prefix/share/metainfo/$app_id.metainfo.xml" ] &&
+      [ -f "$icons/scalable/apps/$app_id.svg" ] &&
+      file "$icons/48x48/apps/$app_id.png" | grep -q 'PNG image data, 48 x 48' &&
+      file "$icons/256x256/apps/$app_id.png" | grep -q 'PNG image data, 256 x 256'
   fi
 }
-check "installed layout: lib/wavpress with links in bin" layout
+check "installed layout: lib/wavpress with links in bin, desktop entry, icons" layout
 check "installed wavpress-cli --version" \
   bash -c '[ "$("$@")" = "wavPress ver0.8" ]' _ "${as_user[@]}" "$prefix/bin/wavpress-cli" --version
 check "installed wavpress-cli --help names \$XDG_CONFIG_HOME/wavpress/" \

@@ -1,7 +1,9 @@
 #include "platform/Paths.h"
 #include "settings/PresetFile.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsFolder.h"
 #include "settings/SettingsLifecycle.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +77,7 @@ private:
 };
 
 /// The window program copied into a folder of its own, which is then its settings folder.
-class WavpressProgramTest : public ::testing::TestWithParam<int> {
+class WavpressProgramTest : public ::testing::Test {
 protected:
     WavpressProgramTest() {
         for (const char* name : {"wavpress", "lame_enc.so"}) {
@@ -117,7 +119,9 @@ protected:
     testsupport::TempDir app;
 };
 
-TEST_P(WavpressProgramTest, EndsOnTheSignalWithItsSettingsWrittenOnce) {
+class EndSignalTest : public WavpressProgramTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EndSignalTest, EndsOnTheSignalWithItsSettingsWrittenOnce) {
     // Files as written by hand: the program writes them back whole, in its own form.
     ASSERT_TRUE(testsupport::WriteFileBytes(app.File("opt.ini"),
                                             "[OutFolder]\n\tOutFolder=/music\n\tEncodeType=1\n"));
@@ -141,10 +145,29 @@ TEST_P(WavpressProgramTest, EndsOnTheSignalWithItsSettingsWrittenOnce) {
     EXPECT_EQ(testsupport::ReadFileBytes(app.File("preset.ini")), RenderPresets(expected.Presets));
 }
 
-INSTANTIATE_TEST_SUITE_P(EndSignals, WavpressProgramTest,
-                         ::testing::Values(SIGTERM, SIGHUP, SIGINT),
+INSTANTIATE_TEST_SUITE_P(EndSignals, EndSignalTest, ::testing::Values(SIGTERM, SIGHUP, SIGINT),
                          [](const ::testing::TestParamInfo<int>& signal) {
                              return std::string(sigabbrev_np(signal.param));
                          });
+
+TEST_F(WavpressProgramTest, InstalledItKeepsItsSettingsInTheUserFolderCreatedOnExit) {
+    const testsupport::TempDir config;
+    const testsupport::ScopedVariable configHome("XDG_CONFIG_HOME", config.Path().c_str());
+    ASSERT_TRUE(testsupport::WriteFileBytes(app.File(kInstalledMarkerName), ""));
+    EncodeSettings expected;
+    expected.ApplyFirstStartDefaults();
+
+    FolderWatch watch(app.Path(), IN_CLOSE_NOWRITE);
+    const pid_t pid = Start();
+    ASSERT_GT(pid, 0);
+    // The version page loads the engine while the window is built, after the signals are caught.
+    ASSERT_TRUE(watch.WaitFor("lame_enc.so", IN_CLOSE_NOWRITE));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(AwaitExit(pid), 0);
+
+    EXPECT_EQ(testsupport::ReadFileBytes(config.File("wavpress/opt.ini")),
+              RenderSettings(expected));
+    EXPECT_FALSE(std::filesystem::exists(app.File("opt.ini")));
+}
 
 } // namespace
