@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds wavPress and runs the whole test suite: a warnings-as-errors build, its install and
-# Debian package checked, the same suite under AddressSanitizer + UndefinedBehaviorSanitizer,
-# the threaded tests under ThreadSanitizer, and a bounded run of each fuzz target.
+# Debian package checked and its screenshots rendered, the same suite under AddressSanitizer +
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and a bounded run of
+# each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -38,6 +39,12 @@ install_passed=$(sed -n 's/.*: \([0-9]*\) passed.*/\1/p' <<<"$install_counts")
 install_failed=$(sed -n 's/.* \([0-9]*\) failed.*/\1/p' <<<"$install_counts")
 passed=$((passed + ${install_passed:-0}))
 failed=$((failed + ${install_failed:-0}))
+
+echo "== screenshots"
+shots=$(mktemp -d)
+WAVPRESS_BUILD_DIR=build/ci bash scripts/screenshots.sh "$shots"
+rm -rf "$shots"
+passed=$((passed + 1))
 
 configure_and_test build/asan "" -DCMAKE_BUILD_TYPE=Debug -DWAVPRESS_SANITIZE=address
 # Debian's Qt is not built for ThreadSanitizer: the window layer stays out of this build.
