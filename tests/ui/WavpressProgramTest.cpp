@@ -5,6 +5,7 @@
 #include "settings/SettingsLifecycle.h"
 #include "support/ScopedVariable.h"
 #include "support/TempDir.h"
+#include "support/WaveWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -86,16 +88,20 @@ protected:
     }
 
     /// Starts the program with its output thrown away; -1 when it could not be started.
-    pid_t Start() {
+    pid_t Start(std::vector<std::string> arguments = {}) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         std::string program = app.File("wavpress");
-        char* argv[] = {program.data(), nullptr};
+        std::vector<char*> argv{program.data()};
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
         pid_t pid = -1;
-        if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ) != 0) {
+        if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
             pid = -1;
         }
         posix_spawn_file_actions_destroy(&actions);
@@ -150,18 +156,19 @@ INSTANTIATE_TEST_SUITE_P(EndSignals, EndSignalTest, ::testing::Values(SIGTERM, S
                              return std::string(sigabbrev_np(signal.param));
                          });
 
-TEST_F(WavpressProgramTest, InstalledItKeepsItsSettingsInTheUserFolderCreatedOnExit) {
+TEST_F(WavpressProgramTest, InstalledItTakesItsFileArgumentsAndKeepsSettingsInTheUserFolder) {
     const testsupport::TempDir config;
     const testsupport::ScopedVariable configHome("XDG_CONFIG_HOME", config.Path().c_str());
     ASSERT_TRUE(testsupport::WriteFileBytes(app.File(kInstalledMarkerName), ""));
+    ASSERT_TRUE(testsupport::WriteWave(app.File("take.wav"), {}, std::vector<std::int16_t>(64)));
     EncodeSettings expected;
     expected.ApplyFirstStartDefaults();
 
     FolderWatch watch(app.Path(), IN_CLOSE_NOWRITE);
-    const pid_t pid = Start();
+    const pid_t pid = Start({app.File("take.wav")});
     ASSERT_GT(pid, 0);
-    // The version page loads the engine while the window is built, after the signals are caught.
-    ASSERT_TRUE(watch.WaitFor("lame_enc.so", IN_CLOSE_NOWRITE));
+    // The list reads the file named on the command line once the window is built.
+    ASSERT_TRUE(watch.WaitFor("take.wav", IN_CLOSE_NOWRITE));
     ::kill(pid, SIGTERM);
     EXPECT_EQ(AwaitExit(pid), 0);
 
