@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the windows of wavPress offscreen into PNG files: the main window under each of its
-# tabs (the parameter tab once with the MP3 and once with the Ogg Vorbis page) and the tag
-# dialog. The README shows the ones in docs/; refresh them by hand when a window changes.
+# tabs (the parameter tab once with the MP3 and once with the Ogg Vorbis page), the tag dialog
+# and the progress window in the middle of a conversion. The README shows the ones in docs/;
+# refresh them by hand when a window changes.
 #   bash scripts/screenshots.sh [FOLDER]      (default: docs/)
 # WAVPRESS_BUILD_DIR names the build tree to use (default: build/release, made when missing).
 set -euo pipefail

@@ -1,17 +1,21 @@
 // Renders the windows of wavPress offscreen into PNG files, for the README:
 //   wavpress-screenshots FOLDER
-// The windows are the program's own, on settings and WAVE files made here; only the folder
-// shown in the file list is set to a fixed one, so that the pictures do not change from run
-// to run.
+// The windows are the program's own, on settings and WAVE files made here. The folder shown in
+// the file list of the main window is set to a fixed one, so that those pictures do not change
+// from run to run; the progress window shows a real conversion, cancelled once it is pictured.
 #include "settings/EncodeSettings.h"
 #include "settings/SettingsLifecycle.h"
 #include "ui/CID3TagDlg.h"
 #include "ui/CListEditCtrl.h"
 #include "ui/CWavPressDlg.h"
+#include "ui/ElidedLabel.h"
+#include "ui/EncodeProgressWindow.h"
+#include "ui/ProgressBarWidget.h"
 #include "ui/QtText.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -43,10 +47,10 @@ const std::vector<Track>& Tracks() {
     return tracks;
 }
 
-// One second of a quiet tone, 16-bit stereo at 44100 Hz: what the list accepts.
-bool WriteWave(const QString& path) {
+// A quiet tone, 16-bit stereo at 44100 Hz: what the list accepts.
+bool WriteWave(const QString& path, std::uint32_t seconds) {
     constexpr std::uint32_t rate = 44100;
-    constexpr std::uint32_t frames = rate;
+    const std::uint32_t frames = rate * seconds;
     QByteArray bytes;
     const auto put32 = [&bytes](std::uint32_t value) {
         const std::uint32_t little = qToLittleEndian(value);
@@ -85,21 +89,26 @@ public:
         if (!work_.isValid() || !QDir().mkpath(work_.filePath(QStringLiteral("settings")))) {
             return false;
         }
+        // The first file is long enough for the progress window to be seen in its middle.
+        std::uint32_t seconds = 180;
         for (const Track& track : Tracks()) {
             const QString path = work_.filePath(ToQString(track.File));
-            if (!WriteWave(path)) {
+            if (!WriteWave(path, seconds)) {
                 return false;
             }
             files_.push_back(ToUtf8(path));
+            seconds = 1;
         }
         return true;
     }
 
-    /// The main window over settings with the given encoder, the tracks in its list.
-    std::unique_ptr<CWavPressDlg> Window(std::int32_t encodeType) {
+    /// The main window over settings with the given encoder, the tracks in its list. For a
+    /// conversion the list shows the files where they are and the outputs go into the work
+    /// folder.
+    std::unique_ptr<CWavPressDlg> Window(std::int32_t encodeType, bool forConversion = false) {
         EncodeSettings settings;
         settings.ApplyFirstStartDefaults();
-        settings.OutFolder.OutFolder = "/home/user/音楽/mp3";
+        settings.OutFolder.OutFolder = forConversion ? ToUtf8(work_.path()) : "/home/user/音楽/mp3";
         settings.OutFolder.EncodeType = encodeType;
         const std::string folder = ToUtf8(work_.filePath(QStringLiteral("settings/")));
         SaveExitSettings(folder, settings, SettingsFileState::Missing);
@@ -108,7 +117,9 @@ public:
         auto* list = window->findChild<CListEditCtrl*>();
         for (int row = 0; row < list->RowCount(); ++row) {
             list->SetTagCells(row, Tracks()[static_cast<std::size_t>(row)].Tags);
-            list->topLevelItem(row)->setText(kColumnFolder, ToQString(kShownFolder));
+            if (!forConversion) {
+                list->topLevelItem(row)->setText(kColumnFolder, ToQString(kShownFolder));
+            }
         }
         window->show();
         return window;
@@ -126,8 +137,53 @@ public:
 
 private:
     QString out_;
-    QTemporaryDir work_;
+    QTemporaryDir work_{QDir::tempPath() + QStringLiteral("/wavpress-XXXXXX")};
     std::vector<std::string> files_;
+};
+
+/// Pictures the progress window once its bar is painted well into the first file and the
+/// time has been shown, then cancels the batch.
+class ProgressShot : public QObject {
+public:
+    ProgressShot(Shots& shots) : shots_(shots) { qApp->installEventFilter(this); }
+    ~ProgressShot() override { qApp->removeEventFilter(this); }
+
+    bool Saved() const { return saved_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* bar =
+            event->type() == QEvent::Paint ? qobject_cast<ProgressBarWidget*>(watched) : nullptr;
+        auto* window =
+            bar != nullptr ? qobject_cast<EncodeProgressWindow*>(bar->window()) : nullptr;
+        if (window == nullptr || taken_ || !Ready(*window)) {
+            return false;
+        }
+        taken_ = true;
+        // Right after the paint, not inside it.
+        QMetaObject::invokeMethod(
+            window,
+            [this, window] {
+                saved_ = shots_.Save(*window, "progress-window.png");
+                window->CancelAll();
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    static bool Ready(EncodeProgressWindow& window) {
+        const std::uint64_t percent = window.Dialog().ProgressBar().Percent();
+        const auto* time = window.findChild<ElidedLabel*>(QStringLiteral("time"));
+        const bool timeShown =
+            time != nullptr && time->Text() != ToQString(EncodeProgressWindow::kTimePlaceholder);
+        // A machine that converts the file within the first second still gets its picture.
+        return (timeShown && percent >= 40) || percent >= 90;
+    }
+
+    Shots& shots_;
+    bool taken_ = false;
+    bool saved_ = false;
 };
 
 } // namespace
@@ -165,6 +221,12 @@ int main(int argc, char** argv) {
         const auto window = shots.Window(kEncodeTypeOgg);
         window->findChild<QTabBar*>()->setCurrentIndex(1);
         saved = shots.Save(*window, "main-window-ogg-vorbis.png") && saved;
+    }
+    {
+        const auto window = shots.Window(kEncodeTypeMp3, true);
+        ProgressShot progress(shots);
+        window->OnConvert();
+        saved = progress.Saved() && saved;
     }
     return saved ? 0 : 1;
 }
