@@ -32,8 +32,8 @@ namespace {
 constexpr int kMargin = 7;
 constexpr int kPageGap = 5;
 constexpr int kControlGap = 8;
-constexpr int kMinimumContentWidth = 480;
-constexpr int kListHeight = 190;
+constexpr int kMinimumContentWidth = 700;
+constexpr int kListHeight = 210;
 constexpr int kMinimumButtonWidth = 88;
 
 struct EditBoxColumn {
