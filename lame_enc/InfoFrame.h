@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace lameenc {
@@ -11,6 +12,8 @@ struct InfoFrame {
     std::vector<std::uint8_t> reserved;
     std::vector<std::uint8_t> frame;
     std::uint64_t streamBytes = 0;
+    /// The thread that closed the stream.
+    std::thread::id closer;
 };
 
 } // namespace lameenc

@@ -1,5 +1,6 @@
 #include "InfoFrameStore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -90,7 +91,10 @@ InfoFrameStore& InfoFrameStore::Instance() {
 }
 
 void InfoFrameStore::Keep(InfoFrame info) {
+    info.closer = std::this_thread::get_id();
     std::lock_guard lock(mutex_);
+    // A thread writes the frame of the stream it closed last: an older one is a leftover.
+    std::erase_if(frames_, [&](const InfoFrame& kept) { return kept.closer == info.closer; });
     if (frames_.size() == kMaxKept) {
         frames_.pop_front();
     }
@@ -113,6 +117,11 @@ BE_ERR InfoFrameStore::WriteInto(const char* path) {
     const auto length = static_cast<std::uint64_t>(info.st_size);
     const std::uint64_t start = LeadingId3v2Bytes(file.Get(), length);
     const bool tagged = HasTrailingId3v1(file.Get(), length);
+    // Streams of one length and settings reserve identical frames: without this, jobs running
+    // side by side could swap their info frames.
+    const std::thread::id self = std::this_thread::get_id();
+    std::stable_partition(frames_.begin(), frames_.end(),
+                          [self](const InfoFrame& kept) { return kept.closer != self; });
     std::vector<std::uint8_t> head;
     for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
         const std::uint64_t end = start + frame->streamBytes;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <latch>
 #include <random>
 #include <thread>
 
@@ -516,6 +517,52 @@ TEST_F(LameEngine, InfoFrameIsFoundAfterALeadingId3v2Tag) {
             EXPECT_EQ(engine_.writeVbrHeader(path.c_str()), BE_ERR_SUCCESSFUL);
         }
     }
+}
+
+TEST_F(LameEngine, EqualStreamsClosedSideBySideGetTheirOwnInfoFrames) {
+    // Equal lengths and settings reserve identical frames; only the audio (and so the frame's
+    // music checksum) tells the two files apart.
+    BE_CONFIG config = Record(44100, 128);
+    config.WriteVBRHeader = 1;
+    const std::vector<std::int16_t> rising = SwellingStereo(44100, 40000);
+    std::vector<std::int16_t> falling = rising;
+    std::reverse(falling.begin(), falling.end());
+    const auto encodeInto = [&](const std::vector<std::int16_t>& input, const std::string& path) {
+        EXPECT_TRUE(WriteFileBytes(path, EncodeAll(engine_, config, input)));
+    };
+    const std::string risingAlone = dir_.File("rising-alone.mp3");
+    const std::string fallingAlone = dir_.File("falling-alone.mp3");
+    encodeInto(rising, risingAlone);
+    ASSERT_EQ(engine_.writeVbrHeader(risingAlone.c_str()), BE_ERR_SUCCESSFUL);
+    encodeInto(falling, fallingAlone);
+    ASSERT_EQ(engine_.writeVbrHeader(fallingAlone.c_str()), BE_ERR_SUCCESSFUL);
+    ASSERT_NE(ReadFileBytes(risingAlone), ReadFileBytes(fallingAlone));
+
+    // The first closes, the second closes, and only then does each write its frame.
+    const std::string risingPath = dir_.File("rising.mp3");
+    const std::string fallingPath = dir_.File("falling.mp3");
+    std::latch firstClosed(1);
+    std::latch secondClosed(1);
+    BE_ERR risingStatus = 0;
+    BE_ERR fallingStatus = 0;
+    std::thread first([&] {
+        encodeInto(rising, risingPath);
+        firstClosed.count_down();
+        secondClosed.wait();
+        risingStatus = engine_.writeVbrHeader(risingPath.c_str());
+    });
+    std::thread second([&] {
+        firstClosed.wait();
+        encodeInto(falling, fallingPath);
+        secondClosed.count_down();
+        fallingStatus = engine_.writeVbrHeader(fallingPath.c_str());
+    });
+    first.join();
+    second.join();
+    EXPECT_EQ(risingStatus, BE_ERR_SUCCESSFUL);
+    EXPECT_EQ(fallingStatus, BE_ERR_SUCCESSFUL);
+    EXPECT_EQ(ReadFileBytes(risingPath), ReadFileBytes(risingAlone));
+    EXPECT_EQ(ReadFileBytes(fallingPath), ReadFileBytes(fallingAlone));
 }
 
 TEST(LameEngineAlone, NothingToWriteWithoutAFlushedReservingStream) {
