@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/Format.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/ioctl.h>
@@ -38,10 +39,16 @@ void TerminalOutput::Write(std::string_view text) {
 }
 
 void TerminalOutput::ClearStatusLocked() {
-    if (statusShown_) {
-        Write("\r\033[K");
-        statusShown_ = false;
+    if (statusLines_ == 0) {
+        return;
     }
+    // From the end of the block's last line up to the start of its first, clearing each.
+    std::string clear("\r\033[K");
+    for (std::size_t line = 1; line < statusLines_; ++line) {
+        clear.append("\033[A\033[K");
+    }
+    Write(clear);
+    statusLines_ = 0;
 }
 
 void TerminalOutput::PrintLine(std::string_view text) {
@@ -67,15 +74,33 @@ void TerminalOutput::ShowStatus(std::string_view line) {
     text.append(EscapeControls(line, false));
     text.append("\033[K");
     std::lock_guard lock(mutex_);
+    if (statusLines_ > 1) {
+        ClearStatusLocked();
+    }
     Write(text);
-    statusShown_ = true;
+    statusLines_ = 1;
+}
+
+void TerminalOutput::ShowStatus(const std::vector<std::string>& lines) {
+    if (!isTerminal_ || lines.empty()) {
+        return;
+    }
+    std::string text;
+    for (const std::string& line : lines) {
+        text.append(text.empty() ? "" : "\n");
+        text.append(EscapeControls(line, false));
+    }
+    std::lock_guard lock(mutex_);
+    ClearStatusLocked();
+    Write(text);
+    statusLines_ = lines.size();
 }
 
 void TerminalOutput::EndStatus() {
     std::lock_guard lock(mutex_);
-    if (statusShown_) {
+    if (statusLines_ > 0) {
         Write("\n");
-        statusShown_ = false;
+        statusLines_ = 0;
     }
 }
 
@@ -90,6 +115,22 @@ std::size_t DisplayWidth(std::string_view utf8) {
         }
     }
     return width;
+}
+
+std::string_view CutToWidth(std::string_view utf8, std::size_t width) {
+    std::size_t used = 0;
+    std::size_t end = 0;
+    while (end < utf8.size()) {
+        const std::size_t length =
+            std::max<std::size_t>(1, platform::Utf8CharLength(utf8.substr(end)));
+        const std::size_t columns = static_cast<unsigned char>(utf8[end]) < 0x80 ? 1 : 2;
+        if (used + columns > width) {
+            break;
+        }
+        used += columns;
+        end += length;
+    }
+    return utf8.substr(0, end);
 }
 
 std::string EscapeControls(std::string_view text, bool keepLayout) {

@@ -3,11 +3,12 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 /// Everything the program writes to stderr, from any thread: plain lines, and on a terminal
-/// one status line that is redrawn in place and cleared before any other line. On a terminal
-/// control characters are shown escaped, so that no text can drive the terminal. A write that
-/// fails (a reader gone, a terminal hung up) is dropped: it never stops the program.
+/// a block of status lines that is redrawn in place and cleared before any other line. On a
+/// terminal control characters are shown escaped, so that no text can drive the terminal. A write
+/// that fails (a reader gone, a terminal hung up) is dropped: it never stops the program.
 class TerminalOutput {
 public:
     /// isTerminal: stderr is a terminal, so the status line may be redrawn in place.
@@ -27,7 +28,9 @@ public:
     void Prompt(std::string_view text);
     /// Replaces the status line (a terminal only).
     void ShowStatus(std::string_view line);
-    /// Leaves the status line as it stands and goes to a new line.
+    /// Replaces the status block with these lines (a terminal only); each must fit the width.
+    void ShowStatus(const std::vector<std::string>& lines);
+    /// Leaves the status block as it stands and goes to a new line.
     void EndStatus();
 
 private:
@@ -38,11 +41,14 @@ private:
 
     std::mutex mutex_;
     const bool isTerminal_;
-    bool statusShown_ = false;
+    std::size_t statusLines_ = 0;
 };
 
 /// The width a terminal gives text: two columns for each character outside ASCII.
 std::size_t DisplayWidth(std::string_view utf8);
+
+/// The longest start of utf8 that is at most width columns wide, cut between characters.
+std::string_view CutToWidth(std::string_view utf8, std::size_t width);
 
 /// text with its control characters (C0, DEL, C1) and the bytes that are not valid UTF-8 in a
 /// visible form: "\x1B", "\u009B", "\xFF". Line breaks and tabs stay when keepLayout.

@@ -5,6 +5,7 @@
 #include "batch/IEncodeDlgView.h"
 #include "cli/EventLoop.h"
 #include "cli/TerminalOutput.h"
+#include "cli/TerminalQuestions.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,10 +24,9 @@ public:
 
     /// The bar whose values are drawn; set before the first job.
     void SetBar(const CProgressBarEx* bar) { bar_ = bar; }
-    /// Called with the signal's event when one interrupts a question; the question then keeps
-    /// the existing file and skips the item, and the handler decides what else the signal does.
+    /// See TerminalQuestions::SetInterruptHandler.
     void SetInterruptHandler(std::function<void(EventLoop::Event)> handler) {
-        onInterrupt_ = std::move(handler);
+        questions_.SetInterruptHandler(std::move(handler));
     }
     /// The result the dialog ended with; 0 while it runs.
     int Result() const { return result_; }
@@ -51,18 +51,13 @@ public:
                                   const std::string& time, std::size_t barWidth);
 
 private:
-    enum class LineResult { Line, EndOfInput, Interrupted };
-
     void DrawStatus();
-    LineResult ReadLine(std::string& line);
-    platform::MessageAnswer AskYesNo(const platform::MessageRequest& question);
 
     TerminalOutput& output_;
     EventLoop& loop_;
     const bool quiet_;
-    const bool stdinIsTerminal_;
+    TerminalQuestions questions_;
     const CProgressBarEx* bar_ = nullptr;
-    std::function<void(EventLoop::Event)> onInterrupt_;
     std::string input_;
     bool inputShown_ = false;
     std::string outputPath_;
@@ -71,7 +66,5 @@ private:
     std::atomic<bool> jobShown_{false};
     std::atomic<std::int64_t> lastDraw_{0};
     std::atomic<bool> fullShown_{false};
-    bool questionInterrupted_ = false;
-    bool keepWithoutAsking_ = false;
     int result_ = 0;
 };
