@@ -38,6 +38,21 @@ void CompleteForInput(BE_CONFIG& config, std::uint32_t inputRate) {
     config.SampleRate = inputRate;
 }
 
+// Records loaded from a file lack the header; the library needs it. Stamped by the starting
+// thread, and only where it is missing: jobs running side by side read the shared record, and
+// none of them may write it.
+void StampHeader(BE_CONFIG& parm) {
+    if (parm.ConfigKind != BE_CONFIG_LAME) {
+        parm.ConfigKind = BE_CONFIG_LAME;
+    }
+    if (parm.StructVersion != CURRENT_STRUCT_VERSION) {
+        parm.StructVersion = CURRENT_STRUCT_VERSION;
+    }
+    if (parm.StructSize != CURRENT_STRUCT_SIZE) {
+        parm.StructSize = CURRENT_STRUCT_SIZE;
+    }
+}
+
 struct FreeBuffer {
     void operator()(std::uint8_t* buffer) const { delete[] buffer; }
 };
@@ -56,6 +71,7 @@ bool CMP3EncodeThread::BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, const
     }
     // A stopped run may still be winding down inside the library about to be reloaded.
     StopAndWait();
+    StampHeader(*parm);
     parm_ = parm;
     item_ = item;
     bar_ = bar;
@@ -79,10 +95,6 @@ void CMP3EncodeThread::Run() {
     }
     ResetProgress(*bar_, audioBytes);
 
-    // Records loaded from a file lack the header; the library needs it.
-    parm_->ConfigKind = BE_CONFIG_LAME;
-    parm_->StructVersion = CURRENT_STRUCT_VERSION;
-    parm_->StructSize = CURRENT_STRUCT_SIZE;
     BE_CONFIG config;
     std::memcpy(&config, parm_, sizeof config);
     CompleteForInput(config, lame_.GetSampleRate());
