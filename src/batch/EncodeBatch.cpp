@@ -1,0 +1,267 @@
+#include "EncodeBatch.h"
+
+#include "platform/File.h"
+#include "platform/Format.h"
+#include "platform/Paths.h"
+#include "settings/OutFolderParm.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+// The place a path names, links in its existing folders followed, for telling whether two
+// output paths are one file before either exists.
+std::filesystem::path PlaceOf(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error) {
+        return std::filesystem::path(path).lexically_normal();
+    }
+    const std::filesystem::path place = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : place;
+}
+
+} // namespace
+
+EncodeBatch::EncodeBatch(IEncodeBatchView& view, std::size_t slots) : view_(view) {
+    slots_.resize(std::max<std::size_t>(slots, 1));
+    for (std::unique_ptr<EncodeSlot>& slot : slots_) {
+        slot = std::make_unique<EncodeSlot>(view);
+    }
+}
+
+EncodeBatch::~EncodeBatch() = default;
+
+void EncodeBatch::SetBatch(const ConversionBatch& batch) {
+    batch_ = &batch;
+}
+
+void EncodeBatch::Start() {
+    results_.assign(batch_ != nullptr ? batch_->Paths.size() : 0, BatchItemReport{});
+    written_.clear();
+    nextIndex_ = 0;
+    StartNextFile();
+}
+
+bool EncodeBatch::IsMp3() const {
+    return batch_ == nullptr || batch_->EncodeType != kEncodeTypeOgg;
+}
+
+void EncodeBatch::StartNextFile() {
+    // A loop rather than the recursion of "skip and take the next": a long batch whose items
+    // all end at once must not grow the stack.
+    while (!ended_) {
+        const std::size_t count = batch_ != nullptr ? batch_->Paths.size() : 0;
+        if (stoppedAfterFinish_ || cancelRequest_ == 2 || (!pending_ && nextIndex_ >= count)) {
+            // The batch ends once, when its last job has ended.
+            if (!AnySlotBusy()) {
+                End(stoppedAfterFinish_ ? IEncodeDlgView::kResultCancel
+                                        : IEncodeDlgView::kResultOk);
+            }
+            return;
+        }
+        EncodeSlot* slot = FreeSlot();
+        if (slot == nullptr) {
+            return;
+        }
+        if (!pending_) {
+            cancelRequest_ = 0;
+            pending_ = Pending{nextIndex_};
+            taken_ = batch_->Items[nextIndex_];
+            takenOut_ = OutputPathOf(taken_.InPath, batch_->OutFolder, batch_->EncodeType);
+            view_.ItemTaken(nextIndex_, taken_.InPath, takenOut_);
+            ++nextIndex_;
+        }
+        // The item waits for the job that writes its output: asked after that job, it is
+        // asked about that job's file, and the files left are those of one job at a time.
+        if (OutputBusy(takenOut_)) {
+            return;
+        }
+        const std::size_t index = pending_->index;
+        if (!pending_->asked) {
+            pending_->asked = true;
+            // An output this batch has written is asked about even with the question switched
+            // off: replacing it silently would lose an item converted moments ago.
+            const bool asks =
+                (batch_->IdentityOutFile != nullptr && *batch_->IdentityOutFile != 0) ||
+                WrittenByThisBatch(takenOut_);
+            if (asks && ConfirmOverwrite(takenOut_)) {
+                std::string chosen;
+                if (AskSaveAs(takenOut_, chosen) != IEncodeDlgView::kSaveAsOk) {
+                    pending_.reset();
+                    results_[index].Result = BatchItemResult::Skipped;
+                    view_.ItemFinished(index, std::nullopt);
+                    continue;
+                }
+                takenOut_ = chosen;
+                view_.OutputChosen(index, takenOut_);
+                if (OutputBusy(takenOut_)) {
+                    // Asked about again once that job has ended: the file changes meanwhile.
+                    pending_->asked = false;
+                    return;
+                }
+            }
+        }
+        pending_.reset();
+        if (slot->Begin(*batch_, index, taken_, takenOut_)) {
+            view_.JobStarted(SlotNumber(*slot), index);
+            continue;
+        }
+        // The job ended before it began (no engine library, no thread): its end is handled here
+        // so that the batch goes on and can never wait for an end that never comes.
+        FinishItem(*slot, false);
+    }
+}
+
+std::string EncodeBatch::OutputPathOf(const std::string& inPath, const std::string& folder,
+                                      std::int32_t encodeType) {
+    std::string name(platform::NameOf(inPath));
+    const std::size_t dot = platform::LastDot(name);
+    if (dot != std::string::npos) {
+        name.resize(dot + 1);
+    }
+    name += encodeType == kEncodeTypeOgg ? "ogg" : "mp3";
+    return platform::JoinFolder(folder, name);
+}
+
+bool EncodeBatch::WrittenByThisBatch(const std::string& path) const {
+    const auto identity = platform::IdentifyFile(path);
+    return identity && std::find(written_.begin(), written_.end(), *identity) != written_.end();
+}
+
+bool EncodeBatch::ConfirmOverwrite(const std::string& path) {
+    if (!platform::FileExists(path)) {
+        return false;
+    }
+    const platform::MessageRequest question{
+        kOverwriteText, platform::Format(kOverwriteTitleFormat, path.c_str()),
+        platform::MessageIcon::None, platform::MessageButtons::YesNo};
+    return view_.Ask(question) != platform::MessageAnswer::Yes;
+}
+
+int EncodeBatch::AskSaveAs(const std::string& initialPath, std::string& chosenPath) {
+    return view_.AskSaveAs(initialPath, IsMp3() ? kMp3SaveAsFilter : kOggSaveAsFilter, chosenPath);
+}
+
+void EncodeBatch::OnEncodeEnd() {
+    if (ended_) {
+        return;
+    }
+    bool taken = false;
+    for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
+        if (slot->TakeEnd()) {
+            FinishItem(*slot, true);
+            taken = true;
+        }
+    }
+    if (taken) {
+        StartNextFile();
+    }
+}
+
+bool EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
+    // A job that never ran has no state of this item to read.
+    const bool stopped = jobRan && slot.JobState() == StopRequested;
+    BatchItemResult result = BatchItemResult::Failed;
+    if (jobRan) {
+        switch (slot.JobOutcome()) {
+        case EncodeOutcome::Converted:
+            result = BatchItemResult::Converted;
+            break;
+        case EncodeOutcome::Stopped:
+            result = BatchItemResult::Cancelled;
+            break;
+        case EncodeOutcome::Failed:
+        case EncodeOutcome::None:
+            break;
+        }
+    }
+    if (result == BatchItemResult::Converted) {
+        if (const auto written = platform::IdentifyFile(slot.OutputPath())) {
+            written_.push_back(*written);
+        }
+    }
+    BatchItemReport& report = results_[slot.Index()];
+    report.Result = result;
+    if (jobRan) {
+        report.OutPath = slot.OutputPath();
+    }
+    view_.ItemFinished(slot.Index(), SlotNumber(slot));
+    // A stop that came after the job had finished ends the batch, as it always has.
+    if (stopped) {
+        stoppedAfterFinish_ = true;
+    }
+    return !stopped;
+}
+
+void EncodeBatch::End(int result) {
+    ended_ = true;
+    view_.EndBatch(result);
+}
+
+void EncodeBatch::AbandonOutput() {
+    for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
+        slot->AbandonOutput();
+    }
+}
+
+void EncodeBatch::CancelRunning() {
+    RequestCancel(1);
+}
+
+void EncodeBatch::CancelAll() {
+    RequestCancel(2);
+}
+
+void EncodeBatch::RequestCancel(int request) {
+    if (ended_) {
+        return;
+    }
+    // The last request counts: cancel after cancel all lets the batch go on.
+    cancelRequest_ = request;
+    for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
+        if (slot->IsBusy()) {
+            slot->RequestStop();
+        }
+    }
+}
+
+EncodeSlot* EncodeBatch::FreeSlot() {
+    for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
+        if (!slot->IsBusy()) {
+            return slot.get();
+        }
+    }
+    return nullptr;
+}
+
+std::size_t EncodeBatch::SlotNumber(const EncodeSlot& slot) const {
+    for (std::size_t number = 0; number < slots_.size(); ++number) {
+        if (slots_[number].get() == &slot) {
+            return number;
+        }
+    }
+    return 0;
+}
+
+bool EncodeBatch::AnySlotBusy() const {
+    return std::any_of(slots_.begin(), slots_.end(),
+                       [](const std::unique_ptr<EncodeSlot>& slot) { return slot->IsBusy(); });
+}
+
+bool EncodeBatch::OutputBusy(const std::string& path) const {
+    std::optional<std::filesystem::path> place;
+    for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
+        if (!slot->IsBusy()) {
+            continue;
+        }
+        if (!place) {
+            place = PlaceOf(path);
+        }
+        if (PlaceOf(slot->OutputPath()) == *place) {
+            return true;
+        }
+    }
+    return false;
+}

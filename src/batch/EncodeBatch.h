@@ -1,0 +1,131 @@
+#pragma once
+
+#include "batch/ConversionStart.h"
+#include "batch/EncodeSlot.h"
+#include "batch/IEncodeBatchView.h"
+#include "platform/File.h"
+#include "tags/EncodeItem.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+/// What became of one item of a batch.
+enum class BatchItemResult {
+    Converted,
+    Skipped,   ///< the existing output was kept
+    Failed,    ///< the job reported its failure, or could not start
+    Cancelled, ///< stopped by a cancel button, or never taken after a cancel of all
+};
+
+/// One item's result and the output path its job wrote to (empty when no job ran).
+struct BatchItemReport {
+    BatchItemResult Result = BatchItemResult::Cancelled;
+    std::string OutPath;
+};
+
+/// The rules of a batch, whether it runs one job at a time (the progress dialog) or several
+/// (the terminal's -j): takes the items in list order, derives their output paths, asks before
+/// replacing (always before replacing an output this batch has written), starts each item's job
+/// in a free slot, records every item's result, follows the cancels, and ends once. The jobs
+/// write the whole output themselves, the MP3 job its ID3v2 tag and ID3v1 record from the item
+/// too.
+/// Questions come one at a time, in list order, before their item's job starts; two jobs never
+/// write one output at the same time, and items sharing an output run in list order. Every
+/// handler runs on the front end's event thread.
+class EncodeBatch {
+public:
+    static constexpr const char* kOverwriteText =
+        "保存先に同一ファイル名が存在します\n上書きしてもよろしいでしょうか？";
+    static constexpr const char* kOverwriteTitleFormat = "保存確認(%s)";
+    static constexpr SaveAsFilter kMp3SaveAsFilter{"MP3ファイル(*.mp3)|*.mp3||", "mp3"};
+    static constexpr SaveAsFilter kOggSaveAsFilter{"OggVorbisファイル(*.ogg)|*.ogg||", "ogg"};
+
+    /// A batch that runs at most slots jobs at once (at least one).
+    EncodeBatch(IEncodeBatchView& view, std::size_t slots);
+    ~EncodeBatch();
+    EncodeBatch(const EncodeBatch&) = delete;
+    EncodeBatch& operator=(const EncodeBatch&) = delete;
+
+    /// The batch to run; it must outlive the run. Set before Start.
+    void SetBatch(const ConversionBatch& batch);
+    const ConversionBatch* Batch() const { return batch_; }
+
+    /// Takes the first items, so questions, messages and even the end may come before Start
+    /// returns.
+    void Start();
+
+    /// Fills the free slots with the next items, skipping kept outputs and jobs that ended at
+    /// once, or ends the batch when the list is done or everything was cancelled and no job
+    /// runs any more.
+    void StartNextFile();
+
+    /// The output path of an input: its file name cut after the last dot, "mp3" or "ogg"
+    /// appended, placed in folder (relative when folder is empty).
+    static std::string OutputPathOf(const std::string& inPath, const std::string& folder,
+                                    std::int32_t encodeType);
+
+    /// True when path exists and the user chose to keep it.
+    bool ConfirmOverwrite(const std::string& path);
+    /// True when path is a file an item of this batch was converted to.
+    bool WrittenByThisBatch(const std::string& path) const;
+    /// The save dialog for the encoder kind; see IEncodeDlgView::AskSaveAs.
+    int AskSaveAs(const std::string& initialPath, std::string& chosenPath);
+
+    /// The end of one or more jobs, on the event thread.
+    void OnEncodeEnd();
+    /// Stops the jobs running now; the batch goes on with the next items.
+    void CancelRunning();
+    /// Stops the jobs running now and takes no further item.
+    void CancelAll();
+
+    std::size_t SlotCount() const { return slots_.size(); }
+    EncodeSlot& Slot(std::size_t slot) { return *slots_[slot]; }
+    const EncodeSlot& Slot(std::size_t slot) const { return *slots_[slot]; }
+
+    /// The item taken last (being asked about, or running) and its output path.
+    const EncodeItem& TakenItem() const { return taken_; }
+    const std::string& TakenOutputPath() const { return takenOut_; }
+    /// One result per item of the batch, in order.
+    const std::vector<BatchItemReport>& Results() const { return results_; }
+    /// True once the batch has ended.
+    bool HasEnded() const { return ended_; }
+    /// Removes the running jobs' unfinished outputs and keeps the jobs from creating others,
+    /// for a front end that ends the process without waiting (see CEncodeThread::AbandonOutput).
+    void AbandonOutput();
+
+private:
+    /// The item taken and not yet started: its questions may still be ahead.
+    struct Pending {
+        std::size_t index = 0;
+        bool asked = false;
+    };
+
+    /// The end processing of the slot's item; false when the batch takes no further item.
+    bool FinishItem(EncodeSlot& slot, bool jobRan);
+    void End(int result);
+    void RequestCancel(int request);
+    bool IsMp3() const;
+    EncodeSlot* FreeSlot();
+    std::size_t SlotNumber(const EncodeSlot& slot) const;
+    bool AnySlotBusy() const;
+    /// True while a running job writes the file at path.
+    bool OutputBusy(const std::string& path) const;
+
+    IEncodeBatchView& view_;
+    const ConversionBatch* batch_ = nullptr;
+    std::vector<BatchItemReport> results_;
+    std::vector<platform::FileIdentity> written_;
+    EncodeItem taken_;
+    std::string takenOut_;
+    std::optional<Pending> pending_;
+    std::size_t nextIndex_ = 0;
+    int cancelRequest_ = 0;
+    bool stoppedAfterFinish_ = false;
+    bool ended_ = false;
+    // Last: the slots' jobs wait for their threads before anything they read goes away.
+    std::vector<std::unique_ptr<EncodeSlot>> slots_;
+};

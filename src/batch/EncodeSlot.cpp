@@ -1,0 +1,58 @@
+#include "EncodeSlot.h"
+
+#include "settings/OutFolderParm.h"
+
+EncodeSlot::~EncodeSlot() = default;
+
+bool EncodeSlot::Begin(const ConversionBatch& batch, std::size_t index, const EncodeItem& item,
+                       const std::string& outPath) {
+    index_ = index;
+    item_ = item;
+    outPath_ = outPath;
+    mp3_ = batch.EncodeType != kEncodeTypeOgg;
+    endPosted_.store(false);
+    endedAtOnce_ = false;
+    const bool started =
+        mp3_ ? mp3Job_.BeginEncode(this, batch.LameParm, &item_, &bar_, item_.InPath, outPath_,
+                                   batch.Id3v2)
+             : oggJob_.BeginEncode(this, batch.Ogg, &item_, &bar_, item_.InPath, outPath_);
+    busy_ = started && !endedAtOnce_;
+    return busy_;
+}
+
+bool EncodeSlot::TakeEnd() {
+    // A late or repeated end event finds nothing to take.
+    if (!busy_ || !endPosted_.exchange(false)) {
+        return false;
+    }
+    busy_ = false;
+    return true;
+}
+
+void EncodeSlot::RequestStop() {
+    Job().RequestStop();
+}
+
+void EncodeSlot::AbandonOutput() {
+    mp3Job_.AbandonOutput();
+    oggJob_.AbandonOutput();
+}
+
+const CEncodeThread& EncodeSlot::Job() const {
+    return mp3_ ? static_cast<const CEncodeThread&>(mp3Job_) : oggJob_;
+}
+
+CEncodeThread& EncodeSlot::Job() {
+    return mp3_ ? static_cast<CEncodeThread&>(mp3Job_) : oggJob_;
+}
+
+void EncodeSlot::PostEncodeEnd() {
+    endPosted_.store(true);
+    view_.PostEncodeEnd();
+}
+
+void EncodeSlot::SendEncodeEnd() {
+    // A job sends its end only from within BeginEncode, when it cannot run at all: Begin
+    // reports that.
+    endedAtOnce_ = true;
+}

@@ -1,0 +1,244 @@
+#include "ScriptedEncodeView.h"
+
+#include "batch/ConversionStart.h"
+#include "batch/EncodeBatch.h"
+#include "batch/FileRow.h"
+#include "platform/CodePage.h"
+#include "platform/File.h"
+#include "support/Mp3Decoder.h"
+#include "support/RecordingMessageBackend.h"
+#include "support/TempDir.h"
+#include "support/WaveWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+
+namespace {
+
+using batchtest::TestLoop;
+using platform::MessageAnswer;
+using testsupport::ReadFileBytes;
+
+constexpr std::uint32_t kRate = 44100;
+
+// A front end of a batch with several slots: records what the batch does, in order, and how
+// many jobs ran at each step; answers the questions from a script.
+class RecordingBatchView : public IEncodeBatchView {
+public:
+    explicit RecordingBatchView(TestLoop& loop) : loop_(loop) {}
+
+    void Attach(EncodeBatch& batch) { batch_ = &batch; }
+    bool RunToEnd() {
+        return loop_.RunUntil([this] { return result.has_value(); }, std::chrono::seconds(60));
+    }
+
+    std::vector<std::string> events; ///< "start N", "finish N", "ask TITLE", in order
+    std::vector<int> runningAtQuestions;
+    int running = 0;
+    int mostRunning = 0;
+    std::optional<int> result;
+    int endCount = 0;
+    std::deque<MessageAnswer> answers;
+    /// Runs on the test thread, outside the batch's handlers, once this many jobs run.
+    std::function<void()> whenRunning;
+    int whenRunningCount = 0;
+
+    void ItemTaken(std::size_t, const std::string&, const std::string&) override {}
+    void OutputChosen(std::size_t, const std::string&) override {}
+    void JobStarted(std::size_t, std::size_t index) override {
+        events.push_back("start " + std::to_string(index));
+        mostRunning = std::max(mostRunning, ++running);
+        if (whenRunning && running == whenRunningCount) {
+            loop_.Post(std::exchange(whenRunning, nullptr));
+        }
+    }
+    void ItemFinished(std::size_t index, std::optional<std::size_t> slot) override {
+        events.push_back("finish " + std::to_string(index));
+        running -= slot ? 1 : 0;
+    }
+    void EndBatch(int code) override {
+        ++endCount;
+        result = code;
+    }
+    MessageAnswer Ask(const platform::MessageRequest& question) override {
+        events.push_back("ask " + question.title);
+        runningAtQuestions.push_back(running);
+        if (answers.empty()) {
+            return MessageAnswer::No;
+        }
+        const MessageAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    int AskSaveAs(const std::string&, const SaveAsFilter&, std::string&) override { return 2; }
+    void PostEncodeEnd() override {
+        loop_.Post([this] { batch_->OnEncodeEnd(); });
+    }
+
+private:
+    TestLoop& loop_;
+    EncodeBatch* batch_ = nullptr;
+};
+
+class EncodeBatchTest : public ::testing::Test {
+protected:
+    EncodeBatchTest() {
+        settings.ApplyFirstStartDefaults();
+        settings.OutFolder.OutFolder = out.Path();
+        settings.OutFolder.IdentityOutFile = 0;
+    }
+
+    /// A tone file in folder (the input folder when empty) whose left tone tells it apart.
+    std::string Wave(const std::string& name, double seconds, double leftHz,
+                     const std::string& folder = {}) {
+        const std::string path = folder.empty() ? in.File(name) : folder + "/" + name;
+        const auto frames = static_cast<std::size_t>(seconds * kRate);
+        EXPECT_TRUE(
+            testsupport::WriteWave(path, {}, testsupport::StereoTone(kRate, frames, leftHz, 660)));
+        return path;
+    }
+
+    void Add(const std::string& path, const std::string& title = {}) {
+        FileRow row;
+        ASSERT_TRUE(TakeWaveFile(path, row));
+        row[kColumnTitle] = title;
+        rows.push_back(row);
+    }
+
+    /// Runs the rows with the given number of slots to the batch's one end.
+    void Run(std::size_t slots, std::int32_t encodeType = kEncodeTypeMp3) {
+        settings.OutFolder.EncodeType = encodeType;
+        batchSettings = PrepareConversion(rows, settings);
+        ASSERT_TRUE(batchSettings.has_value());
+        batch = std::make_unique<EncodeBatch>(view, slots);
+        view.Attach(*batch);
+        batch->SetBatch(*batchSettings);
+        batch->Start();
+        ASSERT_TRUE(view.RunToEnd());
+        EXPECT_EQ(view.endCount, 1);
+        EXPECT_EQ(view.running, 0);
+    }
+
+    std::vector<BatchItemResult> Results() const {
+        std::vector<BatchItemResult> results;
+        for (const BatchItemReport& report : batch->Results()) {
+            results.push_back(report.Result);
+        }
+        return results;
+    }
+
+    std::size_t EventAt(const std::string& event) const {
+        return static_cast<std::size_t>(std::find(view.events.begin(), view.events.end(), event) -
+                                        view.events.begin());
+    }
+
+    testsupport::ScopedMessageRecorder messages;
+    testsupport::TempDir in;
+    testsupport::TempDir out;
+    EncodeSettings settings;
+    std::vector<FileRow> rows;
+    std::optional<ConversionBatch> batchSettings;
+    TestLoop loop;
+    RecordingBatchView view{loop};
+    std::unique_ptr<EncodeBatch> batch;
+};
+
+TEST_F(EncodeBatchTest, SeveralSlotsRunTheWholeListEachItemWithItsOwnTagAndTone) {
+    const std::vector<double> seconds = {1.0, 0.2, 0.6, 0.3, 0.8};
+    for (std::size_t i = 0; i < seconds.size(); ++i) {
+        Add(Wave("song" + std::to_string(i) + ".wav", seconds[i], 300.0 + 150.0 * i),
+            "title " + std::to_string(i));
+    }
+    Run(3);
+    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.mostRunning, 3);
+    EXPECT_EQ(Results(), std::vector<BatchItemResult>(seconds.size(), BatchItemResult::Converted));
+    for (std::size_t i = 0; i < seconds.size(); ++i) {
+        const std::string path = out.File("song" + std::to_string(i) + ".mp3");
+        EXPECT_EQ(batch->Results()[i].OutPath, path);
+        const std::string bytes = ReadFileBytes(path);
+        ASSERT_GT(bytes.size(), 128u);
+        EXPECT_EQ(bytes.substr(bytes.size() - 125, 7), "title " + std::to_string(i));
+        const DecodedMp3 decoded = DecodeMp3(path);
+        ASSERT_TRUE(decoded.opened);
+        const double hz = 300.0 + 150.0 * i;
+        EXPECT_NEAR(ToneFrequency(decoded.samples[0], decoded.rate), hz, hz * 0.03) << i;
+    }
+}
+
+TEST_F(EncodeBatchTest, QuestionsComeOneAtATimeInListOrderWhileJobsRun) {
+    settings.OutFolder.IdentityOutFile = 1;
+    Add(Wave("long.wav", 3.0, 440));
+    Add(Wave("b.wav", 0.2, 550));
+    Add(Wave("c.wav", 0.2, 660));
+    ASSERT_TRUE(testsupport::WriteFileBytes(out.File("b.mp3"), "old b"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(out.File("c.mp3"), "old c"));
+    view.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    Run(2);
+    const std::string askB = "ask 保存確認(" + out.File("b.mp3") + ")";
+    const std::string askC = "ask 保存確認(" + out.File("c.mp3") + ")";
+    EXPECT_LT(EventAt(askB), EventAt("start 1"));
+    EXPECT_LT(EventAt("start 1"), EventAt(askC));
+    EXPECT_LT(EventAt(askC), EventAt("start 2"));
+    // The long file was being converted while the first question waited.
+    EXPECT_LT(EventAt("start 0"), EventAt(askB));
+    ASSERT_EQ(view.runningAtQuestions.size(), 2u);
+    EXPECT_EQ(view.runningAtQuestions[0], 1);
+    EXPECT_EQ(Results(), std::vector<BatchItemResult>(3, BatchItemResult::Converted));
+}
+
+TEST_F(EncodeBatchTest, ItemsWritingOneOutputRunOneAfterTheOtherInListOrder) {
+    const std::filesystem::path first = in.File("first");
+    const std::filesystem::path second = in.File("second");
+    std::filesystem::create_directory(first);
+    std::filesystem::create_directory(second);
+    Add(Wave("same.wav", 1.5, 440, first));
+    Add(Wave("other.wav", 0.2, 550));
+    Add(Wave("same.wav", 0.3, 880, second));
+    view.answers = {MessageAnswer::Yes};
+    Run(3);
+    // The third item waits for the first, though a slot was free.
+    EXPECT_LT(EventAt("finish 0"), EventAt("start 2"));
+    EXPECT_EQ(Results(), std::vector<BatchItemResult>(3, BatchItemResult::Converted));
+    const DecodedMp3 decoded = DecodeMp3(out.File("same.mp3"));
+    ASSERT_TRUE(decoded.opened);
+    EXPECT_NEAR(ToneFrequency(decoded.samples[0], decoded.rate), 880, 880 * 0.03);
+}
+
+struct CancelCase {
+    const char* name;
+    void (EncodeBatch::*cancel)();
+    BatchItemResult last;
+};
+
+class EncodeBatchCancel : public EncodeBatchTest,
+                          public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(EncodeBatchCancel, StopsEveryRunningJob) {
+    Add(Wave("first.wav", 30.0, 440));
+    Add(Wave("second.wav", 30.0, 550));
+    Add(Wave("last.wav", 0.2, 660));
+    view.whenRunningCount = 2;
+    view.whenRunning = [this] { ((*batch).*GetParam().cancel)(); };
+    Run(2, kEncodeTypeOgg);
+    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(Results(),
+              (std::vector<BatchItemResult>{BatchItemResult::Cancelled, BatchItemResult::Cancelled,
+                                            GetParam().last}));
+    EXPECT_FALSE(platform::FileExists(out.File("first.ogg")));
+    EXPECT_FALSE(platform::FileExists(out.File("second.ogg")));
+    EXPECT_EQ(platform::FileExists(out.File("last.ogg")),
+              GetParam().last == BatchItemResult::Converted);
+}
+
+INSTANTIATE_TEST_SUITE_P(RunningOrAll, EncodeBatchCancel,
+                         ::testing::Values(CancelCase{"Running", &EncodeBatch::CancelRunning,
+                                                      BatchItemResult::Converted},
+                                           CancelCase{"All", &EncodeBatch::CancelAll,
+                                                      BatchItemResult::Cancelled}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+} // namespace
