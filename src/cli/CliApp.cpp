@@ -53,6 +53,13 @@ const char* ResultLabel(BatchItemResult result) {
     return "";
 }
 
+std::uint64_t AudioBytesOf(const std::string& path) {
+    platform::File file;
+    std::uint64_t audioBytes = 0;
+    WaveFormat format{};
+    return OpenWave(&file, path.c_str(), audioBytes, format) ? audioBytes : 0;
+}
+
 } // namespace
 
 CliApp::CliApp()
@@ -141,24 +148,15 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         return kExitUsage;
     }
 
-    TerminalView view(output_, loop_, options.Quiet, ::isatty(STDIN_FILENO) == 1);
-    CEncodeDlg dialog(view);
-    dialog_ = &dialog;
-    view.SetBar(&dialog.ProgressBar());
-    view.SetInterruptHandler([this](EventLoop::Event event) { OnEvent(event); });
-    dialog.ProgressBar().SetView(&view);
-    dialog.SetBatch(*batch);
-    {
-        const InterruptSignals signals(loop_);
-        dialog.Start();
-        if (!dialog.HasEnded()) {
-            loop_.Run(*this);
-        }
+    const std::size_t jobs = std::min(
+        static_cast<std::size_t>(options.Jobs.value_or(DefaultJobs())), batch->Paths.size());
+    if (jobs == 1) {
+        RunOneAtATime(*batch);
+    } else {
+        RunSideBySide(*batch, jobs);
     }
-    dialog.ProgressBar().SetView(nullptr);
-    dialog_ = nullptr;
 
-    const std::vector<BatchItemReport>& reports = dialog.Results();
+    const std::vector<BatchItemReport>& reports = results_;
     if (!options.Quiet) {
         PrintSummary(reports);
     }
@@ -168,6 +166,60 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         }
     }
     return kExitConverted;
+}
+
+void CliApp::RunOneAtATime(const ConversionBatch& batch) {
+    TerminalView view(output_, loop_, quiet_, ::isatty(STDIN_FILENO) == 1);
+    CEncodeDlg dialog(view);
+    dialog_ = &dialog;
+    batch_ = &dialog.Batch();
+    view.SetBar(&dialog.ProgressBar());
+    view.SetInterruptHandler([this](EventLoop::Event event) { OnSignal(event, true); });
+    dialog.ProgressBar().SetView(&view);
+    dialog.SetBatch(batch);
+    {
+        const InterruptSignals signals(loop_);
+        dialog.Start();
+        if (!dialog.HasEnded()) {
+            loop_.Run(*this);
+        }
+    }
+    dialog.ProgressBar().SetView(nullptr);
+    results_ = dialog.Results();
+    batch_ = nullptr;
+    dialog_ = nullptr;
+}
+
+void CliApp::RunSideBySide(const ConversionBatch& batch, std::size_t jobs) {
+    // Lengths for the batch's percentage; an input that cannot be read now counts as empty,
+    // and its job reports why.
+    std::vector<std::uint64_t> audioBytes;
+    for (const std::string& path : batch.Paths) {
+        audioBytes.push_back(AudioBytesOf(path));
+    }
+    BatchTerminalView view(output_, loop_, quiet_, ::isatty(STDIN_FILENO) == 1);
+    EncodeBatch encodeBatch(view, jobs);
+    batch_ = &encodeBatch;
+    batchView_ = &view;
+    view.SetInterruptHandler([this](EventLoop::Event event) { OnSignal(event, true); });
+    for (std::size_t slot = 0; slot < encodeBatch.SlotCount(); ++slot) {
+        encodeBatch.Slot(slot).ProgressBar().SetView(&view);
+    }
+    encodeBatch.SetBatch(batch);
+    view.SetBatch(encodeBatch, std::move(audioBytes));
+    {
+        const InterruptSignals signals(loop_);
+        encodeBatch.Start();
+        if (!encodeBatch.HasEnded()) {
+            loop_.Run(*this);
+        }
+    }
+    for (std::size_t slot = 0; slot < encodeBatch.SlotCount(); ++slot) {
+        encodeBatch.Slot(slot).ProgressBar().SetView(nullptr);
+    }
+    results_ = encodeBatch.Results();
+    batch_ = nullptr;
+    batchView_ = nullptr;
 }
 
 void CliApp::ReportRefusal(const std::string& path) {
@@ -236,48 +288,49 @@ int CliApp::ReportStdoutFailure() {
 }
 
 void CliApp::OnEvent(EventLoop::Event event) {
-    if (dialog_ == nullptr) {
+    if (batch_ == nullptr) {
         return;
     }
-    switch (event) {
-    case EventLoop::Event::EncodeEnd:
-        dialog_->OnEncodeEnd();
+    if (event == EventLoop::Event::EncodeEnd) {
+        batch_->OnEncodeEnd();
         return;
-    case EventLoop::Event::Terminate:
-        if (allCancelled_) {
-            EndAtOnce();
-        }
+    }
+    OnSignal(event, false);
+}
+
+void CliApp::OnSignal(EventLoop::Event event, bool atQuestion) {
+    if (allCancelled_) {
+        EndAtOnce();
+    }
+    if (event == EventLoop::Event::Terminate) {
         CancelAll();
         return;
-    case EventLoop::Event::Interrupt: {
-        if (allCancelled_) {
-            EndAtOnce();
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (lastInterrupt_ && now - *lastInterrupt_ <= kSecondInterruptWindow) {
-            CancelAll();
-        } else {
-            output_.PrintLine(kCancelFileNotice);
-            dialog_->OnCancelFile();
-        }
-        lastInterrupt_ = now;
-        return;
     }
+    const auto now = std::chrono::steady_clock::now();
+    if (lastInterrupt_ && now - *lastInterrupt_ <= kSecondInterruptWindow) {
+        CancelAll();
+    } else {
+        output_.PrintLine(kCancelFileNotice);
+        // At a question the file asked about is skipped; the jobs that run go on.
+        if (!atQuestion) {
+            batch_->CancelRunning();
+        }
     }
+    lastInterrupt_ = now;
 }
 
 void CliApp::CancelAll() {
     output_.PrintLine(kCancelAllNotice);
     allCancelled_ = true;
-    dialog_->OnCancelAll();
+    batch_->CancelAll();
 }
 
 void CliApp::EndAtOnce() {
     output_.PrintLine(kEndAtOnceNotice);
     // What a stopped job would have removed itself.
-    dialog_->AbandonOutput();
+    batch_->AbandonOutput();
     if (!quiet_) {
-        PrintSummary(dialog_->Results());
+        PrintSummary(batch_->Results());
     }
     // A normal exit would wait for the job's thread.
     std::_Exit(kExitNotAllConverted);
@@ -286,5 +339,7 @@ void CliApp::EndAtOnce() {
 void CliApp::OnTimer() {
     if (dialog_ != nullptr) {
         dialog_->OnTimer();
+    } else if (batchView_ != nullptr) {
+        batchView_->OnTimer();
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "batch/CEncodeDlg.h"
+#include "batch/EncodeBatch.h"
+#include "cli/BatchTerminalView.h"
 #include "cli/CommandLine.h"
 #include "cli/EventLoop.h"
 #include "cli/TerminalOutput.h"
@@ -36,6 +38,12 @@ private:
     };
 
     int Convert(const CliOptions& options, EncodeSettings& settings);
+    /// Runs the batch one job at a time, as the window's progress dialog does.
+    void RunOneAtATime(const ConversionBatch& batch);
+    /// Runs the batch with up to jobs jobs at once.
+    void RunSideBySide(const ConversionBatch& batch, std::size_t jobs);
+    /// Ctrl-C, SIGTERM or SIGHUP, at a question or while jobs run.
+    void OnSignal(EventLoop::Event event, bool atQuestion);
     /// Says why a file named on the command line was not taken: the test it failed.
     void ReportRefusal(const std::string& path);
     void PrintSummary(const std::vector<BatchItemReport>& reports) const;
@@ -49,9 +57,14 @@ private:
     TerminalOutput output_;
     const bool stdoutIsTerminal_;
     EventLoop loop_;
+    /// The batch that runs, and the front end that counts its time: the one-job dialog or the
+    /// view of several jobs.
+    EncodeBatch* batch_ = nullptr;
     CEncodeDlg* dialog_ = nullptr;
+    BatchTerminalView* batchView_ = nullptr;
     bool quiet_ = false;
     std::vector<Argument> arguments_;
+    std::vector<BatchItemReport> results_;
     std::optional<std::chrono::steady_clock::time_point> lastInterrupt_;
     bool allCancelled_ = false;
 };

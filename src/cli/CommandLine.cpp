@@ -4,6 +4,7 @@
 #include "platform/Format.h"
 #include "tags/GenreNames.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <getopt.h>
 #include <limits>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -22,6 +24,7 @@ enum OptionId : int {
     Preset = 'p',
     Overwrite = 'y',
     Quiet = 'q',
+    Jobs = 'j',
     Help = 'h',
     Version = 'V',
     Settings = 256,
@@ -36,7 +39,7 @@ enum OptionId : int {
 
 // A leading '-' hands over every file name in its place, so that options after file names
 // work even with POSIXLY_CORRECT set; ':' tells a missing value from an unknown option.
-constexpr const char* kShortOptions = "-:t:o:p:yqhV";
+constexpr const char* kShortOptions = "-:t:o:p:j:yqhV";
 
 constexpr option kLongOptions[] = {
     {"type", required_argument, nullptr, Type},
@@ -44,6 +47,7 @@ constexpr option kLongOptions[] = {
     {"preset", required_argument, nullptr, Preset},
     {"overwrite", no_argument, nullptr, Overwrite},
     {"quiet", no_argument, nullptr, Quiet},
+    {"jobs", required_argument, nullptr, Jobs},
     {"help", no_argument, nullptr, Help},
     {"version", no_argument, nullptr, Version},
     {"settings", no_argument, nullptr, Settings},
@@ -157,6 +161,16 @@ bool TakeOption(OptionId id, const std::string& value, CliOptions& options, std:
         options.Preset = preset;
         return true;
     }
+    case OptionId::Jobs: {
+        std::int32_t jobs = 0;
+        if (!ParseInt32(value, jobs) || jobs < 1 || jobs > kMaxJobs) {
+            error = platform::Format("--jobs は 1 から %d までの整数で指定してください: \"%s\"",
+                                     kMaxJobs, value.c_str());
+            return false;
+        }
+        options.Jobs = jobs;
+        return true;
+    }
     case OptionId::Overwrite:
         options.Overwrite = true;
         return true;
@@ -207,6 +221,11 @@ bool TakeOption(OptionId id, const std::string& value, CliOptions& options, std:
 }
 
 } // namespace
+
+int DefaultJobs() {
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return online < 1 ? 1 : static_cast<int>(std::min<long>(online, kMaxJobs));
+}
 
 bool ParseCommandLine(int argc, char** argv, CliOptions& options, std::string& error,
                       std::vector<std::string>& warnings) {
@@ -291,6 +310,7 @@ std::string UsageText() {
            "  -o, --out-folder DIR   出力フォルダ\n"
            "  -p, --preset N         MP3 のプリセット番号 (0 はプリセットを使わない)\n"
            "  -y, --overwrite        既存の出力ファイルを確認せずに上書きする\n"
+           "  -j, --jobs N           同時に変換するファイルの数 (1～256、既定はCPUの数)\n"
            "      --title TEXT       タイトル (30 バイトまで、全角文字は 2 バイト)\n"
            "      --artist TEXT      アーティスト (30 バイトまで)\n"
            "      --album TEXT       アルバムタイトル (30 バイトまで)\n"
@@ -308,12 +328,16 @@ std::string UsageText() {
            "\n"
            "MP3 のタグは先頭の ID3v2.3 タグ (UTF-16) と末尾の ID3v1 タグ (シフト JIS) です。\n"
            "\n"
-           "タグはすべてのファイルに付けます。変換中の Ctrl-C は現在のファイルを取り消し、\n"
-           "2 秒以内にもう一度押すと残りもすべて取り消します。上書きの確認や新しい名前を\n"
-           "たずねているときの Ctrl-C は、そのファイルをスキップします。SIGTERM と SIGHUP\n"
-           "(端末やセッションが閉じられたとき) は残りをすべて取り消します。すべて取り消した\n"
-           "後の Ctrl-C と 2 度目の SIGTERM / SIGHUP では、変換の終わりを待たずに書きかけの\n"
-           "出力ファイルを消してただちに終了します。\n"
+           "ファイルは -j の数まで同時に変換します。上書きの確認はファイルの順に 1 つずつ\n"
+           "たずね、その間も変換中のファイルは進みます。同じ出力ファイルに書くファイルが\n"
+           "同時に変換されることはありません。\n"
+           "\n"
+           "タグはすべてのファイルに付けます。変換中の Ctrl-C はそのとき変換中のファイルを\n"
+           "取り消し、2 秒以内にもう一度押すと残りもすべて取り消します。上書きの確認や新しい\n"
+           "名前をたずねているときの Ctrl-C は、そのファイルだけをスキップします。\n"
+           "SIGTERM と SIGHUP (端末やセッションが閉じたとき) は残りをすべて取り消します。\n"
+           "すべて取り消した後の Ctrl-C と 2 度目の SIGTERM / SIGHUP では、変換の終わりを\n"
+           "待たずに書きかけの出力ファイルを消してただちに終了します。\n"
            "\n"
            "終了コード: 0 すべて変換した,\n"
            "            1 変換しなかったファイルがある (この説明などを書けなかったときも),\n"

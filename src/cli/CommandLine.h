@@ -21,10 +21,18 @@ struct CliOptions {
     bool Quiet = false;
     /// MP3 outputs get the ID3v1 record only: byte for byte the files of a tagger-free player.
     bool NoId3v2 = false;
+    /// Files converted at the same time; unset: one per online processor.
+    std::optional<int> Jobs;
     /// Tag texts by file-list column (title … genre name); unset columns stay empty.
     std::array<std::optional<std::string>, kFileColumnCount> Tags;
     std::vector<std::string> Files;
 };
+
+/// The most files -j lets run at the same time.
+inline constexpr int kMaxJobs = 256;
+
+/// -j's default: the processors online, within 1…kMaxJobs.
+int DefaultJobs();
 
 /// Reads argv into options. On a usage error returns false with error set to a message that
 /// names the fault; warnings (a tag text cut to its field) are appended to warnings.

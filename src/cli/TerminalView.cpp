@@ -155,6 +155,11 @@ void TerminalView::DrawStatus() {
 
 std::string TerminalView::StatusText(std::uint64_t position, std::uint64_t upper,
                                      const std::string& time, std::size_t barWidth) {
+    return BarText(position, upper, barWidth) + "  " + time;
+}
+
+std::string TerminalView::BarText(std::uint64_t position, std::uint64_t upper,
+                                  std::size_t barWidth) {
     // The window's bar rule: a whole percentage while the position is below the range.
     const std::uint64_t percent = upper > position ? position * 100 / upper : 100;
     const auto filled = static_cast<std::size_t>(percent * barWidth / 100);
@@ -165,8 +170,7 @@ std::string TerminalView::StatusText(std::uint64_t position, std::uint64_t upper
     const std::string number = std::to_string(percent);
     text.append(3 - std::min<std::size_t>(3, number.size()), ' ');
     text.append(number);
-    text.append("%  ");
-    text.append(time);
+    text.append("%");
     return text;
 }
 

@@ -49,6 +49,8 @@ public:
     /// The status line's text for a bar of the given width: "[###...] nn%  " and the time.
     static std::string StatusText(std::uint64_t position, std::uint64_t upper,
                                   const std::string& time, std::size_t barWidth);
+    /// The bar alone: "[###...] nn%", the percentage right-aligned in three columns.
+    static std::string BarText(std::uint64_t position, std::uint64_t upper, std::size_t barWidth);
 
 private:
     void DrawStatus();

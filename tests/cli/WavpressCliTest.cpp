@@ -21,6 +21,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -137,6 +138,8 @@ TEST_F(WavpressCliTest, UsageErrorsExitWithTwoAndConvertNothing) {
         {"-p", "99999999999", wave}, {"-o", in.File("missing/"), wave},
         {"--quiet=1", wave},         {"--no-id3v2=1", wave},
         {"-o", out.Path()},          {"--t", "ogg", wave},
+        {"-j", "0", wave},           {"--jobs=257", wave},
+        {"-j", "two", wave},
     };
     for (const auto& arguments : cases) {
         const CliRun run = Run(arguments);
@@ -393,10 +396,11 @@ TEST_F(WavpressCliTest, InterruptCancelsTheCurrentFileAndTheBatchGoesOn) {
     const std::string longWave = Wave("long.wav", 120.0);
     const std::string shortWave = Wave("short.wav");
     clitest::CreationWatch created(out.Path());
-    const CliRun run = Run({"-t", "ogg", "-o", out.Path(), longWave, shortWave}, [&](int pid) {
-        ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
-        ::kill(pid, SIGINT);
-    });
+    const CliRun run =
+        Run({"-j", "1", "-t", "ogg", "-o", out.Path(), longWave, shortWave}, [&](int pid) {
+            ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+            ::kill(pid, SIGINT);
+        });
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(run.out, "キャンセル: " + longWave + "\n変換済み: " + shortWave + " -> " +
                            Out("short.ogg") + "\n変換済み 1, スキップ 0, 失敗 0, キャンセル 1\n");
@@ -424,13 +428,14 @@ TEST_F(WavpressCliTest, SecondInterruptWithinTwoSecondsCancelsAll) {
     const std::string second = Wave("second.wav", 120.0);
     const std::string third = Wave("third.wav");
     clitest::CreationWatch created(out.Path());
-    const CliRun run = Run({"-t", "ogg", "-o", out.Path(), first, second, third}, [&](int pid) {
-        ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
-        ::kill(pid, SIGINT);
-        // The first interrupt has been handled once the next file is being written.
-        ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
-        ::kill(pid, SIGINT);
-    });
+    const CliRun run =
+        Run({"-j", "1", "-t", "ogg", "-o", out.Path(), first, second, third}, [&](int pid) {
+            ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+            ::kill(pid, SIGINT);
+            // The first interrupt has been handled once the next file is being written.
+            ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+            ::kill(pid, SIGINT);
+        });
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(run.out, "キャンセル: " + first + "\nキャンセル: " + second + "\nキャンセル: " +
                            third + "\n変換済み 0, スキップ 0, 失敗 0, キャンセル 3\n");
@@ -495,7 +500,7 @@ TEST_F(WavpressCliTest, HangUpAndTerminationCancelTheRestAndKeepWhatWasConverted
         ClearOut();
         clitest::CreationWatch created(out.Path());
         const CliRun run =
-            Run({"-t", "ogg", "-o", out.Path(), first, longWave, last}, [&](int pid) {
+            Run({"-j", "1", "-t", "ogg", "-o", out.Path(), first, longWave, last}, [&](int pid) {
                 // The first output, then the long file's.
                 ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
                 ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
@@ -666,6 +671,85 @@ TEST_F(WavpressCliTest, FailuresSayWhatTheSystemReportedAndWhichTestRefusedAnInp
     ASSERT_NE(failure, std::string::npos);
     EXPECT_NE(run.err.find("お願いいたします" + isFolder, failure), std::string::npos);
     EXPECT_NE(run.out.find("失敗: " + wave + "\n"), std::string::npos);
+}
+
+// Several jobs at once leave what one job at a time leaves: the same MP3 bytes, the same
+// decoded Ogg Vorbis audio and comments (the stream serial differs from run to run), the same
+// summary and exit status, whichever file happens to end first.
+TEST_F(WavpressCliTest, SideBySideJobsLeaveWhatOneJobAtATimeLeaves) {
+    std::vector<std::string> inputs = {Wave("a.wav", 1.5),       Wave("b.wav", 0.3),
+                                       Wave("mono.wav", 0.3, 1), Wave("c.d.wav", 1.0),
+                                       Wave("kept.wav", 0.4),    Wave("e.wav", 0.8)};
+    for (const char* type : {"mp3", "ogg"}) {
+        for (const bool overwrite : {true, false}) {
+            const std::string label = std::string(type) + (overwrite ? " -y" : "");
+            std::map<std::string, CliRun> runs;
+            for (const char* jobs : {"1", "2", "4"}) {
+                const std::string folder = out.File(jobs);
+                std::filesystem::create_directory(folder);
+                const std::string kept = platform::JoinFolder(folder, std::string("kept.") + type);
+                ASSERT_TRUE(testsupport::WriteFileBytes(kept, "an earlier output"));
+                std::vector<std::string> arguments{"-j",   jobs,      "-t",   type,      "-o",
+                                                   folder, "--title", "曲名", "--genre", "Rock"};
+                if (overwrite) {
+                    arguments.push_back("-y");
+                }
+                arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+                CliRun run = Run(arguments);
+                // The summary names each run's own folder.
+                for (std::size_t at = run.out.find(folder); at != std::string::npos;
+                     at = run.out.find(folder, at)) {
+                    run.out.replace(at, folder.size(), "OUT");
+                }
+                runs[jobs] = run;
+            }
+            const CliRun& one = runs["1"];
+            EXPECT_EQ(one.exitCode, 1) << label;
+            const std::string counts =
+                overwrite ? "変換済み 5, スキップ 1," : "変換済み 4, スキップ 2,";
+            EXPECT_NE(one.out.find(counts), std::string::npos) << label << one.out;
+            const Names written = VisibleEntries(out.File("1"));
+            for (const char* jobs : {"2", "4"}) {
+                EXPECT_EQ(runs[jobs].exitCode, one.exitCode) << label << " -j " << jobs;
+                EXPECT_EQ(runs[jobs].out, one.out) << label << " -j " << jobs;
+                EXPECT_EQ(VisibleEntries(out.File(jobs)), written) << label << " -j " << jobs;
+                for (const std::string& name : written) {
+                    const std::string reference = platform::JoinFolder(out.File("1"), name);
+                    const std::string other = platform::JoinFolder(out.File(jobs), name);
+                    if (std::string(type) == "mp3" || (name == "kept.ogg" && !overwrite)) {
+                        EXPECT_EQ(ReadFileBytes(other), ReadFileBytes(reference)) << other;
+                        continue;
+                    }
+                    const DecodedOgg expected = DecodeOgg(reference);
+                    const DecodedOgg decoded = DecodeOgg(other);
+                    ASSERT_TRUE(decoded.opened) << other;
+                    EXPECT_EQ(decoded.samples, expected.samples) << other;
+                    EXPECT_EQ(decoded.comments, expected.comments) << other;
+                }
+            }
+            ClearOut();
+        }
+    }
+}
+
+TEST_F(WavpressCliTest, InterruptWithSeveralJobsCancelsTheRunningFilesAndTheBatchGoesOn) {
+    const std::string first = Wave("first.wav", 120.0);
+    const std::string second = Wave("second.wav", 120.0);
+    const std::string last = Wave("last.wav");
+    clitest::CreationWatch created(out.Path());
+    const CliRun run =
+        Run({"-j", "2", "-t", "ogg", "-o", out.Path(), first, second, last}, [&](int pid) {
+            // Both long files are being written.
+            ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+            ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+            ::kill(pid, SIGINT);
+        });
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("中断: このファイルをキャンセルします"), std::string::npos);
+    EXPECT_EQ(run.out, "キャンセル: " + first + "\nキャンセル: " + second + "\n変換済み: " + last +
+                           " -> " + Out("last.ogg") +
+                           "\n変換済み 1, スキップ 0, 失敗 0, キャンセル 2\n");
+    EXPECT_EQ(VisibleEntries(out.Path()), (Names{"last.ogg"}));
 }
 
 } // namespace
