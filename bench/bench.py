@@ -12,7 +12,11 @@ window's case: the 3-minute file converted through the progress window offscreen
 (wavpress-window-bench, as "変換" runs it) against wavpress-cli on the same file and settings;
 the bar must not slow the job (at most 1.05 times the time).
 
-    python3 bench/bench.py [--runs N] [--keep] [--window-only]
+The batch case converts 8 files of 30 seconds with -j 1, -j 2 and -j set to the number of
+processors, printing the median wall times and the speed-up over -j 1, then the peak resident
+memory of -j 4 on 8 files of 30 seconds and on 8 files of 10 minutes.
+
+    python3 bench/bench.py [--runs N] [--keep] [--window-only | --batch-only]
 """
 
 import argparse
@@ -144,12 +148,57 @@ def window_case(window, cli, out, wav, runs):
               f"{win_process:>15.3f}s")
 
 
+def batch_inputs(folder, block, seconds, count=8):
+    """count inputs of the given length as links to one file: the disk holds one copy."""
+    os.mkdir(folder)
+    first = os.path.join(folder, "01.wav")
+    write_wave(first, block, seconds)
+    paths = [first]
+    for number in range(2, count + 1):
+        path = os.path.join(folder, f"{number:02}.wav")
+        os.link(first, path)
+        paths.append(path)
+    return paths
+
+
+def batch_case(ours, work, block, runs):
+    processors = os.cpu_count() or 1
+    short_batch = batch_inputs(os.path.join(work, "batch-30s"), block, 30)
+    jobs = sorted({1, 2, processors})
+    print(f"batch of 8 files of 30 s, 44.1 kHz stereo, {processors} processors, "
+          f"load average {os.getloadavg()[0]:.2f} at the start, median of {runs} runs each")
+    print(f"{'encoder':<12}" + "".join(f"{'-j ' + str(j):>10}{'speed-up':>10}" for j in jobs))
+    for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
+        commands = [ours(kind, short_batch, j) for j in jobs]
+        for command in commands:
+            timed_run(command)  # warm the caches
+        walls = {j: [] for j in jobs}
+        for _ in range(runs):
+            for j, command in zip(jobs, commands):
+                walls[j].append(timed_run(command)[0])
+        medians = {j: statistics.median(walls[j]) for j in jobs}
+        print(f"{name:<12}" + "".join(f"{medians[j]:>9.3f}s{medians[1] / medians[j]:>9.2f}x"
+                                      for j in jobs))
+    print(f"load average {os.getloadavg()[0]:.2f} at the end")
+
+    long_batch = batch_inputs(os.path.join(work, "batch-10min"), block, 600)
+    print("\npeak resident memory of wavpress-cli -j 4")
+    print(f"{'encoder':<12}{'8 x 30 s':>12}{'8 x 10 min':>12}{'difference':>12}")
+    for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
+        short_kib = peak_memory_kib(ours(kind, short_batch, 4))
+        long_kib = peak_memory_kib(ours(kind, long_batch, 4))
+        print(f"{name:<12}{short_kib:>9} KiB{long_kib:>8} KiB{long_kib - short_kib:>8} KiB")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=5, help="timed runs per command (5)")
     parser.add_argument("--keep", action="store_true", help="keep the work folder")
-    parser.add_argument("--window-only", action="store_true",
-                        help="only the window against wavpress-cli")
+    only = parser.add_mutually_exclusive_group()
+    only.add_argument("--window-only", action="store_true",
+                      help="only the window against wavpress-cli")
+    only.add_argument("--batch-only", action="store_true",
+                      help="only the batch with -j 1, -j 2 and -j the processor count")
     args = parser.parse_args()
 
     for tool in ("lame", "oggenc", "/usr/bin/time"):
@@ -170,6 +219,13 @@ def main():
         os.mkdir(out)
 
         block = music_block(3.0)
+
+        def ours(kind, wavs, jobs=1):
+            return [cli, "-q", "-y", "-j", str(jobs), "-t", kind, "-o", out] + wavs
+
+        if args.batch_only:
+            batch_case(ours, work, block, args.runs)
+            return
         short_wav = os.path.join(work, "three-minutes.wav")
         long_wav = os.path.join(work, "thirty-minutes.wav")
         write_wave(short_wav, block, 180)
@@ -178,14 +234,11 @@ def main():
             return
         write_wave(long_wav, block, 1800)
 
-        def ours(kind, wav):
-            return [cli, "-q", "-y", "-t", kind, "-o", out, wav]
-
         pairs = [
-            ("MP3", ours("mp3", short_wav),
+            ("MP3", ours("mp3", [short_wav]),
              ["lame", "--quiet", "-b", "128", "-q", "2", "--nores", short_wav,
               os.path.join(out, "reference.mp3")]),
-            ("Ogg Vorbis", ours("ogg", short_wav),
+            ("Ogg Vorbis", ours("ogg", [short_wav]),
              ["oggenc", "-Q", "-q", "5", "-o", os.path.join(out, "reference.ogg"), short_wav]),
         ]
         print(f"3-minute 44.1 kHz stereo input, median of {args.runs} runs each")
@@ -200,11 +253,13 @@ def main():
         print("\npeak resident memory of wavpress-cli")
         print(f"{'encoder':<12}{'3 minutes':>12}{'30 minutes':>12}{'difference':>12}")
         for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
-            short_kib = peak_memory_kib(ours(kind, short_wav))
-            long_kib = peak_memory_kib(ours(kind, long_wav))
+            short_kib = peak_memory_kib(ours(kind, [short_wav]))
+            long_kib = peak_memory_kib(ours(kind, [long_wav]))
             print(f"{name:<12}{short_kib:>9} KiB{long_kib:>8} KiB{long_kib - short_kib:>8} KiB")
         print()
         window_case(window, cli, out, short_wav, args.runs)
+        print()
+        batch_case(ours, work, block, args.runs)
     finally:
         if args.keep:
             print(f"\nwork folder kept: {work}")
