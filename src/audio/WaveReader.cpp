@@ -257,7 +257,11 @@ bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
 }
 
 bool ProbeWave(const std::string& path, WaveFormat& format) {
-    platform::File file;
     std::uint64_t unused = 0;
-    return ReadWaveHeader(file, path.c_str(), format, unused) == WaveFailure::None;
+    return ProbeWave(path, format, unused);
+}
+
+bool ProbeWave(const std::string& path, WaveFormat& format, std::uint64_t& audioBytes) {
+    platform::File file;
+    return ReadWaveHeader(file, path.c_str(), format, audioBytes) == WaveFailure::None;
 }

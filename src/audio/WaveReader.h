@@ -21,6 +21,8 @@ bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
 
 /// The same tests as OpenWave on the same bytes, silent; the file is always closed again.
 bool ProbeWave(const std::string& path, WaveFormat& format);
+/// The same, also telling how many audio bytes OpenWave would let be read.
+bool ProbeWave(const std::string& path, WaveFormat& format, std::uint64_t& audioBytes);
 
 /// True for the three accepted sample rates.
 bool IsAcceptedSampleRate(std::uint32_t samplesPerSec);

@@ -54,10 +54,9 @@ const char* ResultLabel(BatchItemResult result) {
 }
 
 std::uint64_t AudioBytesOf(const std::string& path) {
-    platform::File file;
-    std::uint64_t audioBytes = 0;
     WaveFormat format{};
-    return OpenWave(&file, path.c_str(), audioBytes, format) ? audioBytes : 0;
+    std::uint64_t audioBytes = 0;
+    return ProbeWave(path, format, audioBytes) ? audioBytes : 0;
 }
 
 } // namespace
