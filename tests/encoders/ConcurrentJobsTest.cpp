@@ -53,8 +53,8 @@ TEST(ConcurrentJobs, FourMp3AndFourOggJobsAtOnceWriteWhatEachWritesAlone) {
     }
     const auto start = [&](JobPair& job, std::size_t i, const std::string& suffix) {
         const std::string name = std::to_string(i) + suffix;
-        EXPECT_TRUE(job.mp3->BeginEncode(&job.mp3Ends, &lameParm, &job.mp3Bar, job.item.InPath,
-                                         dir.File(name + ".mp3")));
+        EXPECT_TRUE(job.mp3->BeginEncode(&job.mp3Ends, &lameParm, &job.item, &job.mp3Bar,
+                                         job.item.InPath, dir.File(name + ".mp3")));
         EXPECT_TRUE(job.ogg->BeginEncode(&job.oggEnds, &oggParm, &job.item, &job.oggBar,
                                          job.item.InPath, dir.File(name + ".ogg")));
     };
