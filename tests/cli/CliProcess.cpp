@@ -89,10 +89,10 @@ CliRun RunProgram(const std::string& program, const std::vector<std::string>& ar
     return run;
 }
 
-CreationWatch::CreationWatch(const std::string& folder)
+CreationWatch::CreationWatch(const std::string& folder, bool arrivals)
     : fd_(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {
     if (fd_ >= 0) {
-        ::inotify_add_watch(fd_, folder.c_str(), IN_CREATE);
+        ::inotify_add_watch(fd_, folder.c_str(), arrivals ? IN_MOVED_TO : IN_CREATE);
     }
 }
 

@@ -27,11 +27,12 @@ CliRun RunProgram(const std::string& program, const std::vector<std::string>& ar
                   const std::function<void()>& inChild = {},
                   std::chrono::seconds timeout = std::chrono::seconds(60));
 
-/// Waits until files are created in folder; watches from its construction on and counts
-/// every creation, so each Wait takes one.
+/// Waits until files are created in folder (or, with arrivals, renamed into it: a finished
+/// output takes its name so); watches from its construction on and counts every one, so each
+/// Wait takes one.
 class CreationWatch {
 public:
-    explicit CreationWatch(const std::string& folder);
+    explicit CreationWatch(const std::string& folder, bool arrivals = false);
     ~CreationWatch();
     CreationWatch(const CreationWatch&) = delete;
     CreationWatch& operator=(const CreationWatch&) = delete;

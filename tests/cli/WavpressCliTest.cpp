@@ -752,4 +752,41 @@ TEST_F(WavpressCliTest, InterruptWithSeveralJobsCancelsTheRunningFilesAndTheBatc
     EXPECT_EQ(VisibleEntries(out.Path()), (Names{"last.ogg"}));
 }
 
+TEST_F(WavpressCliTest, QuestionsWaitTheirTurnWhileTheOtherFilesGoOn) {
+    const std::string longWave = Wave("long.wav", 30.0);
+    const std::string b = Wave("b.wav", 20.0);
+    const std::string c = Wave("c.wav");
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("b.ogg"), "old b"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("c.ogg"), "old c"));
+    clitest::PseudoTerminal terminal;
+    clitest::Transcript shown(terminal.TestSide());
+    clitest::CreationWatch finished(out.Path(), true);
+    const CliRun run = Run(
+        {"-j", "2", "-t", "ogg", "-o", out.Path(), longWave, b, c},
+        [&](int) {
+            terminal.CloseProgramSide();
+            ASSERT_TRUE(shown.WaitFor("保存確認(" + Out("b.ogg") + ")")) << shown.Text();
+            ASSERT_TRUE(shown.WaitFor("[y/n] "));
+            // The long file is converted to its end while the question waits.
+            ASSERT_TRUE(finished.Wait(std::chrono::seconds(30)));
+            terminal.Type("y\n");
+            ASSERT_TRUE(shown.WaitFor("保存確認(" + Out("c.ogg") + ")")) << shown.Text();
+            ASSERT_TRUE(shown.WaitFor("[y/n] "));
+            // Skips c only: b goes on.
+            terminal.Type("\x03");
+            EXPECT_TRUE(shown.ReadToEnd());
+        },
+        [&] {
+            terminal.Attach({STDIN_FILENO, STDERR_FILENO});
+        });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "変換済み: " + longWave + " -> " + Out("long.ogg") + "\n変換済み: " + b +
+                           " -> " + Out("b.ogg") + "\nスキップ: " + c +
+                           "\n変換済み 2, スキップ 1, 失敗 0, キャンセル 0\n");
+    EXPECT_NE(shown.Text().find("全体 2/3"), std::string::npos) << shown.Text();
+    EXPECT_TRUE(DecodeOgg(Out("long.ogg")).opened);
+    EXPECT_TRUE(DecodeOgg(Out("b.ogg")).opened);
+    EXPECT_EQ(ReadFileBytes(Out("c.ogg")), "old c");
+}
+
 } // namespace
