@@ -160,7 +160,7 @@ void EncodeBatch::OnEncodeEnd() {
     }
 }
 
-bool EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
+void EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
     // A job that never ran has no state of this item to read.
     const bool stopped = jobRan && slot.JobState() == StopRequested;
     BatchItemResult result = BatchItemResult::Failed;
@@ -188,11 +188,11 @@ bool EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
         report.OutPath = slot.OutputPath();
     }
     view_.ItemFinished(slot.Index(), SlotNumber(slot));
-    // A stop that came after the job had finished ends the batch, as it always has.
+    // A stop that came after the job had finished: no further item is taken, and the batch
+    // ends with the cancel result once no job runs.
     if (stopped) {
         stoppedAfterFinish_ = true;
     }
-    return !stopped;
 }
 
 void EncodeBatch::End(int result) {

@@ -52,7 +52,6 @@ public:
 
     /// The batch to run; it must outlive the run. Set before Start.
     void SetBatch(const ConversionBatch& batch);
-    const ConversionBatch* Batch() const { return batch_; }
 
     /// Takes the first items, so questions, messages and even the end may come before Start
     /// returns.
@@ -104,8 +103,8 @@ private:
         bool asked = false;
     };
 
-    /// The end processing of the slot's item; false when the batch takes no further item.
-    bool FinishItem(EncodeSlot& slot, bool jobRan);
+    /// The end processing of the slot's item.
+    void FinishItem(EncodeSlot& slot, bool jobRan);
     void End(int result);
     void RequestCancel(int request);
     bool IsMp3() const;

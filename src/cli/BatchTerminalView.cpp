@@ -55,6 +55,8 @@ bool BatchTerminalView::Shows() const {
     return !quiet_ && output_.IsTerminal() && batch_ != nullptr;
 }
 
+// The paths are shown when a question names them and in the summary; a running file's line
+// names its input.
 void BatchTerminalView::ItemTaken(std::size_t, const std::string&, const std::string&) {}
 
 void BatchTerminalView::OutputChosen(std::size_t, const std::string&) {}
@@ -92,7 +94,7 @@ std::pair<std::uint64_t, std::uint64_t> BatchTerminalView::ProgressLocked(std::s
 }
 
 void BatchTerminalView::ItemFinished(std::size_t index, std::optional<std::size_t> slot) {
-    std::unique_lock lock(mutex_);
+    std::lock_guard lock(mutex_);
     ++itemsDone_;
     doneBytes_ += index < audioBytes_.size() ? audioBytes_[index] : 0;
     if (!slot || !running_[*slot].active) {
