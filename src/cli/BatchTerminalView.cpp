@@ -98,7 +98,9 @@ void BatchTerminalView::ItemFinished(std::size_t index, std::optional<std::size_
     ++itemsDone_;
     doneBytes_ += index < audioBytes_.size() ? audioBytes_[index] : 0;
     if (!slot || !running_[*slot].active) {
-        DrawLocked();
+        if (TakeDrawTurn()) {
+            DrawLocked();
+        }
         return;
     }
     Running& running = running_[*slot];
@@ -120,7 +122,10 @@ void BatchTerminalView::ItemFinished(std::size_t index, std::optional<std::size_
         }
     }
     running.active = false;
-    DrawLocked();
+    // Many short files end in quick succession: the block comes back at the next due redraw.
+    if (TakeDrawTurn()) {
+        DrawLocked();
+    }
 }
 
 void BatchTerminalView::EndBatch(int result) {
@@ -175,14 +180,15 @@ void BatchTerminalView::OnTimer() {
     DrawIfDue();
 }
 
-void BatchTerminalView::DrawIfDue() {
-    if (!Shows()) {
-        return;
-    }
+bool BatchTerminalView::TakeDrawTurn() {
     const std::int64_t now = NowNs();
     std::int64_t last = lastDraw_.load();
     // One thread draws per interval, however many jobs ask.
-    if (now - last < kRedrawIntervalNs || !lastDraw_.compare_exchange_strong(last, now)) {
+    return now - last >= kRedrawIntervalNs && lastDraw_.compare_exchange_strong(last, now);
+}
+
+void BatchTerminalView::DrawIfDue() {
+    if (!Shows() || !TakeDrawTurn()) {
         return;
     }
     std::lock_guard lock(mutex_);

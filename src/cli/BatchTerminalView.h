@@ -81,6 +81,8 @@ private:
     std::pair<std::uint64_t, std::uint64_t> ProgressLocked(std::size_t slot);
     std::string FileLineLocked(std::size_t slot, std::size_t nameWidth, std::size_t barWidth);
     void DrawLocked();
+    /// True when a redraw is due, claiming it: at most ten a second.
+    bool TakeDrawTurn();
     void DrawIfDue();
     bool Shows() const;
 
