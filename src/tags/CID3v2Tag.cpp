@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -34,6 +35,10 @@ bool IsFourDigitYear(const std::string& year) {
 } // namespace
 
 std::string CID3v2Tag::Render(const EncodeItem& item) {
+    // TagLib promises nothing about building tags on several threads at once, and jobs running
+    // side by side each render one: one at a time, which costs nothing beside the encoding.
+    static std::mutex renderMutex;
+    const std::lock_guard lock(renderMutex);
     TagLib::ID3v2::Tag tag;
     AddText(tag, "TIT2", item.Title);
     AddText(tag, "TPE1", item.Artist);
