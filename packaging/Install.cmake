@@ -14,6 +14,8 @@ install(TARGETS ${WP_PROGRAMS} lame_enc
 # Its presence moves the settings of the installed programs into the user's configuration
 # folder.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/wavpress.installed DESTINATION ${WP_PROGRAM_DIR})
+# The licence in Debian's machine-readable form, where the package's users look for it.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION share/doc/wavpress)
 
 # Relative links, made in the build tree and installed as links, so that they hold under any
 # prefix and inside the package.
@@ -67,7 +69,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What the scan of the binaries cannot see: Qt loads its platform plugins at run time, and the
-# dialogs ask for the Japanese font by name.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
+# What the scan of the binaries cannot see: Qt loads its platform plugins and its own
+# translations at run time, and the dialogs ask for the Japanese font by name.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-ipafont-gothic")
 include(CPack)

@@ -84,8 +84,8 @@ layout() {
     [ -x "$prefix/lib/wavpress/$program" ] &&
       [ "$(readlink "$prefix/bin/$program")" = "../lib/wavpress/$program" ] || return 1
   done
-  [ -f "$prefix/lib/wavpress/lame_enc.so" ] && [ -f "$prefix/lib/wavpress/wavpress.installed" ] ||
-    return 1
+  [ -f "$prefix/lib/wavpress/lame_enc.so" ] && [ -f "$prefix/lib/wavpress/wavpress.installed" ] &&
+    [ -f "$prefix/share/doc/wavpress/copyright" ] || return 1
   if [ "${#programs[@]}" = 2 ]; then
     local icons=$prefix/share/icons/hicolor
     [ -f "$prefix/share/applications/$app_id.desktop" ] &&
@@ -95,7 +95,7 @@ layout() {
       file "$icons/256x256/apps/$app_id.png" | grep -q 'PNG image data, 256 x 256'
   fi
 }
-check "installed layout: lib/wavpress with links in bin, desktop entry, icons" layout
+check "installed layout: lib/wavpress with links in bin, copyright, desktop entry, icons" layout
 check "installed wavpress-cli --version" \
   bash -c '[ "$("$@")" = "wavPress ver0.8" ]' _ "${as_user[@]}" "$prefix/bin/wavpress-cli" --version
 check "installed wavpress-cli --help names \$XDG_CONFIG_HOME/wavpress/" \
@@ -116,6 +116,15 @@ check "appstreamcli validate" appstreamcli validate --no-net --pedantic "$metain
 
 deb_dir=$tmp/deb
 check "cpack builds the Debian package" cpack --config "$build/CPackConfig.cmake" -B "$deb_dir"
+# Debian's machine-readable form: a Format line, then paragraphs whose License names a text.
+package_copyright() {
+  local text
+  text=$(dpkg-deb --fsys-tarfile "$deb_dir"/wavpress_*.deb | tar -xO ./usr/share/doc/wavpress/copyright) &&
+    head -n 1 <<<"$text" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' &&
+    grep -qx 'License: GPL-3+' <<<"$text" &&
+    grep -qF '/usr/share/common-licenses/GPL-3' <<<"$text"
+}
+check "the package carries the copyright file" package_copyright
 if [ "$(id -u)" = 0 ]; then
   install_package() {
     (cd "$deb_dir" && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./wavpress_*.deb)
