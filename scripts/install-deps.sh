@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libmpg123-dev vorbis-tools
   clang libclang-rt-14-dev
   lame mpg123 time python3
-  qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-ipafont-gothic xvfb xauth
+  qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic xvfb xauth
   dpkg-dev file desktop-file-utils appstream
 )
 

@@ -6,9 +6,11 @@
 #include "ui/EndSignals.h"
 #include "ui/QtMessageBackend.h"
 #include "ui/QtText.h"
+#include "ui/QtTranslations.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSessionManager>
 #include <QUrl>
 
@@ -34,6 +36,7 @@ CWavPressApp::CWavPressApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Lets the desktop match the window to its menu entry and icon.
     setDesktopFileName(QStringLiteral(WAVPRESS_APP_ID));
     setQuitOnLastWindowClosed(false);
+    InstallQtTranslations(*this, QLocale::system());
     platform::MessageBox::SetBackend(std::make_shared<QtMessageBackend>());
 
     // Installed before the dialog exists, so that a signal that comes while it is being built
