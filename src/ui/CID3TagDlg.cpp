@@ -4,12 +4,12 @@
 #include "ui/DialogFont.h"
 #include "ui/GenreChoice.h"
 #include "ui/QtText.h"
+#include "ui/ToolTips.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -30,10 +30,16 @@ constexpr std::array<TagBox, 5> kTagBoxes{{
     {"コメント", kColumnComment, 30, false},
 }};
 
-constexpr std::array<std::pair<const char*, std::size_t>, 3> kFileTexts{{
-    {"ファイル名", kColumnName},
-    {"フォルダ名", kColumnFolder},
-    {"形式", kColumnFormat},
+struct FileText {
+    const char* Label;
+    std::size_t Column;
+    const char* ObjectName;
+};
+
+constexpr std::array<FileText, 3> kFileTexts{{
+    {"ファイル名", kColumnName, "fileNameText"},
+    {"フォルダ名", kColumnFolder, "folderText"},
+    {"形式", kColumnFormat, "formatText"},
 }};
 
 constexpr const char* kGenreLabel = "ジャンル";
@@ -52,14 +58,23 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
 
     auto* fields = new QGridLayout;
     int line = 0;
-    for (const auto& [label, column] : kFileTexts) {
-        // Read-only but selectable, and scrolled rather than cut when the path is long.
-        auto* text = new QLineEdit(ToQString(row_[column]), this);
-        text->setReadOnly(true);
-        text->setFocusPolicy(Qt::ClickFocus);
+    for (const FileText& spec : kFileTexts) {
+        auto* text = new QLabel(this);
+        text->setObjectName(QLatin1String(spec.ObjectName));
+        text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        text->setTextFormat(Qt::PlainText);
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         text->setFixedWidth(kFieldWidth);
-        text->setCursorPosition(0);
-        fields->addWidget(new QLabel(ToQString(label), this), line, 0);
+        // A long path keeps both ends, and shows whole as its tip.
+        const QString whole = ToQString(row_[spec.Column]);
+        const int room = kFieldWidth - 2 * text->frameWidth() - 2 * text->margin() - 4;
+        const QString shown = text->fontMetrics().elidedText(whole, Qt::ElideMiddle, room);
+        text->setText(shown);
+        if (shown != whole) {
+            SetToolTip(text, row_[spec.Column]);
+        }
+        auto* caption = new QLabel(ToQString(spec.Label), this);
+        fields->addWidget(caption, line, 0);
         fields->addWidget(text, line, 1);
         ++line;
     }

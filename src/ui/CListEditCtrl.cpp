@@ -4,6 +4,7 @@
 #include "ui/GenreChoice.h"
 #include "ui/QtText.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QFocusEvent>
@@ -38,9 +39,6 @@ constexpr std::array<ColumnHeading, kFileColumnCount> kColumns{{
 
 // Rows leave room around the text for an editor's frame.
 constexpr int kRowPadding = 6;
-
-// An edit box starts this far right of the cell's left edge, where the cell's text begins.
-constexpr int kEditBoxIndent = 5;
 
 } // namespace
 
@@ -120,7 +118,10 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row) {
         item->setText(column, ToQString(cells[static_cast<std::size_t>(column)]));
     }
     if (row < 0) {
-        item->setSizeHint(kColumnName, QSize(0, fontMetrics().height() + kRowPadding));
+        // On every column: the view takes a row's height from the columns in view.
+        for (int column = 0; column < columnCount(); ++column) {
+            item->setSizeHint(column, QSize(0, fontMetrics().height() + kRowPadding));
+        }
         addTopLevelItem(item);
     }
     return true;
@@ -233,9 +234,10 @@ bool CListEditCtrl::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && editColumn_ >= 0) {
         const ColumnEditor* current = FindEditor(editColumn_);
         // The drop-down's own list and an edit box's context menu take the focus for a moment
-        // without ending the edit.
+        // without ending the edit; the list may take it twice, the second time for no reason.
         if (current != nullptr && watched == current->Editor &&
-            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
+            QApplication::activePopupWidget() == nullptr) {
             EndEdit();
         }
     }
@@ -259,11 +261,11 @@ void CListEditCtrl::BeginEdit(const QPoint& position) {
     }
     EndEdit();
     const QString text = topLevelItem(index.row())->text(index.column());
-    QRect cell = visualRect(index);
+    // The whole cell, so that none of its text shows beside the editor's.
+    const QRect cell = visualRect(index);
     QWidget* editor = registration->Editor;
     editor->setFont(font());
     if (registration->Kind == kEditBox) {
-        cell.setLeft(cell.left() + kEditBoxIndent);
         auto* box = static_cast<QLineEdit*>(editor);
         if (auto* limited = qobject_cast<ByteLimitEdit*>(box)) {
             limited->SetText(text);

@@ -91,8 +91,9 @@ CWavPressDlg::CWavPressDlg(std::string settingsFolder, QWidget* parent)
     exitButton_ = new QPushButton(ToQString(kExitText), this);
     convertButton_->setObjectName(QStringLiteral("convertButton"));
     exitButton_->setObjectName(QStringLiteral("exitButton"));
-    // Enter on a focused button must not press it: an accidental key would lose the list.
-    for (QPushButton* button : {convertButton_, exitButton_}) {
+    // Enter on a focused button must not press it, on any page: an accidental key would lose
+    // the list or open a dialog.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }

@@ -3,9 +3,19 @@
 #include "tags/GenreNames.h"
 #include "ui/QtText.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 
+namespace {
+constexpr int kShownGenres = 12;
+}
+
 void FillGenreNames(QComboBox* box) {
+    // A list below the box rather than one over it as tall as the screen: only that kind of
+    // list keeps to a number of rows and scrolls with a bar.
+    box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    box->setMaxVisibleItems(kShownGenres);
+    box->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QStringList names;
     names.reserve(static_cast<qsizetype>(GenreNames.size()));
     for (const std::string_view name : GenreNames) {

@@ -6,7 +6,8 @@ class QString;
 /// The genre drop-downs of the file list and the tag dialog: the 148 names in genre-number
 /// order, never sorted, and no free text.
 
-/// Fills a drop-down with the genre names.
+/// Fills a drop-down with the genre names; its open list shows about a dozen of them at a
+/// time, with a vertical scroll bar.
 void FillGenreNames(QComboBox* box);
 
 /// Selects the first name that begins with text, compared without regard to case ("Rock"

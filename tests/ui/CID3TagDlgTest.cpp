@@ -1,3 +1,4 @@
+#include "UserActions.h"
 #include "WavPressWindowTest.h"
 
 #include "ui/CID3TagDlg.h"
@@ -15,16 +16,17 @@ namespace {
 /// The tag dialog's controls in their order on the dialog.
 struct TagControls {
     explicit TagControls(QWidget* dialog) {
-        for (QLineEdit* box : dialog->findChildren<QLineEdit*>()) {
-            (box->isReadOnly() ? fileTexts : tagBoxes).push_back(box);
+        for (const char* name : {"fileNameText", "folderText", "formatText"}) {
+            fileTexts.push_back(dialog->findChild<QLabel*>(QLatin1String(name)));
         }
+        tagBoxes = dialog->findChildren<QLineEdit*>();
         genre = dialog->findChild<QComboBox*>();
         for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
             (button->text() == QStringLiteral("OK") ? ok : cancel) = button;
         }
     }
-    std::vector<QLineEdit*> fileTexts;
-    std::vector<QLineEdit*> tagBoxes; ///< title, artist, album, year, comment
+    std::vector<QLabel*> fileTexts; ///< file name, folder, format
+    QList<QLineEdit*> tagBoxes;     ///< title, artist, album, year, comment
     QComboBox* genre = nullptr;
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;
@@ -66,15 +68,22 @@ TEST_F(CID3TagDlgTest, ShowsTheFirstSelectedRowAndOkWritesItsTagCells) {
         EXPECT_EQ(dialog->windowTitle(), ToQString("ID3TAG Ver1編集"));
         QStringList labels;
         for (QLabel* label : dialog->findChildren<QLabel*>()) {
-            labels.append(label->text());
+            if (label->frameShape() == QFrame::NoFrame) {
+                labels.append(label->text());
+            }
         }
         EXPECT_EQ(
             labels,
             ToQString(
                 "ファイル名|フォルダ名|形式|タイトル|アーティスト|アルバム|年|コメント|ジャンル")
                 .split(QLatin1Char('|')));
-        ASSERT_EQ(controls.fileTexts.size(), 3u);
-        ASSERT_EQ(controls.tagBoxes.size(), 5u);
+        ASSERT_EQ(controls.tagBoxes.size(), 5);
+        // Framed static texts, not edit boxes that look like the editable ones.
+        for (const QLabel* text : controls.fileTexts) {
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(text->frameShadow(), QFrame::Sunken);
+            EXPECT_GT(text->frameWidth(), 0);
+        }
         EXPECT_EQ(controls.fileTexts[0]->text(), QStringLiteral("1.wav"));
         EXPECT_EQ(controls.fileTexts[1]->text(), ToQString(inputFolder.Path()));
         EXPECT_EQ(controls.fileTexts[2]->text(), QStringLiteral("16bit Stereo 44100Hz"));
@@ -89,6 +98,7 @@ TEST_F(CID3TagDlgTest, ShowsTheFirstSelectedRowAndOkWritesItsTagCells) {
         EXPECT_EQ(controls.genre->count(), 148);
         EXPECT_EQ(controls.genre->currentIndex(), 17);
         EXPECT_FALSE(controls.genre->isEditable());
+        uitest::ExpectListOfAboutADozenRowsWithAScrollBar(controls.genre);
 
         controls.tagBoxes[0]->selectAll();
         Type(controls.tagBoxes[0], ToQString("新しい曲"));

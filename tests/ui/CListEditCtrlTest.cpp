@@ -1,3 +1,4 @@
+#include "UserActions.h"
 #include "WavPressWindowTest.h"
 
 #include "ui/QtText.h"
@@ -41,10 +42,9 @@ TEST_F(CListEditCtrlTest, TypingIsWrittenThroughAndAClickElsewhereEndsTheEdit) {
     auto* editor = qobject_cast<QLineEdit*>(Edit(1, kColumnTitle));
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->hasFocus());
-    // The box lies over the clicked cell, its text 5 pixels in.
+    // The box covers the clicked cell, so that none of the cell's text shows beside it.
     const QRect cell = List()->visualRect(List()->model()->index(1, kColumnTitle));
-    EXPECT_EQ(editor->geometry().left(), cell.left() + 5);
-    EXPECT_EQ(editor->geometry().top(), cell.top());
+    EXPECT_EQ(editor->geometry(), cell);
 
     QTest::keyClicks(editor, QStringLiteral("ab"));
     EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("ab"));
@@ -67,6 +67,26 @@ TEST_F(CListEditCtrlTest, TypingIsWrittenThroughAndAClickElsewhereEndsTheEdit) {
     // The next edit of the cell starts from its text.
     editor = qobject_cast<QLineEdit*>(Edit(1, kColumnTitle));
     EXPECT_EQ(editor->text(), QStringLiteral("abc"));
+}
+
+TEST_F(CListEditCtrlTest, RowsKeepTheirHeightWhileTheFileNameIsScrolledAway) {
+    const int height = List()->visualItemRect(List()->topLevelItem(0)).height();
+    List()->horizontalScrollBar()->setValue(List()->horizontalScrollBar()->maximum());
+    ASSERT_LE(List()->header()->sectionViewportPosition(kColumnName) +
+                  List()->header()->sectionSize(kColumnName),
+              0);
+    for (const int column : {static_cast<int>(kColumnComment), static_cast<int>(kColumnGenre)}) {
+        QWidget* editor = Edit(0, column);
+        ASSERT_NE(editor, nullptr);
+        if (auto* box = qobject_cast<QLineEdit*>(editor)) {
+            QTest::keyClicks(box, QStringLiteral("x"));
+        }
+        ClickRow(2);
+        for (int row = 0; row < List()->RowCount(); ++row) {
+            EXPECT_EQ(List()->visualItemRect(List()->topLevelItem(row)).height(), height)
+                << row << " after editing column " << column;
+        }
+    }
 }
 
 TEST_F(CListEditCtrlTest, DoubleClickAfterScrollingEditsTheClickedRow) {
@@ -167,6 +187,14 @@ TEST_F(CListEditCtrlTest, GenreDropDownSelectsByPrefixAndAChoiceEndsTheEdit) {
     QTest::keyClick(genre, Qt::Key_Down);
     EXPECT_EQ(Cell(0, kColumnGenre), QStringLiteral("Techno"));
     EXPECT_FALSE(genre->isVisible());
+    EXPECT_EQ(List()->EditColumn(), -1);
+
+    // Opening the list does not end the edit; a click on a name in it is a choice.
+    genre = qobject_cast<QComboBox*>(Edit(1, kColumnGenre));
+    uitest::ExpectListOfAboutADozenRowsWithAScrollBar(genre);
+    EXPECT_EQ(List()->EditRow(), 1);
+    uitest::ChooseItem(genre, "Jazz");
+    EXPECT_EQ(Cell(1, kColumnGenre), QStringLiteral("Jazz"));
     EXPECT_EQ(List()->EditColumn(), -1);
 }
 

@@ -1,3 +1,4 @@
+#include "UserActions.h"
 #include "WavPressWindowTest.h"
 
 #include "settings/PresetFile.h"
@@ -21,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
@@ -150,17 +152,39 @@ TEST_F(CWavPressDlgTest, TabsShowTheirPageAndHideTheOthers) {
 TEST_F(CWavPressDlgTest, EnterAndEscapeNeitherEndTheWindowNorPressAButton) {
     Add({Wave("a.wav")});
     ASSERT_TRUE(ConvertButton()->isEnabled());
-    QSignalSpy convertClicks(ConvertButton(), &QPushButton::clicked);
-    QSignalSpy exitClicks(ExitButton(), &QPushButton::clicked);
-    for (QWidget* control : std::vector<QWidget*>{List(), Tabs(), ConvertButton(), ExitButton()}) {
-        control->setFocus();
-        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-            QTest::keyClick(control, key);
-        }
-        EXPECT_TRUE(Window().isVisible()) << control->metaObject()->className();
+    std::vector<std::pair<QAbstractButton*, std::unique_ptr<QSignalSpy>>> clicks;
+    for (QAbstractButton* button : Window().findChildren<QAbstractButton*>()) {
+        clicks.emplace_back(button,
+                            std::make_unique<QSignalSpy>(button, &QAbstractButton::clicked));
     }
-    EXPECT_EQ(convertClicks.count(), 0);
-    EXPECT_EQ(exitClicks.count(), 0);
+    // A pressed button that opens a dialog must not hold the test up.
+    int dialogs = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&dialogs] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            ++dialogs;
+            modal->close();
+        }
+    });
+    closer.start(0);
+    for (int tab = 0; tab < Tabs()->count(); ++tab) {
+        Tabs()->setCurrentIndex(tab);
+        for (QWidget* control : Window().findChildren<QWidget*>()) {
+            if (!control->isVisible() || !control->isEnabled() ||
+                !(control->focusPolicy() & Qt::TabFocus)) {
+                continue;
+            }
+            control->setFocus();
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                QTest::keyClick(control, key);
+            }
+            EXPECT_TRUE(Window().isVisible()) << control->metaObject()->className();
+        }
+    }
+    for (const auto& [button, spy] : clicks) {
+        EXPECT_EQ(spy->count(), 0) << uitest::Utf8(button->text());
+    }
+    EXPECT_EQ(dialogs, 0);
     EXPECT_EQ(List()->RowCount(), 1);
 
     QTest::mouseClick(ExitButton(), Qt::LeftButton);

@@ -1,7 +1,10 @@
 #include "UserActions.h"
 
 #include <QAbstractItemView>
+#include <QScrollBar>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <stdexcept>
 
@@ -21,6 +24,16 @@ void ChooseItem(QComboBox* list, const std::string& text) {
     const QModelIndex index = view->model()->index(position, list->modelColumn());
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
+void ExpectListOfAboutADozenRowsWithAScrollBar(QComboBox* list) {
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    const int rows = view->viewport()->height() / view->sizeHintForRow(0);
+    EXPECT_GE(rows, 10);
+    EXPECT_LE(rows, 14);
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+    list->hidePopup();
 }
 
 void Click(QAbstractButton* button) {

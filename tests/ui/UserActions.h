@@ -16,6 +16,10 @@ void ChooseItem(QComboBox* list, const std::string& text);
 /// Clicks a button, radio button or check box on its caption.
 void Click(QAbstractButton* button);
 
+/// Opens the drop-down list and checks that it shows a bounded number of rows (about twelve)
+/// with a vertical scroll bar, then closes it.
+void ExpectListOfAboutADozenRowsWithAScrollBar(QComboBox* list);
+
 /// The control with this object name; the test fails when the page lacks it.
 template <typename Control> Control* Named(const QWidget& page, const char* name) {
     auto* control = page.findChild<Control*>(QLatin1String(name));
