@@ -8,7 +8,7 @@ packages=(
   libogg-dev libvorbis-dev libmp3lame-dev libtag1-dev
   libgtest-dev libmpg123-dev vorbis-tools
   clang libclang-rt-14-dev
-  lame mpg123 time python3
+  lame mpg123 sox time python3
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic xvfb xauth
   dpkg-dev file desktop-file-utils appstream
 )

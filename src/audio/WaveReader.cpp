@@ -6,11 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-enum class WaveFailure { None, M1, M2, M3, M4, M5, M6, M7, M8, M9, M10 };
-
-const char* MessageText(WaveFailure failure) {
+const char* WaveFailureText(WaveFailure failure) {
     switch (failure) {
     case WaveFailure::M1:
         return "入力ファイル(%s)"
@@ -59,6 +55,8 @@ const char* MessageText(WaveFailure failure) {
     }
     return "";
 }
+
+namespace {
 
 constexpr std::uint16_t kFormatPcm = 1;
 constexpr std::uint16_t kFormatExtensible = 0xFFFE;
@@ -250,18 +248,22 @@ bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
     if (failure == WaveFailure::None) {
         return true;
     }
-    platform::MessageBox::Show(platform::Format(MessageText(failure), path), kWaveReaderTitle,
+    platform::MessageBox::Show(platform::Format(WaveFailureText(failure), path), kWaveReaderTitle,
                                platform::MessageIcon::Error, platform::MessageButtons::Ok,
                                file->LastError());
     return false;
 }
 
 bool ProbeWave(const std::string& path, WaveFormat& format) {
-    std::uint64_t unused = 0;
-    return ProbeWave(path, format, unused);
+    const WaveProbe probe = ProbeWave(path);
+    format = probe.Format;
+    return probe.Failure == WaveFailure::None;
 }
 
-bool ProbeWave(const std::string& path, WaveFormat& format, std::uint64_t& audioBytes) {
+WaveProbe ProbeWave(const std::string& path) {
     platform::File file;
-    return ReadWaveHeader(file, path.c_str(), format, audioBytes) == WaveFailure::None;
+    WaveProbe probe;
+    probe.Failure = ReadWaveHeader(file, path.c_str(), probe.Format, probe.AudioBytes);
+    probe.Error = file.LastError();
+    return probe;
 }

@@ -9,6 +9,24 @@
 /// Title of every message of the reader (for both encoders).
 inline constexpr const char* kWaveReaderTitle = "CLameDll";
 
+/// Why the reader refuses a file: the step whose message OpenWave shows (M1 the open, M2 … M10
+/// the header's parts); None when it takes the file.
+enum class WaveFailure { None, M1, M2, M3, M4, M5, M6, M7, M8, M9, M10 };
+
+/// The reader's message for a failure, with "%s" where the path goes; empty for None.
+const char* WaveFailureText(WaveFailure failure);
+
+/// What the probe found out about a file.
+struct WaveProbe {
+    WaveFailure Failure = WaveFailure::None;
+    /// The system's error number when the file failed (for M1: 0 when the path is no regular
+    /// file, EISDIR for a folder).
+    int Error = 0;
+    WaveFormat Format{};
+    /// How many audio bytes OpenWave would let be read.
+    std::uint64_t AudioBytes = 0;
+};
+
 /// Opens a WAVE file of 16-bit stereo PCM at 32000/44100/48000 Hz. The RIFF chunk list is
 /// walked: the first fmt chunk (other chunks before it are skipped) gives the format, and the
 /// data chunk after it the audio. On success the file is left open at the first audio byte and
@@ -21,8 +39,8 @@ bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
 
 /// The same tests as OpenWave on the same bytes, silent; the file is always closed again.
 bool ProbeWave(const std::string& path, WaveFormat& format);
-/// The same, also telling how many audio bytes OpenWave would let be read.
-bool ProbeWave(const std::string& path, WaveFormat& format, std::uint64_t& audioBytes);
+/// The same, telling why a file is refused; read once, this serves every later question.
+WaveProbe ProbeWave(const std::string& path);
 
 /// True for the three accepted sample rates.
 bool IsAcceptedSampleRate(std::uint32_t samplesPerSec);

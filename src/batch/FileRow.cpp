@@ -1,20 +1,55 @@
 #include "FileRow.h"
 
-#include "audio/WaveReader.h"
 #include "platform/Format.h"
 #include "platform/Paths.h"
+#include "tags/WaveFileTags.h"
 
-bool TakeWaveFile(const std::string& path, FileRow& row) {
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+void FillEmpty(std::string& cell, const std::string& value) {
+    if (cell.empty()) {
+        cell = value;
+    }
+}
+
+} // namespace
+
+bool HasWaveExtension(std::string_view path) {
     const std::size_t dot = platform::LastDot(path);
-    if (dot == std::string::npos || path.compare(dot + 1, std::string::npos, "wav") != 0) {
+    if (dot == std::string_view::npos) {
         return false;
     }
-    WaveFormat format{};
-    if (!ProbeWave(path, format)) {
-        return false;
+    const std::string_view extension = path.substr(dot + 1);
+    return extension.size() == 3 &&
+           std::equal(extension.begin(), extension.end(), "wav", [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
+WaveFileCheck TakeWaveFile(const std::string& path, FileRow& row, bool readTags) {
+    WaveFileCheck check;
+    check.WaveName = HasWaveExtension(path);
+    if (!check.WaveName) {
+        return check;
+    }
+    check.Probe = ProbeWave(path);
+    if (!check) {
+        return check;
     }
     row[kColumnFolder] = platform::FolderOf(path);
     row[kColumnName] = platform::NameOf(path);
-    row[kColumnFormat] = platform::Format("16bit Stereo %uHz", format.samplesPerSec);
-    return true;
+    row[kColumnFormat] = platform::Format("16bit Stereo %uHz", check.Probe.Format.samplesPerSec);
+    if (readTags) {
+        const EncodeItem tags = WaveFileTags::Read(path);
+        FillEmpty(row[kColumnTitle], tags.Title);
+        FillEmpty(row[kColumnArtist], tags.Artist);
+        FillEmpty(row[kColumnAlbum], tags.Album);
+        FillEmpty(row[kColumnYear], tags.Year);
+        FillEmpty(row[kColumnComment], tags.Comment);
+        FillEmpty(row[kColumnGenre], std::string(GenreName(tags.Genre)));
+    }
+    return check;
 }

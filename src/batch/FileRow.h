@@ -1,8 +1,11 @@
 #pragma once
 
+#include "audio/WaveReader.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 /// Columns of a file-list row, by index.
 enum FileColumn : std::size_t {
@@ -21,7 +24,20 @@ enum FileColumn : std::size_t {
 /// The nine column texts of one file of the list (UTF-8).
 using FileRow = std::array<std::string, kFileColumnCount>;
 
-/// Takes a file into a row as the file list does: the name must end in ".wav" (lower case,
-/// after the last dot) and ProbeWave must accept it. Sets the name, folder and format columns
-/// and keeps the tag columns; a refused file leaves the row as it was and returns false.
-bool TakeWaveFile(const std::string& path, FileRow& row);
+/// What TakeWaveFile found out about a file; true when it took it.
+struct WaveFileCheck {
+    /// The name ends in ".wav" in any case; only then was the file probed.
+    bool WaveName = false;
+    WaveProbe Probe;
+
+    explicit operator bool() const { return WaveName && Probe.Failure == WaveFailure::None; }
+};
+
+/// Whether the text after the last dot of path is "wav" in any case.
+bool HasWaveExtension(std::string_view path);
+
+/// Takes a file into a row as the file list does: the name must end in ".wav" (any case) and
+/// ProbeWave must accept it. Sets the name, folder and format columns; with readTags, the
+/// file's own tags (WaveFileTags) fill the tag columns that are empty, the others stay. A
+/// refused file leaves the row as it was.
+WaveFileCheck TakeWaveFile(const std::string& path, FileRow& row, bool readTags = true);

@@ -3,6 +3,7 @@
 #include "audio/WaveReader.h"
 #include "batch/ConversionStart.h"
 #include "batch/FileRow.h"
+#include "batch/WaveFolderScan.h"
 #include "cli/InterruptSignals.h"
 #include "cli/TerminalMessageBackend.h"
 #include "cli/TerminalView.h"
@@ -25,7 +26,9 @@ namespace {
 constexpr const char* kProgramName = "wavpress-cli";
 constexpr auto kSecondInterruptWindow = std::chrono::seconds(2);
 
-constexpr const char* kNotLowerWav = "拡張子が .wav (小文字) ではありません";
+constexpr const char* kNotWav = "拡張子が .wav ではありません";
+constexpr const char* kUnreadableFolder = "フォルダを読めません";
+constexpr const char* kNoWaveInFolder = "フォルダに .wav ファイルがありません";
 constexpr const char* kMissing = "ファイルがありません";
 constexpr const char* kNotRegular = "通常のファイルではありません";
 constexpr const char* kCannotOpen = "ファイルを開けません";
@@ -51,12 +54,6 @@ const char* ResultLabel(BatchItemResult result) {
         return "キャンセル";
     }
     return "";
-}
-
-std::uint64_t AudioBytesOf(const std::string& path) {
-    WaveFormat format{};
-    std::uint64_t audioBytes = 0;
-    return ProbeWave(path, format, audioBytes) ? audioBytes : 0;
 }
 
 } // namespace
@@ -111,16 +108,35 @@ int CliApp::Run(int argc, char** argv) {
 int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     quiet_ = options.Quiet;
     std::vector<FileRow> rows;
-    for (const std::string& path : options.Files) {
+    const auto take = [&](const std::string& path) {
         FileRow row;
-        if (!TakeWaveFile(path, row)) {
-            ReportRefusal(path);
+        const WaveFileCheck check = TakeWaveFile(path, row, !options.NoWaveTags);
+        if (!check) {
+            ReportRefusal(path, check);
             arguments_.push_back({path, std::nullopt});
-            continue;
+            return;
         }
         ApplyTags(options, row);
         arguments_.push_back({path, rows.size()});
         rows.push_back(std::move(row));
+        audioBytes_.push_back(check.Probe.AudioBytes);
+    };
+    for (const std::string& path : options.Files) {
+        if (!WaveFolderScan::IsFolder(path)) {
+            take(path);
+            continue;
+        }
+        const WaveFolderScan scan(path);
+        // A folder that gave nothing, or could not be read, is an input not converted.
+        for (const WaveFolderScan::UnreadableFolder& folder : scan.UnreadableFolders()) {
+            ReportFolder(folder.Path, kUnreadableFolder, folder.Error);
+        }
+        if (scan.Files().empty() && scan.UnreadableFolders().empty()) {
+            ReportFolder(path, kNoWaveInFolder, 0);
+        }
+        for (const std::string& file : scan.Files()) {
+            take(file);
+        }
     }
 
     std::optional<ConversionBatch> batch = PrepareConversion(rows, settings);
@@ -190,12 +206,6 @@ void CliApp::RunOneAtATime(const ConversionBatch& batch) {
 }
 
 void CliApp::RunSideBySide(const ConversionBatch& batch, std::size_t jobs) {
-    // Lengths for the batch's percentage; an input that cannot be read now counts as empty,
-    // and its job reports why.
-    std::vector<std::uint64_t> audioBytes;
-    for (const std::string& path : batch.Paths) {
-        audioBytes.push_back(AudioBytesOf(path));
-    }
     BatchTerminalView view(output_, loop_, quiet_, ::isatty(STDIN_FILENO) == 1);
     EncodeBatch encodeBatch(view, jobs);
     batch_ = &encodeBatch;
@@ -205,7 +215,7 @@ void CliApp::RunSideBySide(const ConversionBatch& batch, std::size_t jobs) {
         encodeBatch.Slot(slot).ProgressBar().SetView(&view);
     }
     encodeBatch.SetBatch(batch);
-    view.SetBatch(encodeBatch, std::move(audioBytes));
+    view.SetBatch(encodeBatch, audioBytes_);
     {
         const InterruptSignals signals(loop_);
         encodeBatch.Start();
@@ -221,31 +231,37 @@ void CliApp::RunSideBySide(const ConversionBatch& batch, std::size_t jobs) {
     batchView_ = nullptr;
 }
 
-void CliApp::ReportRefusal(const std::string& path) {
+void CliApp::ReportRefusal(const std::string& path, const WaveFileCheck& check) {
     const auto refused = [&](const char* reason) {
         output_.PrintLine(
             platform::Format("%s: %s: %s", kProgramName, output_.Shown(path).c_str(), reason));
     };
-    const std::size_t dot = platform::LastDot(path);
-    if (dot == std::string::npos || path.compare(dot + 1, std::string::npos, "wav") != 0) {
-        refused(kNotLowerWav);
+    if (!check.WaveName) {
+        refused(kNotWav);
         return;
     }
-    platform::File file;
-    if (!file.OpenRead(path)) {
-        const int error = file.LastError();
+    const int error = check.Probe.Error;
+    if (check.Probe.Failure == WaveFailure::M1) {
         refused(error == ENOENT ? kMissing : error == 0 ? kNotRegular : kCannotOpen);
         if (error != ENOENT && error != 0) {
             output_.PrintLine(ReasonLine(error));
         }
         return;
     }
-    file.Close();
     refused(kNotAcceptedWave);
     // The reader's own message names the test the header failed.
-    std::uint64_t audioBytes = 0;
-    WaveFormat format{};
-    OpenWave(&file, path.c_str(), audioBytes, format);
+    platform::MessageBox::Show(platform::Format(WaveFailureText(check.Probe.Failure), path.c_str()),
+                               kWaveReaderTitle, platform::MessageIcon::Error,
+                               platform::MessageButtons::Ok, error);
+}
+
+void CliApp::ReportFolder(const std::string& folder, const char* reason, int error) {
+    output_.PrintLine(
+        platform::Format("%s: %s: %s", kProgramName, output_.Shown(folder).c_str(), reason));
+    if (error != 0) {
+        output_.PrintLine(ReasonLine(error));
+    }
+    arguments_.push_back({folder, std::nullopt});
 }
 
 void CliApp::PrintSummary(const std::vector<BatchItemReport>& reports) const {

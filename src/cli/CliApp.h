@@ -31,7 +31,8 @@ public:
     void OnTimer() override;
 
 private:
-    /// One file named on the command line and the item it became, if any.
+    /// One input (a file named on the command line or found in a folder named there) and the
+    /// item it became, if any.
     struct Argument {
         std::string Path;
         std::optional<std::size_t> Item;
@@ -44,8 +45,10 @@ private:
     void RunSideBySide(const ConversionBatch& batch, std::size_t jobs);
     /// Ctrl-C, SIGTERM or SIGHUP, at a question or while jobs run.
     void OnSignal(EventLoop::Event event, bool atQuestion);
-    /// Says why a file named on the command line was not taken: the test it failed.
-    void ReportRefusal(const std::string& path);
+    /// Says why an input was not taken: the test it failed, as TakeWaveFile found it.
+    void ReportRefusal(const std::string& path, const WaveFileCheck& check);
+    /// Says why a folder gave no input, and counts it as an input not converted.
+    void ReportFolder(const std::string& folder, const char* reason, int error);
     void PrintSummary(const std::vector<BatchItemReport>& reports) const;
     void CancelAll();
     /// Ends the process without waiting for a job that may never return.
@@ -64,6 +67,8 @@ private:
     BatchTerminalView* batchView_ = nullptr;
     bool quiet_ = false;
     std::vector<Argument> arguments_;
+    /// Each item's audio length from its probe, for the batch's percentage.
+    std::vector<std::uint64_t> audioBytes_;
     std::vector<BatchItemReport> results_;
     std::optional<std::chrono::steady_clock::time_point> lastInterrupt_;
     bool allCancelled_ = false;

@@ -35,6 +35,7 @@ enum OptionId : int {
     Comment,
     Genre,
     NoId3v2,
+    NoWaveTags,
 };
 
 // A leading '-' hands over every file name in its place, so that options after file names
@@ -58,6 +59,7 @@ constexpr option kLongOptions[] = {
     {"comment", required_argument, nullptr, Comment},
     {"genre", required_argument, nullptr, Genre},
     {"no-id3v2", no_argument, nullptr, NoId3v2},
+    {"no-wave-tags", no_argument, nullptr, NoWaveTags},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -189,6 +191,9 @@ bool TakeOption(OptionId id, const std::string& value, CliOptions& options, std:
     case OptionId::NoId3v2:
         options.NoId3v2 = true;
         return true;
+    case OptionId::NoWaveTags:
+        options.NoWaveTags = true;
+        return true;
     case OptionId::Genre:
         if (!value.empty() && FindGenre(value) == NoGenre) {
             error = platform::Format("ジャンル \"%s\" は一覧にありません "
@@ -300,7 +305,7 @@ void ApplyTags(const CliOptions& options, FileRow& row) {
 }
 
 std::string UsageText() {
-    return "使い方: wavpress-cli [オプション] ファイル.wav…\n"
+    return "使い方: wavpress-cli [オプション] ファイル.wav|フォルダ…\n"
            "\n"
            "WAVE ファイル (16bit ステレオ 32000/44100/48000Hz) を MP3 または Ogg Vorbis に\n"
            "変換します。設定は末尾に示す設定フォルダの opt.ini と preset.ini から読み込み、\n"
@@ -318,6 +323,7 @@ std::string UsageText() {
            "      --comment TEXT     コメント (30 バイトまで)\n"
            "      --genre NAME       ジャンル (一覧の名前のとおりに)\n"
            "      --no-id3v2         MP3 に ID3v2 タグを付けず、末尾の ID3v1 タグだけにする\n"
+           "      --no-wave-tags     WAVE ファイル自身のタグ (ID3v2、LIST/INFO) を読まない\n"
            "      --settings         オプションを反映した設定を opt.ini と preset.ini の\n"
            "                         形式で標準出力に書いて終了する\n"
            "  -q, --quiet            進行状況と結果一覧を表示しない\n"
@@ -331,6 +337,10 @@ std::string UsageText() {
            "ファイルは -j の数まで同時に変換します。上書きの確認はファイルの順に 1 つずつ\n"
            "たずね、その間も変換中のファイルは進みます。同じ出力ファイルに書くファイルが\n"
            "同時に変換されることはありません。\n"
+           "\n"
+           "フォルダを指定すると、その中とサブフォルダの .wav ファイル (拡張子の大文字と小文字は\n"
+           "問わない) を、フォルダごとに名前の順に変換します。オプションで指定しないタグは\n"
+           "WAVE ファイル自身のタグ (ID3v2、LIST/INFO) から取ります (--no-wave-tags で読まない)。\n"
            "\n"
            "タグはすべてのファイルに付けます。変換中の Ctrl-C はそのとき変換中のファイルを\n"
            "取り消し、2 秒以内にもう一度押すと残りもすべて取り消します。上書きの確認や新しい\n"

@@ -21,9 +21,11 @@ struct CliOptions {
     bool Quiet = false;
     /// MP3 outputs get the ID3v1 record only: byte for byte the files of a tagger-free player.
     bool NoId3v2 = false;
+    /// The WAVE files' own tags are not read: only the options give tag texts.
+    bool NoWaveTags = false;
     /// Files converted at the same time; unset: one per online processor.
     std::optional<int> Jobs;
-    /// Tag texts by file-list column (title … genre name); unset columns stay empty.
+    /// Tag texts by file-list column (title … genre name); they replace the WAVE file's own.
     std::array<std::optional<std::string>, kFileColumnCount> Tags;
     std::vector<std::string> Files;
 };

@@ -1,5 +1,6 @@
 #include "ui/CListEditCtrl.h"
 
+#include "batch/WaveFolderScan.h"
 #include "ui/ByteLimitEdit.h"
 #include "ui/GenreChoice.h"
 #include "ui/QtText.h"
@@ -114,8 +115,9 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row) {
         return false;
     }
     QTreeWidgetItem* item = row < 0 ? new QTreeWidgetItem : topLevelItem(row);
-    for (int column : {kColumnName, kColumnFolder, kColumnFormat}) {
-        item->setText(column, ToQString(cells[static_cast<std::size_t>(column)]));
+    // The tag cells the file's own tags filled are new; the others come back as they were.
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+        item->setText(static_cast<int>(column), ToQString(cells[column]));
     }
     if (row < 0) {
         // On every column: the view takes a row's height from the columns in view.
@@ -136,7 +138,7 @@ void CListEditCtrl::AddFileEntries(const std::vector<std::string>& paths) {
 }
 
 void CListEditCtrl::AddDroppedFiles(const std::vector<std::string>& paths) {
-    AddFileEntries(paths);
+    AddFileEntries(WaveFolderScan::ExpandFolders(paths));
     Q_EMIT FilesDropped();
 }
 

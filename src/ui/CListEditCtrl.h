@@ -33,14 +33,16 @@ public:
     /// is not editable.
     void SetColumnEditor(int column, EditorKind kind, QWidget* editor);
 
-    /// Takes a file as a new last row (row -1) or into an existing row, whose tag cells stay.
-    /// A file that is not a ".wav" of the accepted format is refused silently: false.
+    /// Takes a file as a new last row (row -1) or into an existing row, whose tag cells stay;
+    /// the file's own tags fill the empty ones. A file that is not a ".wav" (any case) of the
+    /// accepted format is refused silently: false.
     bool AddFileEntry(const std::string& path, int row);
 
     /// Adds files as new rows in the order given, with the drawing suspended meanwhile.
     void AddFileEntries(const std::vector<std::string>& paths);
 
-    /// Takes files as a drop of them onto the list does: AddFileEntries, then FilesDropped.
+    /// Takes files as a drop of them onto the list does: a folder as its WAVE files
+    /// (WaveFolderScan), then AddFileEntries, then FilesDropped.
     void AddDroppedFiles(const std::vector<std::string>& paths);
 
     int RowCount() const { return topLevelItemCount(); }

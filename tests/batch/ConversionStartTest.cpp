@@ -1,12 +1,16 @@
 #include "batch/ConversionStart.h"
 #include "batch/FileRow.h"
+#include "platform/Paths.h"
 #include "support/RecordingMessageBackend.h"
 #include "support/TempDir.h"
+#include "support/WaveTagging.h"
 #include "support/WaveWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -191,27 +195,58 @@ TEST_F(TakeWaveFileTest, AcceptedFileFillsNameFolderAndFormat) {
     EXPECT_EQ(other[kColumnFormat], "16bit Stereo 48000Hz");
 }
 
-TEST_F(TakeWaveFileTest, OnlyLowerCaseWavOfAcceptedFormatIsTaken) {
+TEST_F(TakeWaveFileTest, WavInAnyCaseOfTheAcceptedFormatIsTakenAndARefusalSaysWhy) {
+    std::filesystem::create_directory(dir.File("folder.wav"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(dir.File("text.wav"), "not a wave file"));
+    struct Case {
+        std::string Path;
+        bool WaveName;
+        WaveFailure Failure;
+        int Error;
+    };
+    const Case cases[] = {
+        {Wave("SONG.WAV"), true, WaveFailure::None, 0},
+        {Wave("song.Wav"), true, WaveFailure::None, 0},
+        {Wave("song"), false, WaveFailure::None, 0},
+        {Wave("song.wave"), false, WaveFailure::None, 0},
+        {Wave("mono.wav", 44100, 1), true, WaveFailure::M8, 0},
+        {Wave("rate.wav", 22050), true, WaveFailure::M8, 0},
+        {dir.File("text.wav"), true, WaveFailure::M3, 0},
+        {dir.File("missing.wav"), true, WaveFailure::M1, ENOENT},
+        {dir.File("folder.wav"), true, WaveFailure::M1, EISDIR},
+    };
+    for (const Case& c : cases) {
+        FileRow row;
+        row[kColumnTitle] = "kept";
+        const WaveFileCheck check = TakeWaveFile(c.Path, row);
+        const bool taken = c.WaveName && c.Failure == WaveFailure::None;
+        EXPECT_EQ(static_cast<bool>(check), taken) << c.Path;
+        EXPECT_EQ(check.WaveName, c.WaveName) << c.Path;
+        EXPECT_EQ(check.Probe.Failure, c.Failure) << c.Path;
+        EXPECT_EQ(check.Probe.Error, c.Error) << c.Path;
+        EXPECT_EQ(row[kColumnName], taken ? platform::NameOf(c.Path) : "") << c.Path;
+        EXPECT_EQ(row[kColumnTitle], "kept");
+    }
     FileRow row;
-    row[kColumnTitle] = "kept";
-    EXPECT_FALSE(TakeWaveFile(Wave("SONG.WAV"), row));
-    EXPECT_FALSE(TakeWaveFile(Wave("song.Wav"), row));
-    EXPECT_FALSE(TakeWaveFile(Wave("song"), row));
-    EXPECT_FALSE(TakeWaveFile(Wave("mono.wav", 44100, 1), row));
-    EXPECT_FALSE(TakeWaveFile(Wave("rate.wav", 22050), row));
-    EXPECT_FALSE(TakeWaveFile(dir.File("missing.wav"), row));
-    EXPECT_EQ(row, (FileRow{{"", "", "", "kept"}}));
+    const WaveFileCheck check = TakeWaveFile(Wave("long.wav"), row);
+    EXPECT_EQ(check.Probe.AudioBytes, 400u * 4);
 }
 
-TEST_F(TakeWaveFileTest, ReplacingARowKeepsItsTags) {
-    FileRow row = Row("/old/", "old.wav", "Jazz");
-    row[kColumnTitle] = "title";
-    ASSERT_TRUE(TakeWaveFile(Wave("new.wav", 32000), row));
-    EXPECT_EQ(row[kColumnName], "new.wav");
-    EXPECT_EQ(row[kColumnFolder], dir.Path());
-    EXPECT_EQ(row[kColumnFormat], "16bit Stereo 32000Hz");
-    EXPECT_EQ(row[kColumnTitle], "title");
+TEST_F(TakeWaveFileTest, TheFilesOwnTagsFillOnlyTheEmptyCells) {
+    const std::string path = Wave("tagged.wav");
+    ASSERT_TRUE(testsupport::WriteInfoChunk(
+        path, {{"INAM", "own title"}, {"IART", "own artist"}, {"IGNR", "Jazz"}}));
+    FileRow row = Row("/old/", "old.wav");
+    row[kColumnTitle] = "typed title";
+    FileRow untouched = row;
+    ASSERT_TRUE(TakeWaveFile(path, row));
+    EXPECT_EQ(row[kColumnTitle], "typed title");
+    EXPECT_EQ(row[kColumnArtist], "own artist");
+    EXPECT_EQ(row[kColumnAlbum], "");
     EXPECT_EQ(row[kColumnGenre], "Jazz");
+    ASSERT_TRUE(TakeWaveFile(path, untouched, false));
+    EXPECT_EQ(untouched[kColumnArtist], "");
+    EXPECT_EQ(untouched[kColumnGenre], "");
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "support/OggDecoder.h"
 #include "support/ScopedVariable.h"
 #include "support/TempDir.h"
+#include "support/WaveTagging.h"
 #include "support/WaveWriter.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@
 #include <map>
 #include <set>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -232,13 +234,13 @@ TEST_F(WavpressCliTest, NoId3v2LeavesTheSameFileWithoutItsLeadingTag) {
 }
 
 TEST_F(WavpressCliTest, RefusedFilesAreReportedSkippedAndCounted) {
-    const std::string good = Wave("good.wav");
-    const std::string upper = Wave("UPPER.WAV");
+    const std::string good = Wave("GOOD.WAV");
+    const std::string upper = Wave("song.wave");
     const std::string mono = Wave("mono.wav", 0.3, 1);
     const std::string missing = in.File("missing.wav");
     const CliRun run = Run({"-t", "ogg", "-o", out.Path(), upper, good, mono, missing});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("wavpress-cli: " + upper + ": 拡張子が .wav (小文字) ではありません\n"),
+    EXPECT_NE(run.err.find("wavpress-cli: " + upper + ": 拡張子が .wav ではありません\n"),
               std::string::npos);
     EXPECT_NE(
         run.err.find("wavpress-cli: " + mono +
@@ -246,13 +248,13 @@ TEST_F(WavpressCliTest, RefusedFilesAreReportedSkippedAndCounted) {
         std::string::npos);
     EXPECT_NE(run.err.find("wavpress-cli: " + missing + ": ファイルがありません\n"),
               std::string::npos);
-    EXPECT_EQ(run.out, "スキップ: " + upper + "\n変換済み: " + good + " -> " + Out("good.ogg") +
+    EXPECT_EQ(run.out, "スキップ: " + upper + "\n変換済み: " + good + " -> " + Out("GOOD.ogg") +
                            "\nスキップ: " + mono + "\nスキップ: " + missing +
                            "\n変換済み 1, スキップ 3, 失敗 0, キャンセル 0\n");
 }
 
 TEST_F(WavpressCliTest, NoUsableFileIsARefusedStart) {
-    const CliRun run = Run({"-o", out.Path(), Wave("a.WAV")});
+    const CliRun run = Run({"-o", out.Path(), Wave("a.wave")});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("エラー: エンコードするファイルが存在しません\n"
                            "音声ファイルを追加後に変換ボタンのクリックをお願いします\u3000\n"),
@@ -650,16 +652,20 @@ TEST_F(WavpressCliTest, ControlCharactersInNamesAreShownEscapedOnATerminal) {
 TEST_F(WavpressCliTest, FailuresSayWhatTheSystemReportedAndWhichTestRefusedAnInput) {
     const std::string folder = in.File("folder.wav");
     std::filesystem::create_directory(folder);
+    const std::string fifo = in.File("fifo.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string text = in.File("text.wav");
     ASSERT_TRUE(testsupport::WriteFileBytes(text, "not a wave file"));
     const std::string wave = Wave("a.wav");
     std::filesystem::create_directory(Out("a.ogg"));
-    const CliRun run = Run({"-y", "-t", "ogg", "-o", out.Path(), folder, text, wave});
+    const CliRun run = Run({"-y", "-t", "ogg", "-o", out.Path(), folder, fifo, text, wave});
     EXPECT_EQ(run.exitCode, 1);
     const std::string isFolder = std::string("\n原因: ") + std::strerror(EISDIR) + "\n";
-    EXPECT_NE(run.err.find("wavpress-cli: " + folder + ": ファイルを開けません" + isFolder),
+    EXPECT_NE(run.err.find("wavpress-cli: " + folder + ": フォルダに .wav ファイルがありません\n"),
               std::string::npos)
         << run.err;
+    EXPECT_NE(run.err.find("wavpress-cli: " + fifo + ": 通常のファイルではありません\n"),
+              std::string::npos);
     EXPECT_NE(
         run.err.find("wavpress-cli: " + text +
                      ": 16bit ステレオ 32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません\n"
@@ -671,6 +677,8 @@ TEST_F(WavpressCliTest, FailuresSayWhatTheSystemReportedAndWhichTestRefusedAnInp
     ASSERT_NE(failure, std::string::npos);
     EXPECT_NE(run.err.find("お願いいたします" + isFolder, failure), std::string::npos);
     EXPECT_NE(run.out.find("失敗: " + wave + "\n"), std::string::npos);
+    EXPECT_NE(run.out.find("スキップ: " + folder + "\nスキップ: " + fifo + "\n"),
+              std::string::npos);
 }
 
 // Several jobs at once leave what one job at a time leaves: the same MP3 bytes, the same
@@ -787,6 +795,79 @@ TEST_F(WavpressCliTest, QuestionsWaitTheirTurnWhileTheOtherFilesGoOn) {
     EXPECT_TRUE(DecodeOgg(Out("long.ogg")).opened);
     EXPECT_TRUE(DecodeOgg(Out("b.ogg")).opened);
     EXPECT_EQ(ReadFileBytes(Out("c.ogg")), "old c");
+}
+
+// The program of that name on PATH, or empty.
+std::string FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path != nullptr ? path : "";
+    for (std::size_t start = 0; start <= folders.size();) {
+        const std::size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string candidate = folders.substr(start, end - start) + "/" + name;
+        if (end > start && ::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+// Folders named on the command line give their WAVE files in name order; each file's own tags
+// (an ID3v2 chunk written by TagLib, a code page 932 INFO chunk written by hand) fill what no
+// option gives, on files as sox writes them.
+TEST_F(WavpressCliTest, FoldersGiveTheirWaveFilesWithTheirOwnTags) {
+    const std::string sox = FindProgram("sox");
+    if (sox.empty()) {
+        GTEST_SKIP() << "sox is not installed";
+    }
+    const std::string album = in.File("album");
+    std::filesystem::create_directories(album + "/disc 2");
+    const std::string first = album + "/01.wav";
+    const std::string second = album + "/disc 2/02.WAV";
+    for (const std::string& path : {second, first}) {
+        const CliRun made = clitest::RunProgram(
+            sox, {"-n", "-r", "44100", "-c", "2", "-b", "16", path, "synth", "0.3", "sine", "440"});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+    }
+    ASSERT_TRUE(testsupport::WriteFileBytes(album + "/notes.txt", "not a wave file"));
+    ASSERT_TRUE(testsupport::WriteId3v2Chunk(
+        first,
+        {{"TITLE", "一曲目"}, {"ARTIST", "歌手"}, {"DATE", "2001-04-01"}, {"GENRE", "Rock"}}));
+    std::string bytes =
+        ReadFileBytes(second) +
+        testsupport::Chunk(
+            "LIST", "INFO" + testsupport::Chunk("INAM", platform::Utf8ToCp932("二曲目") + '\0'));
+    const std::uint32_t riffSize = static_cast<std::uint32_t>(bytes.size() - 8);
+    for (int i = 0; i < 4; ++i) {
+        bytes[4 + i] = static_cast<char>(riffSize >> (8 * i));
+    }
+    ASSERT_TRUE(testsupport::WriteFileBytes(second, bytes));
+
+    const CliRun run = Run({"-t", "mp3", "-o", out.Path(), "--artist", "上書き", album});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "変換済み: " + first + " -> " + Out("01.mp3") + "\n変換済み: " + second +
+                           " -> " + Out("02.mp3") +
+                           "\n変換済み 2, スキップ 0, 失敗 0, キャンセル 0\n");
+    const Id3v2Read one = ReadId3v2(ReadFileBytes(Out("01.mp3")));
+    EXPECT_EQ(one.texts,
+              (std::map<std::string, std::string>{
+                  {"TIT2", "一曲目"}, {"TPE1", "上書き"}, {"TDRC", "2001"}, {"TCON", "17"}}));
+    const std::string two = ReadFileBytes(Out("02.mp3"));
+    EXPECT_EQ(ReadId3v2(two).texts,
+              (std::map<std::string, std::string>{{"TIT2", "二曲目"}, {"TPE1", "上書き"}}));
+    EXPECT_EQ(two.substr(two.size() - 125, 7), platform::Utf8ToCp932("二曲目 "));
+
+    ASSERT_EQ(Run({"-y", "--no-wave-tags", "-t", "mp3", "-o", out.Path(), first}).exitCode, 0);
+    EXPECT_FALSE(ReadId3v2(ReadFileBytes(Out("01.mp3"))).present);
+
+    // A file of the folder and a file named beside it write the same output.
+    const CliRun clash = Run({"-t", "mp3", "-o", out.Path(), album, Wave("02.wav")});
+    EXPECT_EQ(clash.exitCode, 2);
+    EXPECT_NE(clash.err.find("出力ファイル(" + Out("02.mp3") +
+                             ")が同じになる入力ファイルがあります: " + second + " " +
+                             in.File("02.wav") + "\n"),
+              std::string::npos)
+        << clash.err;
 }
 
 } // namespace

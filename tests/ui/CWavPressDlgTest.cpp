@@ -3,6 +3,7 @@
 
 #include "settings/PresetFile.h"
 #include "settings/SettingsFile.h"
+#include "support/WaveTagging.h"
 #include "ui/COutFolderPage.h"
 #include "ui/CParmSetPage.h"
 #include "ui/CVersionPage.h"
@@ -230,13 +231,13 @@ TEST_F(CWavPressDlgTest, AddTakesSuitableFilesInTheDialogsOrder) {
 
     EXPECT_EQ(askedSeveral, std::vector<bool>{true});
     const std::vector<FileRow> rows = Window().Rows();
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"a.wav", "b.wav", "a.wav"}));
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"a.wav", "SONG.WAV", "b.wav", "a.wav"}));
     EXPECT_EQ(rows[0], (FileRow{"a.wav", inputFolder.Path(), "16bit Stereo 44100Hz"}));
-    EXPECT_EQ(rows[1], (FileRow{"b.wav", inputFolder.Path(), "16bit Stereo 48000Hz"}));
+    EXPECT_EQ(rows[2], (FileRow{"b.wav", inputFolder.Path(), "16bit Stereo 48000Hz"}));
     EXPECT_TRUE(ConvertButton()->isEnabled());
 
     Add({}); // cancelled
-    EXPECT_EQ(List()->RowCount(), 3);
+    EXPECT_EQ(List()->RowCount(), 4);
 }
 
 TEST_F(CWavPressDlgTest, TheFileDialogOffersWaveFilesAndTakesSeveral) {
@@ -261,13 +262,21 @@ TEST_F(CWavPressDlgTest, TheFileDialogOffersWaveFilesAndTakesSeveral) {
     EXPECT_EQ(Names(Window().Rows()), (std::vector<std::string>{"b.wav", "a.wav"}));
 }
 
-TEST_F(CWavPressDlgTest, DroppedLocalFilesAreAddedInDropOrder) {
+// A dropped folder gives its WAVE files (subfolders too, in name order, any case of ".wav"),
+// each with the tags it carries itself.
+TEST_F(CWavPressDlgTest, DroppedFilesAndFoldersAreAddedInDropOrder) {
     const std::string a = Wave("a.wav");
     const std::string mono = Wave("mono.wav", 1);
     const std::string b = Wave("b.wav");
+    std::filesystem::create_directories(inputFolder.File("album/disc 2"));
+    const std::string tagged = Wave("album/02.WAV");
+    ASSERT_TRUE(testsupport::WriteInfoChunk(tagged, {{"INAM", "二曲目"}, {"IGNR", "Jazz"}}));
+    Wave("album/01.wav");
+    Wave("album/disc 2/03.wav");
+    Wave("album/mono.wav", 1);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(ToQString(b)), QUrl::fromLocalFile(ToQString(mono)),
-                  QUrl::fromLocalFile(ToQString(inputFolder.Path())),
+                  QUrl::fromLocalFile(ToQString(inputFolder.File("album"))),
                   QUrl(QStringLiteral("https://example.org/c.wav")),
                   QUrl::fromLocalFile(ToQString(a))});
     QWidget* viewport = List()->viewport();
@@ -281,7 +290,15 @@ TEST_F(CWavPressDlgTest, DroppedLocalFilesAreAddedInDropOrder) {
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(viewport, &drop);
 
-    EXPECT_EQ(Names(Window().Rows()), (std::vector<std::string>{"b.wav", "a.wav"}));
+    const std::vector<FileRow> rows = Window().Rows();
+    EXPECT_EQ(Names(rows),
+              (std::vector<std::string>{"b.wav", "01.wav", "02.WAV", "03.wav", "a.wav"}));
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[2][kColumnFolder], inputFolder.File("album/"));
+    EXPECT_EQ(rows[2][kColumnTitle], "二曲目");
+    EXPECT_EQ(rows[2][kColumnGenre], "Jazz");
+    EXPECT_EQ(rows[3][kColumnFolder], inputFolder.File("album/disc 2/"));
+    EXPECT_EQ(rows[1][kColumnTitle], "");
     EXPECT_TRUE(ConvertButton()->isEnabled());
 }
 
@@ -289,21 +306,23 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     const std::string a = Wave("a.wav");
     const std::string mono = Wave("mono.wav", 1);
     Wave("b.wav");
+    std::filesystem::create_directory(inputFolder.File("sub"));
+    Wave("sub/c.wav");
     std::filesystem::create_symlink(a, inputFolder.File("link.wav"));
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(ToQString(inputFolder.Path())));
     const std::unique_ptr<CWavPressDlg> started = CWavPressApp::CreateMainDialog(
         settingsFolder.Path(),
         {QStringLiteral("wavpress"), QStringLiteral("b.wav"), ToQString(mono),
-         QStringLiteral("./link.wav"), ToQString(inputFolder.Path()),
+         QStringLiteral("./link.wav"), QStringLiteral("sub"),
          QUrl::fromLocalFile(ToQString(a)).toString(), QStringLiteral("missing.wav")});
     QDir::setCurrent(previous);
 
     const std::vector<FileRow> rows = started->Rows();
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"b.wav", "link.wav", "a.wav"}));
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"b.wav", "link.wav", "c.wav", "a.wav"}));
     const std::string folder = std::filesystem::canonical(inputFolder.Path()).string() + "/";
     for (const FileRow& row : rows) {
-        EXPECT_EQ(row[kColumnFolder], folder);
+        EXPECT_EQ(row[kColumnFolder], row[kColumnName] == "c.wav" ? folder + "sub/" : folder);
     }
     EXPECT_TRUE(started->findChild<QPushButton*>(QStringLiteral("convertButton"))->isEnabled());
 }

@@ -1,0 +1,138 @@
+#include "WaveFileTags.h"
+
+#include "platform/CodePage.h"
+
+#include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
+#include <taglib/tdebuglistener.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/wavfile.h>
+
+#include <cctype>
+#include <mutex>
+#include <string_view>
+
+namespace {
+
+// INFO texts say nothing of their encoding: each byte is kept as one Latin-1 character, to be
+// decoded here. TagLib's handler base has no virtual destructor; TagLib never deletes a handler,
+// and this one is a static object.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class RawInfoText final : public TagLib::RIFF::Info::StringHandler {
+public:
+    TagLib::String parse(const TagLib::ByteVector& data) const override {
+        return TagLib::String(data, TagLib::String::Latin1);
+    }
+};
+#pragma GCC diagnostic pop
+
+// A broken chunk is a file without that tag, not a line on the user's terminal.
+class SilentDebugListener : public TagLib::DebugListener {
+public:
+    void printMessage(const TagLib::String&) override {}
+};
+
+void PrepareTagLib() {
+    static std::once_flag prepared;
+    std::call_once(prepared, [] {
+        static const RawInfoText rawInfoText;
+        static SilentDebugListener silent;
+        TagLib::RIFF::Info::Tag::setStringHandler(&rawInfoText);
+        TagLib::setDebugListener(&silent);
+    });
+}
+
+std::string Utf8(const TagLib::String& text) {
+    return text.to8Bit(true);
+}
+
+std::string InfoText(const TagLib::RIFF::Info::Tag* tag, const char* id) {
+    if (tag == nullptr) {
+        return {};
+    }
+    const std::string bytes = tag->fieldText(id).to8Bit(false);
+    return platform::IsValidUtf8(bytes) ? bytes : platform::Cp932ToUtf8(bytes);
+}
+
+std::string FrameText(const TagLib::ID3v2::Tag* tag, const char* id) {
+    if (tag == nullptr) {
+        return {};
+    }
+    const TagLib::ID3v2::FrameList& frames = tag->frameListMap()[id];
+    return frames.isEmpty() ? std::string() : Utf8(frames.front()->toString());
+}
+
+std::string FirstFourDigits(std::string_view text) {
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        run = std::isdigit(static_cast<unsigned char>(text[i])) != 0 ? run + 1 : 0;
+        if (run == 4) {
+            return std::string(text.substr(i - 3, 4));
+        }
+    }
+    return {};
+}
+
+// ID3v2 genres are names or ID3v1 genre numbers (TagLib gives "(17)" of ID3v2.3 as "17"),
+// several in one frame; the first one known wins.
+std::uint8_t Id3v2Genre(const TagLib::ID3v2::Tag* tag) {
+    if (tag == nullptr) {
+        return NoGenre;
+    }
+    const TagLib::ID3v2::FrameList& frames = tag->frameListMap()["TCON"];
+    const auto* genres =
+        frames.isEmpty()
+            ? nullptr
+            : dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frames.front());
+    if (genres == nullptr) {
+        return NoGenre;
+    }
+    for (const TagLib::String& field : genres->fieldList()) {
+        bool isNumber = false;
+        const int number = field.toInt(&isNumber);
+        if (isNumber && number >= 0 && static_cast<std::size_t>(number) < GenreNames.size()) {
+            return static_cast<std::uint8_t>(number);
+        }
+        if (const std::uint8_t genre = FindGenre(Utf8(field)); genre != NoGenre) {
+            return genre;
+        }
+    }
+    return NoGenre;
+}
+
+std::string Cut(const std::string& text, std::size_t width) {
+    return std::string(platform::CutUtf8ToCp932Width(text, width));
+}
+
+std::string FirstOf(const std::string& id3v2, const std::string& info, std::size_t width) {
+    return Cut(id3v2.empty() ? info : id3v2, width);
+}
+
+} // namespace
+
+EncodeItem WaveFileTags::Read(const std::string& path) {
+    EncodeItem item;
+    item.InPath = path;
+    PrepareTagLib();
+    const TagLib::RIFF::WAV::File file(path.c_str(), false);
+    if (!file.isValid()) {
+        return item;
+    }
+    const TagLib::ID3v2::Tag* id3v2 = file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
+    const TagLib::RIFF::Info::Tag* info = file.hasInfoTag() ? file.InfoTag() : nullptr;
+    item.Title = FirstOf(FrameText(id3v2, "TIT2"), InfoText(info, "INAM"), 30);
+    item.Artist = FirstOf(FrameText(id3v2, "TPE1"), InfoText(info, "IART"), 30);
+    item.Album = FirstOf(FrameText(id3v2, "TALB"), InfoText(info, "IPRD"), 30);
+    item.Year = FirstFourDigits(FrameText(id3v2, "TDRC"));
+    if (item.Year.empty()) {
+        item.Year = FirstFourDigits(InfoText(info, "ICRD"));
+    }
+    item.Comment = FirstOf(id3v2 != nullptr ? Utf8(id3v2->comment()) : std::string(),
+                           InfoText(info, "ICMT"), 30);
+    item.Genre = Id3v2Genre(id3v2);
+    if (item.Genre == NoGenre) {
+        item.Genre = FindGenre(InfoText(info, "IGNR"));
+    }
+    return item;
+}
