@@ -6,6 +6,7 @@
 #include <taglib/infotag.h>
 #include <taglib/tdebuglistener.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/tfilestream.h>
 #include <taglib/wavfile.h>
 
 #include <cctype>
@@ -115,7 +116,12 @@ EncodeItem WaveFileTags::Read(const std::string& path) {
     EncodeItem item;
     item.InPath = path;
     PrepareTagLib();
-    const TagLib::RIFF::WAV::File file(path.c_str(), false);
+    // Read-only: TagLib would otherwise open the input for writing too.
+    TagLib::FileStream stream(path.c_str(), true);
+    if (!stream.isOpen()) {
+        return item;
+    }
+    const TagLib::RIFF::WAV::File file(&stream, false);
     if (!file.isValid()) {
         return item;
     }
