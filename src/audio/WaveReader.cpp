@@ -75,6 +75,21 @@ std::uint32_t Le32(const unsigned char* bytes) {
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
+std::uint64_t Le64(const unsigned char* bytes) {
+    return static_cast<std::uint64_t>(Le32(bytes)) | static_cast<std::uint64_t>(Le32(bytes + 4))
+                                                         << 32;
+}
+
+// A 32-bit size written for a length beyond 4 GiB keeps only its low bits.
+constexpr std::uint64_t kSizeWrap = std::uint64_t{1} << 32;
+
+bool WrappedSize(std::uint64_t length, std::uint32_t declared) {
+    return length > declared && (length - declared) % kSizeWrap == 0;
+}
+
+// The part of an RF64 file's ds64 chunk that gives the 64-bit RIFF and data sizes.
+constexpr std::uint32_t kDs64Bytes = 8 + 8;
+
 // Everything but the sub-format of an extensible chunk, which lies in the extension.
 bool IsAcceptedFormat(const WaveFormat& format) {
     return (format.formatTag == kFormatPcm || format.formatTag == kFormatExtensible) &&
@@ -184,7 +199,9 @@ WaveFailure ReadWaveHeader(platform::File& file, const char* path, WaveFormat& f
     if (!ReadHeaderPart(file, riffHeader, sizeof riffHeader)) {
         return fail(WaveFailure::M2);
     }
-    if (std::memcmp(riffHeader, "RIFF", 4) != 0) {
+    // RF64 is RIFF with its sizes beyond 4 GiB in a ds64 chunk that comes first.
+    const bool rf64 = std::memcmp(riffHeader, "RF64", 4) == 0;
+    if (!rf64 && std::memcmp(riffHeader, "RIFF", 4) != 0) {
         return fail(WaveFailure::M3);
     }
     unsigned char formType[4];
@@ -196,6 +213,16 @@ WaveFailure ReadWaveHeader(platform::File& file, const char* path, WaveFormat& f
     }
 
     ChunkHeader chunk{};
+    std::uint64_t rf64DataSize = 0;
+    if (rf64) {
+        unsigned char sizes[kDs64Bytes];
+        if (!ReadChunkHeader(file, chunk) || !chunk.Is("ds64") || chunk.size < kDs64Bytes ||
+            file.Read(sizes, sizeof sizes) != sizeof sizes) {
+            return fail(WaveFailure::M3);
+        }
+        rf64DataSize = Le64(sizes + 8);
+        SkipChunk(file, chunk);
+    }
     for (;;) {
         if (!ReadChunkHeader(file, chunk) || chunk.Is("data")) {
             return fail(WaveFailure::M6);
@@ -222,7 +249,14 @@ WaveFailure ReadWaveHeader(platform::File& file, const char* path, WaveFormat& f
     const std::uint64_t rest =
         length > chunk.body ? static_cast<std::uint64_t>(length - chunk.body) : 0;
     std::uint64_t bytes = chunk.size;
-    if (chunk.size == kSizeUnknown || (chunk.size == 0 && !ChunkFollows(file, chunk, rest))) {
+    if (rf64 && chunk.size == kSizeUnknown) {
+        bytes = rf64DataSize;
+    } else if (chunk.size == kSizeUnknown ||
+               (chunk.size == 0 && !ChunkFollows(file, chunk, rest))) {
+        bytes = rest;
+    } else if (!rf64 && WrappedSize(rest, chunk.size) && length >= 8 &&
+               WrappedSize(static_cast<std::uint64_t>(length) - 8, Le32(riffHeader + 4))) {
+        // Both sizes lost the same whole multiples of 4 GiB: the data chunk runs to the end.
         bytes = rest;
     }
     bytes = std::min(bytes, rest);

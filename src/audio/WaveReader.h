@@ -31,7 +31,8 @@ struct WaveProbe {
 /// walked: the first fmt chunk (other chunks before it are skipped) gives the format, and the
 /// data chunk after it the audio. On success the file is left open at the first audio byte and
 /// reads end after audioBytes: the data chunk's declared size (to the end of the file when it
-/// is unknown) bounded by the file, in whole sample frames. On failure the reader's message has
+/// is unknown, or when it and the RIFF size wrapped past 4 GiB; an RF64 file's from its ds64
+/// chunk) bounded by the file, in whole sample frames. On failure the reader's message has
 /// been shown and the file is closed; a missing file object or path returns false with no
 /// message.
 bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,

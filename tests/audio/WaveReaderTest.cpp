@@ -243,17 +243,75 @@ TEST_F(WaveReaderTest, TheDataSizeIsBoundedByTheFileAndCutToWholeFrames) {
     ExpectAccepted(WriteWave("empty.wav", empty, {}, testsupport::Chunk("LIST", "INFO")), 44, "");
 }
 
-TEST_F(WaveReaderTest, AudioCountIsSixtyFourBits) {
-    WaveHeader streamed;
-    streamed.dataSize = 0xFFFFFFFF;
-    const std::string path = WriteWave("huge.wav", streamed);
-    const std::uintmax_t length = 5'000'000'000ULL; // sparse: no disk space is used
-    std::filesystem::resize_file(path, length);
-    platform::File file;
-    WaveFormat format{};
-    std::uint64_t audioBytes = 0;
-    ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
-    EXPECT_EQ(audioBytes, length - 44);
+std::string Le64(std::uint64_t value) {
+    return Le32(static_cast<std::uint32_t>(value)) + Le32(static_cast<std::uint32_t>(value >> 32));
+}
+
+TEST_F(WaveReaderTest, SizesBeyondFourGiBAreReadAsTheirWritersMeantThem) {
+    constexpr std::uint64_t k4GiB = std::uint64_t{1} << 32;
+    const std::string fmt = "WAVEfmt " + Le32(16) + StereoFmtBody();
+    const std::string tail = kAudio.substr(0, 8);
+    struct Row {
+        const char* name;
+        std::uint64_t length; ///< of the whole file, made sparse
+        std::string header;   ///< up to and including the data chunk header
+        std::uint64_t audioBytes;
+    };
+    constexpr std::uint64_t kWrapped = 44 + k4GiB + 4000;
+    constexpr std::uint64_t kRf64Header = 12 + 8 + 28 + 24 + 8;
+    const Row rows[] = {
+        {"streamed", 5'000'000'000ULL, "RIFF" + Le32(0xFFFFFFFF) + fmt + "data" + Le32(0xFFFFFFFF),
+         5'000'000'000ULL - 44},
+        // Both 32-bit sizes wrapped alike: the data runs to the end of the file.
+        {"wrapped", kWrapped, "RIFF" + Le32(36 + 4000) + fmt + "data" + Le32(4000), kWrapped - 44},
+        {"wrappedTwice", kWrapped + k4GiB, "RIFF" + Le32(36 + 4000) + fmt + "data" + Le32(4000),
+         kWrapped + k4GiB - 44},
+        // Only one of them fits a wrap: the declared size holds, the rest is other chunks.
+        {"riffNotWrapped", kWrapped, "RIFF" + Le32(36) + fmt + "data" + Le32(4000), 4000},
+        {"dataNotWrapped", kWrapped, "RIFF" + Le32(36 + 4000) + fmt + "data" + Le32(4004), 4004},
+        {"rf64", kRf64Header + k4GiB + 8000,
+         "RF64" + Le32(0xFFFFFFFF) + "WAVE" +
+             testsupport::Chunk("ds64", Le64(k4GiB + 8000 - 8) + Le64(k4GiB + 4000) +
+                                            Le64((k4GiB + 4000) / 4) + Le32(0)) +
+             fmt.substr(4) + "data" + Le32(0xFFFFFFFF),
+         k4GiB + 4000},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = Write(std::string(row.name) + ".wav", row.header);
+        std::filesystem::resize_file(path, row.length); // sparse: no disk space is used
+        platform::File file;
+        ASSERT_TRUE(file.OpenWriteExisting(path));
+        ASSERT_TRUE(file.Seek(static_cast<std::int64_t>(row.header.size() + row.audioBytes) - 8,
+                              platform::File::Whence::Begin));
+        ASSERT_TRUE(file.Write(tail.data(), tail.size()));
+        file.Close();
+
+        WaveFormat format{};
+        std::uint64_t audioBytes = 0;
+        ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
+        EXPECT_EQ(file.Position(), static_cast<std::int64_t>(row.header.size()));
+        EXPECT_EQ(audioBytes, row.audioBytes);
+        // The last frames read are the last ones of the audio, and then nothing.
+        ASSERT_TRUE(
+            file.Seek(static_cast<std::int64_t>(audioBytes) - 8, platform::File::Whence::Current));
+        std::string read(16, '\0');
+        read.resize(file.Read(read.data(), read.size()));
+        EXPECT_EQ(read, tail);
+        std::uint64_t probed = 0;
+        EXPECT_TRUE(ProbeWave(path, format, probed));
+        EXPECT_EQ(probed, audioBytes);
+    }
+    EXPECT_TRUE(recorder_->Requests().empty());
+}
+
+TEST_F(WaveReaderTest, AnRf64FileWithoutItsSizesHasNoRiffHeader) {
+    const std::string fmt = "fmt " + Le32(16) + StereoFmtBody();
+    const std::string data = "data" + Le32(0xFFFFFFFF) + kAudio;
+    ExpectRejected(Write("nods64.wav", "RF64" + Le32(0xFFFFFFFF) + "WAVE" + fmt + data), kM3);
+    ExpectRejected(Write("shortds64.wav", "RF64" + Le32(0xFFFFFFFF) + "WAVE" +
+                                              testsupport::Chunk("ds64", Le64(0)) + fmt + data),
+                   kM3);
 }
 
 TEST_F(WaveReaderTest, MissingFileFailsToOpen) {
