@@ -2,6 +2,7 @@
 
 #include "audio/WaveReader.h"
 #include "encoders/JobMessages.h"
+#include "platform/CodePage.h"
 #include "platform/Format.h"
 #include "tags/GenreNames.h"
 
@@ -143,11 +144,11 @@ COggEncodeThread::StreamEnd COggEncodeThread::Encode(platform::File& input,
 
 void COggEncodeThread::AddComments(Session& session) const {
     const EncodeItem& item = *item_;
-    vorbis_comment_add_tag(&session.comment, "TITLE", item.Title.c_str());
-    vorbis_comment_add_tag(&session.comment, "ARTIST", item.Artist.c_str());
-    vorbis_comment_add_tag(&session.comment, "ALBUM", item.Album.c_str());
-    vorbis_comment_add_tag(&session.comment, "DATE", item.Year.c_str());
-    vorbis_comment_add_tag(&session.comment, "COMMENT", item.Comment.c_str());
+    vorbis_comment_add_tag(&session.comment, "TITLE", platform::RepairUtf8(item.Title).c_str());
+    vorbis_comment_add_tag(&session.comment, "ARTIST", platform::RepairUtf8(item.Artist).c_str());
+    vorbis_comment_add_tag(&session.comment, "ALBUM", platform::RepairUtf8(item.Album).c_str());
+    vorbis_comment_add_tag(&session.comment, "DATE", platform::RepairUtf8(item.Year).c_str());
+    vorbis_comment_add_tag(&session.comment, "COMMENT", platform::RepairUtf8(item.Comment).c_str());
     if (item.Genre < GenreNames.size()) {
         const std::string genre(GenreNames[item.Genre]);
         vorbis_comment_add_tag(&session.comment, "GENRE", genre.c_str());

@@ -118,17 +118,20 @@ bool IsCp932TrailByte(unsigned char byte) {
 
 std::string Utf8ToCp932(std::string_view utf8) {
     Converter converter("CP932", "UTF-8");
+    // Malformed bytes are mended as for every other tag text; what remains is well-formed.
+    const std::string repaired = RepairUtf8(utf8);
+    std::string_view rest = repaired;
     std::string out;
-    out.reserve(utf8.size());
+    out.reserve(rest.size());
     // Character by character, so that one the code page lacks costs only itself.
-    while (!utf8.empty()) {
-        const std::size_t length = Utf8CharLength(utf8);
+    while (!rest.empty()) {
+        const std::size_t length = Utf8CharLength(rest);
         if (length == 1) {
-            out.push_back(utf8[0]);
-        } else if (length == 0 || !converter.Append(utf8.substr(0, length), out)) {
+            out.push_back(rest[0]);
+        } else if (!converter.Append(rest.substr(0, length), out)) {
             out.push_back('?');
         }
-        utf8.remove_prefix(length == 0 ? 1 : length);
+        rest.remove_prefix(length);
     }
     return out;
 }

@@ -14,8 +14,8 @@ bool IsValidUtf8(std::string_view text);
 /// The length of the well-formed UTF-8 character at the start of text, 0 when malformed.
 std::size_t Utf8CharLength(std::string_view text);
 
-/// The text with each malformed byte replaced by '?', as Utf8ToCp932 treats it; well-formed
-/// text comes back unchanged.
+/// The text with each malformed byte replaced by '?': the one repair of every tag text, whatever
+/// the format it goes into (Utf8ToCp932 applies it too); well-formed text comes back unchanged.
 std::string RepairUtf8(std::string_view utf8);
 
 /// UTF-8 to code page 932; a character the code page lacks, and a malformed byte, become '?'.

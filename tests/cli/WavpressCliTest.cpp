@@ -233,6 +233,33 @@ TEST_F(WavpressCliTest, NoId3v2LeavesTheSameFileWithoutItsLeadingTag) {
     EXPECT_EQ(plain.substr(plain.size() - 125, 6), platform::Utf8ToCp932("森?外 "));
 }
 
+TEST_F(WavpressCliTest, TextsThatAreNotUtf8AreRepairedAlikeInEveryTag) {
+    const std::string a = Wave("a.wav");
+    const std::string sjis = "\x93\xfa\x96\x7b"; // 日本 in code page 932
+    const std::vector<std::string> texts = {"--title",   sjis,      "--artist",
+                                            "a\xe3\x81", "--album", "ok\xff"};
+    std::vector<std::string> ogg = {"-t", "ogg", "-o", out.Path(), a};
+    std::vector<std::string> mp3 = {"-t", "mp3", "-o", out.Path(), a};
+    ogg.insert(ogg.end(), texts.begin(), texts.end());
+    mp3.insert(mp3.end(), texts.begin(), texts.end());
+    ASSERT_EQ(Run(ogg).exitCode, 0);
+    ASSERT_EQ(Run(mp3).exitCode, 0);
+
+    EXPECT_EQ(
+        DecodeOgg(Out("a.ogg")).comments,
+        (std::vector<std::string>{"TITLE=???{", "ARTIST=a??", "ALBUM=ok?", "DATE=", "COMMENT="}));
+    const std::string bytes = ReadFileBytes(Out("a.mp3"));
+    const Id3v2Read tag = ReadId3v2(bytes);
+    EXPECT_EQ(tag.texts.at("TIT2"), "???{");
+    EXPECT_EQ(tag.texts.at("TPE1"), "a??");
+    EXPECT_EQ(tag.texts.at("TALB"), "ok?");
+    ASSERT_GT(bytes.size(), 128u);
+    const std::string record = bytes.substr(bytes.size() - 128);
+    EXPECT_EQ(record.substr(3, 5), "???{ ");
+    EXPECT_EQ(record.substr(33, 4), "a?? ");
+    EXPECT_EQ(record.substr(63, 4), "ok? ");
+}
+
 TEST_F(WavpressCliTest, RefusedFilesAreReportedSkippedAndCounted) {
     const std::string good = Wave("GOOD.WAV");
     const std::string upper = Wave("song.wave");
