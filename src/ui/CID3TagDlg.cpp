@@ -1,6 +1,7 @@
 #include "ui/CID3TagDlg.h"
 
 #include "ui/ByteLimitEdit.h"
+#include "ui/Caption.h"
 #include "ui/DialogFont.h"
 #include "ui/GenreChoice.h"
 #include "ui/QtText.h"
@@ -83,7 +84,7 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
         auto* box = new ByteLimitEdit(spec.ByteLimit, spec.DigitsOnly, this);
         box->SetText(ToQString(row_[spec.Column]));
         box->setFixedWidth(spec.DigitsOnly ? kYearWidth : kFieldWidth);
-        fields->addWidget(new QLabel(ToQString(spec.Label), this), line, 0);
+        fields->addWidget(NewCaption(spec.Label, box, this), line, 0);
         fields->addWidget(box, line, 1, Qt::AlignLeft);
         tagBoxes_[i] = box;
         ++line;
@@ -93,7 +94,7 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
     FillGenreNames(genre_);
     SelectGenreByPrefix(genre_, ToQString(row_[kColumnGenre]));
     genre_->setFixedWidth(kFieldWidth / 2);
-    fields->addWidget(new QLabel(ToQString(kGenreLabel), this), line, 0);
+    fields->addWidget(NewCaption(kGenreLabel, genre_, this), line, 0);
     fields->addWidget(genre_, line, 1, Qt::AlignLeft);
 
     auto* ok = new QPushButton(ToQString(kOkText), this);

@@ -93,6 +93,8 @@ void CListEditCtrl::SetColumnEditor(int column, EditorKind kind, QWidget* editor
         return;
     }
     editor->hide();
+    // A screen reader names the editor after its column.
+    editor->setAccessibleName(headerItem()->text(column));
     editor->installEventFilter(this);
     disconnect(editor, nullptr, this, nullptr);
     if (kind == kEditBox) {

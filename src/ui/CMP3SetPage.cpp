@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "settings/EncodeSettings.h"
 #include "settings/QualityCodes.h"
+#include "ui/Caption.h"
 #include "ui/DialogFont.h"
 #include "ui/ListNumbers.h"
 #include "ui/QtText.h"
@@ -147,7 +148,7 @@ CMP3SetPage::CMP3SetPage(std::int32_t* preset, BE_CONFIG* lameParm, PresetList* 
     auto* lists = new QGridLayout;
     const auto addRow = [this, lists](const char* caption, QWidget* list) {
         const int row = lists->rowCount();
-        lists->addWidget(new QLabel(ToQString(caption), this), row, 0);
+        lists->addWidget(NewCaption(caption, list, this), row, 0);
         lists->addWidget(list, row, 1);
     };
     addRow("種類", mpegList_);
@@ -160,8 +161,17 @@ CMP3SetPage::CMP3SetPage(std::int32_t* preset, BE_CONFIG* lameParm, PresetList* 
     auto* abrRow = new QHBoxLayout;
     abrRow->addWidget(abrList_, 1);
     abrRow->addWidget(new QLabel(ToQString("bps"), this));
-    lists->addWidget(new QLabel(ToQString("ＡＢＲの設定"), this), lists->rowCount(), 0);
+    lists->addWidget(NewCaption("ＡＢＲの設定", abrList_, this), lists->rowCount(), 0);
     lists->addLayout(abrRow, lists->rowCount() - 1, 1);
+
+    // Tab follows the lists down their column, then the mode and the flags.
+    QWidget* previous = presetList_;
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             mpegList_, minBitrateList_, maxBitrateList_, qualityList_, sampleRateList_,
+             vbrMethodList_, vbrQualityList_, abrList_, modeButtons_->button(0)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 
     auto* right = new QVBoxLayout;
     right->addWidget(modeBox);
@@ -171,7 +181,7 @@ CMP3SetPage::CMP3SetPage(std::int32_t* preset, BE_CONFIG* lameParm, PresetList* 
     right->addStretch(1);
 
     auto* presetRow = new QHBoxLayout;
-    presetRow->addWidget(new QLabel(ToQString("プリセット"), this));
+    presetRow->addWidget(NewCaption("プリセット", presetList_, this));
     presetRow->addWidget(presetList_, 1);
 
     auto* columns = new QHBoxLayout;

@@ -1,6 +1,7 @@
 #include "ui/COggSetPage.h"
 
 #include "platform/Format.h"
+#include "ui/Caption.h"
 #include "ui/DialogFont.h"
 #include "ui/ListNumbers.h"
 #include "ui/QtText.h"
@@ -112,7 +113,7 @@ COggSetPage::COggSetPage(OggParm* oggParm, QWidget* parent) : QWidget(parent), p
     for (std::size_t i = 0; i < kBitrateLists.size(); ++i) {
         auto* list = new QComboBox(customGroup);
         list->setObjectName(QLatin1String(kBitrateLists[i].objectName));
-        customLayout->addWidget(new QLabel(ToQString(kBitrateLists[i].caption), customGroup),
+        customLayout->addWidget(NewCaption(kBitrateLists[i].caption, list, customGroup),
                                 static_cast<int>(i), 0);
         customLayout->addWidget(list, static_cast<int>(i), 1);
         bitrateLists_[i] = list;
@@ -124,7 +125,7 @@ COggSetPage::COggSetPage(OggParm* oggParm, QWidget* parent) : QWidget(parent), p
     modeRow->addWidget(monoButton_);
     modeRow->addStretch(1);
     auto* presetRow = new QHBoxLayout;
-    presetRow->addWidget(new QLabel(ToQString("プリセット"), this));
+    presetRow->addWidget(NewCaption("プリセット", trackBar_, this));
     presetRow->addWidget(trackBar_, 1);
     presetRow->addWidget(presetValue_);
     auto* page = new QVBoxLayout(this);

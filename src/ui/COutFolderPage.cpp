@@ -1,6 +1,7 @@
 #include "ui/COutFolderPage.h"
 
 #include "platform/MessageBox.h"
+#include "ui/Caption.h"
 #include "ui/DialogFont.h"
 #include "ui/QtText.h"
 #include "ui/ToolTips.h"
@@ -49,12 +50,14 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
     folderField_->setMinimumWidth(folderField_->fontMetrics().averageCharWidth() * 40);
     auto* browseButton = new QPushButton(ToQString("…"), this);
     browseButton->setObjectName(QStringLiteral("browseButton"));
+    // Its caption is a mere ellipsis: it is named after the dialog it opens.
+    NameControl(browseButton, kBrowseTitle);
     browseButton->setFixedWidth(
         browseButton->fontMetrics().horizontalAdvance(QStringLiteral("……")) + 16);
     overwriteBox_ = new QCheckBox(ToQString("出力先に同一ファイル名があった場合は確認する"), this);
 
     auto* page = new QGridLayout(this);
-    page->addWidget(new QLabel(ToQString("出力フォルダ"), this), 0, 0, 1, 2);
+    page->addWidget(NewCaption("出力フォルダ", folderField_, this), 0, 0, 1, 2);
     page->addWidget(folderField_, 1, 0);
     page->addWidget(browseButton, 1, 1);
     page->addWidget(overwriteBox_, 2, 0, 1, 2);

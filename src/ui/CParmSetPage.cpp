@@ -3,6 +3,7 @@
 #include "settings/OutFolderParm.h"
 #include "ui/CMP3SetPage.h"
 #include "ui/COggSetPage.h"
+#include "ui/Caption.h"
 #include "ui/DialogFont.h"
 #include "ui/QtText.h"
 #include "ui/ToolTips.h"
@@ -64,7 +65,7 @@ CParmSetPage::CParmSetPage(std::int32_t* encodeType, std::int32_t* preset, BE_CO
     SetToolTip(encoderList_, kEncoderTip);
 
     auto* encoderRow = new QHBoxLayout;
-    encoderRow->addWidget(new QLabel(ToQString("エンコードタイプ"), this));
+    encoderRow->addWidget(NewCaption("エンコードタイプ", encoderList_, this));
     encoderRow->addWidget(encoderList_);
     encoderRow->addStretch(1);
     auto* page = new QVBoxLayout(this);

@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "settings/SettingsFolder.h"
 #include "ui/CWavPressDlg.h"
+#include "ui/DropDownAccessible.h"
 #include "ui/EndSignals.h"
 #include "ui/QtMessageBackend.h"
 #include "ui/QtText.h"
@@ -37,6 +38,7 @@ CWavPressApp::CWavPressApp(int& argc, char** argv) : QApplication(argc, argv) {
     setDesktopFileName(QStringLiteral(WAVPRESS_APP_ID));
     setQuitOnLastWindowClosed(false);
     InstallQtTranslations(*this, QLocale::system());
+    DropDownAccessible::Install();
     platform::MessageBox::SetBackend(std::make_shared<QtMessageBackend>());
 
     // Installed before the dialog exists, so that a signal that comes while it is being built

@@ -9,6 +9,7 @@
 #include "ui/COutFolderPage.h"
 #include "ui/CParmSetPage.h"
 #include "ui/CVersionPage.h"
+#include "ui/Caption.h"
 #include "ui/DialogFont.h"
 #include "ui/GenreChoice.h"
 #include "ui/ProgramIcon.h"
@@ -195,6 +196,9 @@ void CWavPressDlg::CreateTabs() {
         "QTabBar::tab { background: transparent; border: 1px solid transparent;"
         " border-right: 1px solid palette(mid); padding: 3px 12px; margin: 0px; }"
         "QTabBar::tab:selected { background: palette(midlight); border: 1px solid palette(dark); }"
+        // The arrow keys switch tabs: the strip shows when it has the focus. The thicker
+        // border keeps the tab's size.
+        "QTabBar::tab:selected:focus { border: 2px solid palette(highlight); padding: 2px 11px; }"
         "QTabBar::tab:hover:!selected { background: palette(light); }"));
     for (const char* caption : {kOutFolderTab, kParameterTab, kVersionTab}) {
         tabStrip_->addTab(ToQString(caption));
@@ -222,6 +226,7 @@ void CWavPressDlg::CreateFileList() {
             &CWavPressDlg::OnListContextMenu);
     connect(fileList_, &CListEditCtrl::FilesDropped, this, &CWavPressDlg::UpdateConvertButton);
     SetToolTip(fileList_, kListHint);
+    NameControl(fileList_, kListName);
     CreateContextMenu();
 }
 

@@ -42,6 +42,8 @@ public:
     static constexpr const char* kListHint =
         "ここに変換したいWAVEファイルを追加して下さい\nOggVorbisのファイル情報の設定は英数字を\n"
         "使用するようにして下さい\n日本語は使用できません";
+    /// The list's name for a screen reader, in the words of its hint.
+    static constexpr const char* kListName = "変換したいWAVEファイル";
     static constexpr const char* kAddItem = "項目の追加";
     static constexpr const char* kChangeItem = "項目の変更";
     static constexpr const char* kDeleteItem = "項目の削除";
