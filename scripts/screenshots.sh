@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Renders the windows of wavPress offscreen into PNG files: the main window under each of its
 # tabs (the parameter tab once with the MP3 and once with the Ogg Vorbis page), the tag dialog
-# and the progress window in the middle of a conversion. The README shows the ones in docs/;
-# refresh them by hand when a window changes.
+# and the progress window in the middle of a conversion; then the main window once more at
+# twice the scale, as on a high-resolution screen (the files ending in -x2). The README shows
+# the ones in docs/; refresh them by hand when a window changes.
 #   bash scripts/screenshots.sh [FOLDER]      (default: docs/)
 # WAVPRESS_BUILD_DIR names the build tree to use (default: build/release, made when missing).
 set -euo pipefail
@@ -15,5 +16,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" --target wavpress-screenshots >/dev/null
 mkdir -p "$out"
-QT_QPA_PLATFORM=offscreen "$build/bin/wavpress-screenshots" "$out" 2> >(grep -v \
-  -e '^QStandardPaths: XDG_RUNTIME_DIR not set' -e 'This plugin does not support' >&2)
+for scale in 1 2; do
+  QT_QPA_PLATFORM=offscreen "$build/bin/wavpress-screenshots" "$out" "$scale" 2> >(grep -v \
+    -e '^QStandardPaths: XDG_RUNTIME_DIR not set' -e 'This plugin does not support' >&2)
+done

@@ -1,5 +1,7 @@
 // Renders the windows of wavPress offscreen into PNG files, for the README:
-//   wavpress-screenshots FOLDER
+//   wavpress-screenshots FOLDER [SCALE]
+// With a SCALE other than 1, as on a screen of that many device pixels to a pixel: the main
+// window only, under each of its tabs, into files named with "-x" and the scale.
 // The windows are the program's own, on settings and WAVE files made here. The folder shown in
 // the file list of the main window is set to a fixed one, so that those pictures do not change
 // from run to run; the progress window shows a real conversion, cancelled once it is pictured.
@@ -83,7 +85,8 @@ bool WriteWave(const QString& path, std::uint32_t seconds) {
 
 class Shots {
 public:
-    Shots(QString outFolder) : out_(std::move(outFolder)) {}
+    Shots(QString outFolder, QString suffix)
+        : out_(std::move(outFolder)), suffix_(std::move(suffix)) {}
 
     bool Prepare() {
         if (!work_.isValid() || !QDir().mkpath(work_.filePath(QStringLiteral("settings")))) {
@@ -126,7 +129,8 @@ public:
     }
 
     bool Save(QWidget& widget, const char* name) {
-        const QString path = QDir(out_).filePath(QLatin1String(name));
+        const QString path =
+            QDir(out_).filePath(QLatin1String(name) + suffix_ + QStringLiteral(".png"));
         if (!widget.grab().save(path, "PNG")) {
             std::fprintf(stderr, "wavpress-screenshots: cannot write %s\n", ToUtf8(path).c_str());
             return false;
@@ -137,6 +141,7 @@ public:
 
 private:
     QString out_;
+    QString suffix_;
     QTemporaryDir work_{QDir::tempPath() + QStringLiteral("/wavpress-XXXXXX")};
     std::vector<std::string> files_;
 };
@@ -164,7 +169,7 @@ protected:
         QMetaObject::invokeMethod(
             window,
             [this, window] {
-                saved_ = shots_.Save(*window, "progress-window.png");
+                saved_ = shots_.Save(*window, "progress-window");
                 window->CancelAll();
             },
             Qt::QueuedConnection);
@@ -189,15 +194,22 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: wavpress-screenshots FOLDER\n");
+    const QString scale = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("1");
+    bool isNumber = false;
+    const double factor = scale.toDouble(&isNumber);
+    if (argc < 2 || argc > 3 || !isNumber || factor <= 0) {
+        std::fprintf(stderr, "usage: wavpress-screenshots FOLDER [SCALE]\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    const bool scaled = factor != 1.0;
+    if (scaled) {
+        qputenv("QT_SCALE_FACTOR", scale.toLocal8Bit());
+    }
     QApplication app(argc, argv);
-    Shots shots(QString::fromLocal8Bit(argv[1]));
+    Shots shots(QString::fromLocal8Bit(argv[1]), scaled ? QStringLiteral("-x") + scale : QString());
     if (!shots.Prepare()) {
         std::fprintf(stderr, "wavpress-screenshots: cannot make the sample files\n");
         return 1;
@@ -207,22 +219,23 @@ int main(int argc, char** argv) {
     {
         const auto window = shots.Window(kEncodeTypeMp3);
         auto* tabs = window->findChild<QTabBar*>();
-        saved = shots.Save(*window, "main-window-output-folder.png") && saved;
+        saved = shots.Save(*window, "main-window-output-folder") && saved;
         tabs->setCurrentIndex(1);
-        saved = shots.Save(*window, "main-window-mp3.png") && saved;
+        saved = shots.Save(*window, "main-window-mp3") && saved;
         tabs->setCurrentIndex(2);
-        saved = shots.Save(*window, "main-window-version.png") && saved;
-
-        CID3TagDlg tagDialog(window->Rows().front(), window.get());
-        tagDialog.show();
-        saved = shots.Save(tagDialog, "tag-dialog.png") && saved;
+        saved = shots.Save(*window, "main-window-version") && saved;
+        if (!scaled) {
+            CID3TagDlg tagDialog(window->Rows().front(), window.get());
+            tagDialog.show();
+            saved = shots.Save(tagDialog, "tag-dialog") && saved;
+        }
     }
     {
         const auto window = shots.Window(kEncodeTypeOgg);
         window->findChild<QTabBar*>()->setCurrentIndex(1);
-        saved = shots.Save(*window, "main-window-ogg-vorbis.png") && saved;
+        saved = shots.Save(*window, "main-window-ogg-vorbis") && saved;
     }
-    {
+    if (!scaled) {
         const auto window = shots.Window(kEncodeTypeMp3, true);
         ProgressShot progress(shots);
         window->OnConvert();

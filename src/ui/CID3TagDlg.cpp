@@ -93,7 +93,6 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
     genre_->setEditable(false);
     FillGenreNames(genre_);
     SelectGenreByPrefix(genre_, ToQString(row_[kColumnGenre]));
-    genre_->setFixedWidth(kFieldWidth / 2);
     fields->addWidget(NewCaption(kGenreLabel, genre_, this), line, 0);
     fields->addWidget(genre_, line, 1, Qt::AlignLeft);
 

@@ -1,7 +1,6 @@
 #include "UserActions.h"
 #include "WavPressWindowTest.h"
 
-#include "settings/EncodeSettings.h"
 #include "ui/CID3TagDlg.h"
 
 #include <QAbstractSlider>
@@ -151,8 +150,9 @@ TEST_F(AccessibilityTest, EveryControlHasANameOfItsOwn) {
 
 TEST_F(AccessibilityTest, TabReachesEveryControlOfEveryPageAndShowsWhereTheFocusIs) {
     Add({Wave("a.wav")});
-    for (const std::int32_t encodeType : {kEncodeTypeMp3, kEncodeTypeOgg}) {
-        Window().findChild<QComboBox*>(QStringLiteral("encoderList"))->setCurrentIndex(encodeType);
+    for (const char* encoder : {"LAME Encoder", "OggVorbis Encoder"}) {
+        Tabs()->setCurrentIndex(1);
+        uitest::ChooseItem(Window().findChild<QComboBox*>(QStringLiteral("encoderList")), encoder);
         for (int tab = 0; tab < Tabs()->count(); ++tab) {
             SCOPED_TRACE(tab);
             Tabs()->setCurrentIndex(tab);
