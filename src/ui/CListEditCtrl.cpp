@@ -13,6 +13,7 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
 
@@ -193,6 +194,29 @@ void CListEditCtrl::DeleteSelectedRows() {
     for (int row : rows) {
         delete takeTopLevelItem(row);
     }
+}
+
+bool CListEditCtrl::event(QEvent* event) {
+    const bool handled = QTreeWidget::event(event);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        update();
+        break;
+    case QEvent::Paint:
+        // The style marks the focus on a row only: an empty list would not show it has it.
+        if (hasFocus()) {
+            QPainter painter(this);
+            painter.setPen(palette().color(QPalette::Highlight));
+            for (int line = 0; line < std::max(frameWidth(), 1); ++line) {
+                painter.drawRect(rect().adjusted(line, line, -1 - line, -1 - line));
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void CListEditCtrl::mouseDoubleClickEvent(QMouseEvent* event) {

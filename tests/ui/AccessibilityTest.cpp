@@ -149,6 +149,10 @@ TEST_F(AccessibilityTest, EveryControlHasANameOfItsOwn) {
 }
 
 TEST_F(AccessibilityTest, TabReachesEveryControlOfEveryPageAndShowsWhereTheFocusIs) {
+    {
+        SCOPED_TRACE("empty list");
+        ExpectTabReachesAndMarksEveryControl(Window(), Tabs());
+    }
     Add({Wave("a.wav")});
     for (const char* encoder : {"LAME Encoder", "OggVorbis Encoder"}) {
         Tabs()->setCurrentIndex(1);
