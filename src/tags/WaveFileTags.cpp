@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 
+#include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/tdebuglistener.h>
@@ -62,6 +63,20 @@ std::string FrameText(const TagLib::ID3v2::Tag* tag, const char* id) {
     }
     const TagLib::ID3v2::FrameList& frames = tag->frameListMap()[id];
     return frames.isEmpty() ? std::string() : Utf8(frames.front()->toString());
+}
+
+// The comment proper: COMM frames with a description carry other programs' data (iTunNORM …).
+std::string Id3v2Comment(const TagLib::ID3v2::Tag* tag) {
+    if (tag == nullptr) {
+        return {};
+    }
+    for (const TagLib::ID3v2::Frame* frame : tag->frameListMap()["COMM"]) {
+        const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame);
+        if (comment != nullptr && comment->description().isEmpty()) {
+            return Utf8(comment->text());
+        }
+    }
+    return {};
 }
 
 std::string FirstFourDigits(std::string_view text) {
@@ -134,8 +149,7 @@ EncodeItem WaveFileTags::Read(const std::string& path) {
     if (item.Year.empty()) {
         item.Year = FirstFourDigits(InfoText(info, "ICRD"));
     }
-    item.Comment = FirstOf(id3v2 != nullptr ? Utf8(id3v2->comment()) : std::string(),
-                           InfoText(info, "ICMT"), 30);
+    item.Comment = FirstOf(Id3v2Comment(id3v2), InfoText(info, "ICMT"), 30);
     item.Genre = Id3v2Genre(id3v2);
     if (item.Genre == NoGenre) {
         item.Genre = FindGenre(InfoText(info, "IGNR"));
