@@ -298,9 +298,9 @@ TEST_F(WaveReaderTest, SizesBeyondFourGiBAreReadAsTheirWritersMeantThem) {
         std::string read(16, '\0');
         read.resize(file.Read(read.data(), read.size()));
         EXPECT_EQ(read, tail);
-        std::uint64_t probed = 0;
-        EXPECT_TRUE(ProbeWave(path, format, probed));
-        EXPECT_EQ(probed, audioBytes);
+        const WaveProbe probed = ProbeWave(path);
+        EXPECT_EQ(probed.Failure, WaveFailure::None);
+        EXPECT_EQ(probed.AudioBytes, audioBytes);
     }
     EXPECT_TRUE(recorder_->Requests().empty());
 }
