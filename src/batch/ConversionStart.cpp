@@ -40,6 +40,7 @@ std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& row
         batch.Paths.push_back(batch.Items.back().InPath);
     }
     batch.OutFolder = settings.OutFolder.OutFolder;
+    batch.Inputs = IdentifyInputs(batch.Paths);
 
     const std::int32_t preset = settings.OutFolder.Preset;
     if (preset == 0) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "batch/FileRow.h"
+#include "encoders/EncodeJobInput.h"
 #include "settings/BE_CONFIG.h"
 #include "settings/EncodeSettings.h"
 #include "settings/OggParm.h"
 #include "tags/EncodeItem.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +33,8 @@ struct ConversionBatch {
     const std::int32_t* IdentityOutFile = nullptr;
     std::int32_t EncodeType = 0;
     bool Id3v2 = true; ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
+    /// The files of Paths as found when the batch was prepared: no output may be one of them.
+    std::shared_ptr<const std::vector<BatchInput>> Inputs;
 };
 
 /// Turns the file list's rows and the settings into a batch, or refuses with a warning message

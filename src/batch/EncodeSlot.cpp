@@ -6,16 +6,23 @@ EncodeSlot::~EncodeSlot() = default;
 
 bool EncodeSlot::Begin(const ConversionBatch& batch, std::size_t index, const EncodeItem& item,
                        const std::string& outPath) {
+    if (batch.LameParm == nullptr || batch.Ogg == nullptr) {
+        return false;
+    }
     index_ = index;
     item_ = item;
     outPath_ = outPath;
     mp3_ = batch.EncodeType != kEncodeTypeOgg;
     endPosted_.store(false);
     endedAtOnce_ = false;
-    const bool started =
-        mp3_ ? mp3Job_.BeginEncode(this, batch.LameParm, &item_, &bar_, item_.InPath, outPath_,
-                                   batch.Id3v2)
-             : oggJob_.BeginEncode(this, batch.Ogg, &item_, &bar_, item_.InPath, outPath_);
+    EncodeJobInput input;
+    input.Item = item;
+    input.OutPath = outPath;
+    input.LameParm = *batch.LameParm;
+    input.Ogg = *batch.Ogg;
+    input.Id3v2 = batch.Id3v2;
+    input.BatchInputs = batch.Inputs;
+    const bool started = Job().BeginEncode(input, bar_, this);
     busy_ = started && !endedAtOnce_;
     return busy_;
 }

@@ -14,7 +14,7 @@
 #include <string>
 
 /// One place of a batch where a job runs: a job object of each kind (reused for every item the
-/// slot runs), the bar they drive, and the copies of the item and output path they read.
+/// slot runs), the bar they drive, and the item and output path it runs.
 class EncodeSlot : public INotifyTarget {
 public:
     explicit EncodeSlot(IEncodeBatchView& view) : view_(view) {}
@@ -52,7 +52,7 @@ private:
     CEncodeThread& Job();
 
     IEncodeBatchView& view_;
-    // Read by the running job: declared before the jobs, which wait for their thread, so that
+    // Driven by the running job: declared before the jobs, which wait for their thread, so that
     // the jobs go first.
     CProgressBarEx bar_;
     EncodeItem item_;

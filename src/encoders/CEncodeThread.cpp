@@ -20,6 +20,30 @@ CEncodeThread::~CEncodeThread() {
     StopAndWait();
 }
 
+bool CEncodeThread::BeginEncode(const EncodeJobInput& input, IProgressBar& bar,
+                                INotifyTarget* notify) {
+    if (GetState() == Running) {
+        return false;
+    }
+    // A stopped run may still be winding down; its input must not change under it.
+    StopAndWait();
+    input_ = input;
+    bar_ = &bar;
+    if (!Prepare()) {
+        EndAtOnce(notify);
+        return false;
+    }
+    if (Start(notify)) {
+        return true;
+    }
+    EndAtOnce(notify);
+    return false;
+}
+
+bool CEncodeThread::Prepare() {
+    return true;
+}
+
 bool CEncodeThread::Start(INotifyTarget* notify) {
     if (state_.load() == Running) {
         return false;
@@ -59,16 +83,6 @@ void CEncodeThread::RequestStop() {
     }
 }
 
-void CEncodeThread::Run() {}
-
-bool CEncodeThread::StartOrEndAtOnce(INotifyTarget* notify) {
-    if (Start(notify)) {
-        return true;
-    }
-    EndAtOnce(notify);
-    return false;
-}
-
 void CEncodeThread::EndAtOnce(INotifyTarget* notify) {
     SetOutcome(EncodeOutcome::Failed);
     if (notify != nullptr) {
@@ -83,27 +97,82 @@ void CEncodeThread::StopAndWait() {
     }
 }
 
-bool CEncodeThread::CreateOutput(platform::AtomicFileWriter& output, const std::string& outPath,
-                                 const std::string& inPath) {
-    bool isInput = false;
+void CEncodeThread::Run() {
+    SetOutcome(EncodeOutcome::Failed);
+    const std::string& inPath = input_.Item.InPath;
+    const std::string& outPath = input_.OutPath;
+    if (!wave_.Open(inPath)) {
+        return;
+    }
+    ResetProgress(*bar_, wave_.AudioBytes());
+    platform::AtomicFileWriter output(outPath);
+    if (!CreateOutput(output)) {
+        wave_.Close();
+        return;
+    }
+    const JobEnd end = Encode(wave_, output);
+    wave_.Close();
+    switch (end) {
+    case JobEnd::Converted:
+        if (output.Commit()) {
+            SetOutcome(EncodeOutcome::Converted);
+            return;
+        }
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath.c_str()), output.LastError());
+        return;
+    case JobEnd::Stopped:
+        SetOutcome(EncodeOutcome::Stopped);
+        break;
+    case JobEnd::Failed:
+        break;
+    case JobEnd::ReadFailed:
+        ShowJobError(platform::Format(kInputReadFailed, inPath.c_str()), wave_.Error());
+        break;
+    case JobEnd::WriteFailed:
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath.c_str()), output.LastError());
+        break;
+    }
+    output.Discard();
+}
+
+std::optional<std::string> CEncodeThread::InputAt(const std::string& outPath) const {
+    const auto existing = platform::IdentifyFile(outPath);
+    if (!existing) {
+        return std::nullopt;
+    }
+    if (existing == platform::IdentifyFile(input_.Item.InPath)) {
+        return input_.Item.InPath;
+    }
+    if (input_.BatchInputs != nullptr) {
+        for (const BatchInput& input : *input_.BatchInputs) {
+            if (input.Identity == *existing) {
+                return input.Path;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool CEncodeThread::CreateOutput(platform::AtomicFileWriter& output) {
+    const std::string& outPath = input_.OutPath;
+    std::optional<std::string> input;
     {
         // One step with the record, so that no file can be created that AbandonOutput misses.
         std::lock_guard lock(outputMutex_);
         if (outputAbandoned_) {
             return false;
         }
-        // The finished file would take the input's place: an input linked under the output's
-        // name would be lost.
-        const auto existing = platform::IdentifyFile(outPath);
-        isInput = existing && existing == platform::IdentifyFile(inPath);
-        if (!isInput && output.Open()) {
+        // The finished file would take the place of the file the output names: an input linked
+        // under the output's name would be lost.
+        input = InputAt(outPath);
+        if (!input && output.Open()) {
             unfinishedOutput_ = output.TemporaryPath();
             return true;
         }
     }
     // Shown outside the lock: a message waits for the front end, which may be abandoning.
-    if (isInput) {
-        ShowJobError(platform::Format(kOutputIsInput, outPath.c_str(), inPath.c_str()));
+    if (input) {
+        ShowJobError(platform::Format(kOutputIsInput, outPath.c_str(), input->c_str()));
     } else {
         ShowJobError(platform::Format(kOutputOpenFailed, outPath.c_str()), output.LastError());
     }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "encoders/EncodeJobInput.h"
 #include "encoders/INotifyTarget.h"
+#include "encoders/IProgressBar.h"
+#include "encoders/WaveInput.h"
 #include "platform/AtomicFileWriter.h"
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -20,8 +24,10 @@ enum EncodeState : std::int32_t {
 /// How the last run of a job ended, for front ends that report it (the end event carries none).
 enum class EncodeOutcome { None, Converted, Failed, Stopped };
 
-/// Base of the encoding jobs: runs Run() on a worker thread of its own, then marks the job
-/// Finished and posts WM_ENCODE_END to the notify target.
+/// Base of the encoding jobs. Runs one file on a worker thread of its own: opens the input,
+/// creates the working output, has the job's encoder steps write it, reports a failure, then
+/// discards the output or puts it in place; marks the job Finished and posts WM_ENCODE_END.
+/// The output replaces an earlier file only once it is complete.
 class CEncodeThread {
 public:
     CEncodeThread() = default;
@@ -31,6 +37,11 @@ public:
     CEncodeThread(const CEncodeThread&) = delete;
     CEncodeThread& operator=(const CEncodeThread&) = delete;
 
+    /// Takes a copy of the input and starts the job on it, driving bar; false without doing
+    /// anything while a run is in progress. When the job cannot run (its set-up refuses, or no
+    /// thread can be started), its end is sent to notify at once so that a batch goes on, and
+    /// false is returned. bar must outlive the run.
+    bool BeginEncode(const EncodeJobInput& input, IProgressBar& bar, INotifyTarget* notify);
     /// Starts Run() on a new thread; false when a run is in progress or no thread could be
     /// created (the state is then Idle). The state reads Running before Run() begins.
     bool Start(INotifyTarget* notify);
@@ -43,32 +54,41 @@ public:
     /// ends the process without waiting for the job.
     void AbandonOutput();
 
-    /// While set, every Start fails as if no thread could be created. Tests only: the batch
+    /// While set, every start fails as if no thread could be created. Tests only: the batch
     /// must carry on past a job that cannot start.
     static void SetStartFailsForTests(bool fails);
 
 protected:
-    /// The job body; the base's does nothing.
+    /// How the encoder steps ended. Failed: they have shown their own message.
+    enum class JobEnd { Converted, Stopped, Failed, ReadFailed, WriteFailed };
+
+    /// Set-up on the starting thread before the worker runs; false when the job cannot run,
+    /// after its message. The base's accepts.
+    virtual bool Prepare();
+    /// Encodes the open input into the open output.
+    virtual JobEnd Encode(WaveInput& input, platform::AtomicFileWriter& output) = 0;
+    /// The job body on the worker thread: the sequence above around Encode.
     virtual void Run();
+
     bool StopWasRequested() const { return state_.load() == StopRequested; }
-    void SetOutcome(EncodeOutcome outcome) { outcome_.store(outcome); }
-    /// Opens the job's output: a hidden working file beside outPath (see AtomicFileWriter), which
-    /// counts as unfinished until Run returns. An output that is the input itself, under any
-    /// name, is refused. False after the job's message when it is refused or cannot be created,
-    /// and without one after AbandonOutput.
-    bool CreateOutput(platform::AtomicFileWriter& output, const std::string& outPath,
-                      const std::string& inPath);
+    const EncodeJobInput& Input() const { return input_; }
+    IProgressBar& Bar() const { return *bar_; }
     void StopAndWait();
-    /// Starts the thread; when it cannot be started the job has failed and its end is sent to
-    /// notify at once, so the batch goes on. Returns Start's result.
-    bool StartOrEndAtOnce(INotifyTarget* notify);
-    /// A job that cannot run at all: failed, and its end sent to notify at once.
-    void EndAtOnce(INotifyTarget* notify);
 
 private:
     bool LaunchThread();
     void ThreadProc();
+    /// The working file beside the output, which counts as unfinished until Run returns. An
+    /// output that is an input of the batch, under any name, is refused.
+    bool CreateOutput(platform::AtomicFileWriter& output);
+    /// The input of the batch that outPath is, if it is one.
+    std::optional<std::string> InputAt(const std::string& outPath) const;
+    void EndAtOnce(INotifyTarget* notify);
+    void SetOutcome(EncodeOutcome outcome) { outcome_.store(outcome); }
 
+    EncodeJobInput input_;
+    IProgressBar* bar_ = nullptr;
+    WaveInput wave_;
     std::thread thread_;
     bool started_ = false;
     std::atomic<std::int32_t> state_{Idle};

@@ -1,6 +1,5 @@
 #include "CLameDll.h"
 
-#include "audio/WaveReader.h"
 #include "lame_enc/BladeMP3EncDLL.h"
 #include "platform/Format.h"
 
@@ -47,14 +46,6 @@ bool CLameDll::LoadLame(const std::string& fileName) {
     return entries_->initStream != nullptr;
 }
 
-bool CLameDll::OpenWave(const std::string& path, std::uint64_t& audioBytes) {
-    return ::OpenWave(&input_, path.c_str(), audioBytes, format_);
-}
-
-void CLameDll::CloseWave() {
-    input_.Close();
-}
-
 std::uint32_t CLameDll::InitStream(BE_CONFIG* config, std::uint32_t* outputBufferBytes,
                                    std::uint32_t multiplier) {
     if (outputBufferBytes == nullptr || config == nullptr) {
@@ -94,12 +85,12 @@ std::uint32_t CLameDll::InitStream(BE_CONFIG* config, std::uint32_t* outputBuffe
     return 0;
 }
 
-bool CLameDll::ReadChunk(std::uint32_t* bytesRead) {
+bool CLameDll::ReadChunk(WaveInput& input, std::uint32_t* bytesRead) {
     if (bytesRead == nullptr || inputBuffer_.empty() || chunkBytes_ == 0) {
         return false;
     }
     // The WAVE data is little-endian 16-bit, as this platform's own samples are.
-    *bytesRead = static_cast<std::uint32_t>(input_.Read(inputBuffer_.data(), chunkBytes_));
+    *bytesRead = static_cast<std::uint32_t>(input.Read(inputBuffer_.data(), chunkBytes_));
     return *bytesRead > 0;
 }
 
@@ -132,7 +123,6 @@ std::uint32_t CLameDll::CloseStream() {
         stream_ = 0;
         chunkBytes_ = 0;
     }
-    input_.Close();
     return status;
 }
 

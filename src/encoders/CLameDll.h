@@ -1,8 +1,7 @@
 #pragma once
 
-#include "audio/WaveFormat.h"
 #include "encoders/CDllLoader.h"
-#include "platform/File.h"
+#include "encoders/WaveInput.h"
 #include "settings/BE_CONFIG.h"
 
 #include <cstdint>
@@ -16,9 +15,8 @@ inline constexpr std::uint32_t kLameStatusNoBuffer = 256;
 inline constexpr std::uint32_t kLameStatusMissingArgument = 257;
 inline constexpr std::uint32_t kLameStatusCannotClose = 4;
 
-/// The lame_enc engine library for one encoding at a time: its entry points, the job's WAVE
-/// input, the encoder stream and the input buffer. An entry point the library lacks is never
-/// called.
+/// The lame_enc engine library for one encoding at a time: its entry points, the encoder stream
+/// and the input buffer. An entry point the library lacks is never called.
 class CLameDll : public CDllLoader {
 public:
     CLameDll();
@@ -28,41 +26,29 @@ public:
     /// Closes any open stream, loads the library beside the executable and resolves the six
     /// entry points; true when it loaded and beInitStream was found.
     bool LoadLame(const std::string& fileName);
-    /// Opens and checks the WAVE input (the reader's messages on failure).
-    bool OpenWave(const std::string& path, std::uint64_t& audioBytes);
-    /// Closes the WAVE input when no stream was opened for it.
-    void CloseWave();
-    std::uint32_t GetSampleRate() const { return format_.samplesPerSec; }
     /// Closes a stream still open (4 when that fails), opens one for config and allocates the
     /// input buffer: the library's samples per call and its minimum output buffer, each times
     /// multiplier. 0, the library's code, 256 or 257.
     std::uint32_t InitStream(BE_CONFIG* config, std::uint32_t* outputBufferBytes,
                              std::uint32_t multiplier);
-    /// Reads up to one chunk of input; true when it delivered bytes.
-    bool ReadChunk(std::uint32_t* bytesRead);
+    /// Reads up to one chunk of input into the input buffer; true when it delivered bytes.
+    bool ReadChunk(WaveInput& input, std::uint32_t* bytesRead);
     /// Encodes the first bytes of the input buffer (whole 16-bit samples).
     std::uint32_t EncodeChunk(std::uint32_t bytes, std::uint8_t* output,
                               std::uint32_t* outputBytes);
     std::uint32_t FlushStream(std::uint8_t* output, std::uint32_t* outputBytes);
-    /// 0 at once with no stream; otherwise frees the input buffer, closes the stream and the
-    /// input, and returns the library's status.
+    /// 0 at once with no stream; otherwise frees the input buffer, closes the stream and
+    /// returns the library's status.
     std::uint32_t CloseStream();
     /// "Lame DLL ver %d.%d" with the engine's version; empty without beVersion.
     void GetVersionText(std::string& text);
     /// Has the library write the info frame into the finished file at outputPath.
     void WriteVBRTag(const std::string& outputPath);
 
-    /// True when the last ReadChunk stopped on a read error rather than at the end of input.
-    bool ReadFailed() const { return input_.LastReadFailed(); }
-    /// The system's error number of that read error.
-    int ReadError() const { return input_.LastError(); }
-
 private:
     struct Entries;
     std::unique_ptr<Entries> entries_;
-    platform::File input_;
     std::uintptr_t stream_ = 0;
     std::uint32_t chunkBytes_ = 0;
     std::vector<std::int16_t> inputBuffer_;
-    WaveFormat format_{};
 };

@@ -2,7 +2,6 @@
 
 #include "audio/WaveReader.h"
 #include "encoders/JobMessages.h"
-#include "platform/Format.h"
 #include "platform/MessageBox.h"
 #include "tags/CID3TagFile.h"
 #include "tags/CID3v2Tag.h"
@@ -38,19 +37,11 @@ void CompleteForInput(BE_CONFIG& config, std::uint32_t inputRate) {
     config.SampleRate = inputRate;
 }
 
-// Records loaded from a file lack the header; the library needs it. Stamped by the starting
-// thread, and only where it is missing: jobs running side by side read the shared record, and
-// none of them may write it.
-void StampHeader(BE_CONFIG& parm) {
-    if (parm.ConfigKind != BE_CONFIG_LAME) {
-        parm.ConfigKind = BE_CONFIG_LAME;
-    }
-    if (parm.StructVersion != CURRENT_STRUCT_VERSION) {
-        parm.StructVersion = CURRENT_STRUCT_VERSION;
-    }
-    if (parm.StructSize != CURRENT_STRUCT_SIZE) {
-        parm.StructSize = CURRENT_STRUCT_SIZE;
-    }
+// Records loaded from a file lack the header; the library needs it.
+void StampHeader(BE_CONFIG& config) {
+    config.ConfigKind = BE_CONFIG_LAME;
+    config.StructVersion = CURRENT_STRUCT_VERSION;
+    config.StructSize = CURRENT_STRUCT_SIZE;
 }
 
 struct FreeBuffer {
@@ -63,79 +54,35 @@ CMP3EncodeThread::~CMP3EncodeThread() {
     StopAndWait();
 }
 
-bool CMP3EncodeThread::BeginEncode(INotifyTarget* notify, BE_CONFIG* parm, const EncodeItem* item,
-                                   IProgressBar* bar, const std::string& inPath,
-                                   const std::string& outPath, bool id3v2) {
-    if (parm == nullptr || bar == nullptr || GetState() == Running) {
-        return false;
+bool CMP3EncodeThread::Prepare() {
+    if (lame_.LoadLame(kLameLibrary)) {
+        return true;
     }
-    // A stopped run may still be winding down inside the library about to be reloaded.
-    StopAndWait();
-    StampHeader(*parm);
-    parm_ = parm;
-    item_ = item;
-    bar_ = bar;
-    inPath_ = inPath;
-    outPath_ = outPath;
-    id3v2_ = id3v2;
-    if (!lame_.LoadLame(kLameLibrary)) {
-        platform::MessageBox::Show(kLameMissing, kLameMissingTitle,
-                                   platform::MessageIcon::Information);
-        EndAtOnce(notify);
-        return false;
-    }
-    return StartOrEndAtOnce(notify);
+    platform::MessageBox::Show(kLameMissing, kLameMissingTitle, platform::MessageIcon::Information);
+    return false;
 }
 
-void CMP3EncodeThread::Run() {
-    SetOutcome(EncodeOutcome::Failed);
-    std::uint64_t audioBytes = 0;
-    if (!lame_.OpenWave(inPath_, audioBytes)) {
-        return;
-    }
-    ResetProgress(*bar_, audioBytes);
-
-    BE_CONFIG config;
-    std::memcpy(&config, parm_, sizeof config);
-    CompleteForInput(config, lame_.GetSampleRate());
-
-    platform::AtomicFileWriter output(outPath_);
-    if (!CreateOutput(output, outPath_, inPath_)) {
-        lame_.CloseWave();
-        return;
-    }
-    JobEnd end = Encode(config, output);
-    if (end == JobEnd::Converted) {
-        end = Finish(output);
-    }
-    switch (end) {
-    case JobEnd::Converted:
-    case JobEnd::Stopped:
-        break;
-    case JobEnd::InitFailed:
-    case JobEnd::EncodeFailed:
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(WaveInput& input,
+                                                  platform::AtomicFileWriter& output) {
+    BE_CONFIG config = Input().LameParm;
+    StampHeader(config);
+    CompleteForInput(config, input.Format().samplesPerSec);
+    std::uint32_t bufferBytes = 0;
+    JobEnd end = JobEnd::Failed;
+    if (lame_.InitStream(&config, &bufferBytes, kChunkMultiplier) != 0) {
         ShowJobError(kInitFailed);
-        break;
-    case JobEnd::NoBuffer:
-        ShowJobError(kBufferFailed);
-        break;
-    case JobEnd::ReadFailed:
-        ShowJobError(platform::Format(kInputReadFailed, inPath_.c_str()), lame_.ReadError());
-        break;
-    case JobEnd::WriteFailed:
-        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()), output.LastError());
-        break;
+    } else {
+        std::unique_ptr<std::uint8_t[], FreeBuffer> buffer(
+            bufferBytes <= kMaxOutputBufferBytes ? new (std::nothrow) std::uint8_t[bufferBytes]()
+                                                 : nullptr);
+        if (buffer == nullptr) {
+            ShowJobError(kBufferFailed);
+        } else {
+            end = Stream(input, output, buffer.get(), bufferBytes);
+        }
     }
-    if (end != JobEnd::Converted) {
-        output.Discard();
-        SetOutcome(end == JobEnd::Stopped ? EncodeOutcome::Stopped : EncodeOutcome::Failed);
-        return;
-    }
-    if (!output.Commit()) {
-        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()), output.LastError());
-        return;
-    }
-    SetOutcome(EncodeOutcome::Converted);
+    lame_.CloseStream();
+    return end == JobEnd::Converted ? Finish(output) : end;
 }
 
 // The closed stream's info frame (behind the ID3v2 tag), then the ID3v1 record, both into the
@@ -144,45 +91,29 @@ void CMP3EncodeThread::Run() {
 // it fills only the frame of this file's own stream.
 CMP3EncodeThread::JobEnd CMP3EncodeThread::Finish(platform::AtomicFileWriter& output) {
     lame_.WriteVBRTag(output.TemporaryPath());
-    if (item_ == nullptr) {
-        return JobEnd::Converted;
-    }
+    const EncodeItem& item = Input().Item;
     const CID3TagFile tagFile;
     unsigned char record[CID3TagFile::kRecordSize];
-    tagFile.MakeRecord(record, item_->Title, item_->Artist, item_->Album, item_->Year,
-                       item_->Comment, item_->Genre);
+    tagFile.MakeRecord(record, item.Title, item.Artist, item.Album, item.Year, item.Comment,
+                       item.Genre);
     // The file is new: the record is appended, whatever its last bytes happen to be.
     return output.Write(record, sizeof record) ? JobEnd::Converted : JobEnd::WriteFailed;
 }
 
-CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(BE_CONFIG& config,
-                                                  platform::AtomicFileWriter& output) {
-    std::uint32_t bufferBytes = 0;
-    JobEnd end = JobEnd::InitFailed;
-    if (lame_.InitStream(&config, &bufferBytes, kChunkMultiplier) == 0) {
-        std::unique_ptr<std::uint8_t[], FreeBuffer> buffer(
-            bufferBytes <= kMaxOutputBufferBytes ? new (std::nothrow) std::uint8_t[bufferBytes]()
-                                                 : nullptr);
-        end = buffer != nullptr ? Stream(output, buffer.get(), bufferBytes) : JobEnd::NoBuffer;
-    }
-    lame_.CloseStream();
-    lame_.CloseWave();
-    return end;
-}
-
-CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(platform::AtomicFileWriter& output,
+CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(WaveInput& input,
+                                                  platform::AtomicFileWriter& output,
                                                   std::uint8_t* buffer, std::uint32_t bufferBytes) {
     // The tag goes ahead of the audio, so that the file is written once, in order; the engine
     // finds its info frame behind it.
-    if (item_ != nullptr && id3v2_) {
-        const std::string tag = CID3v2Tag::Render(*item_);
+    if (Input().Id3v2) {
+        const std::string tag = CID3v2Tag::Render(Input().Item);
         if (!tag.empty() && !output.Write(tag)) {
             return JobEnd::WriteFailed;
         }
     }
     std::uint32_t bytes = 0;
     std::uint32_t produced = 0;
-    while (lame_.ReadChunk(&bytes)) {
+    while (lame_.ReadChunk(input, &bytes)) {
         if (StopWasRequested()) {
             // What the stream still holds is not written: the output goes away.
             lame_.FlushStream(buffer, &produced);
@@ -190,19 +121,21 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(platform::AtomicFileWriter& ou
         }
         std::this_thread::yield();
         if (lame_.EncodeChunk(bytes, buffer, &produced) != 0 || produced > bufferBytes) {
-            return JobEnd::EncodeFailed;
+            ShowJobError(kInitFailed);
+            return JobEnd::Failed;
         }
         if (!output.Write(buffer, produced)) {
             return JobEnd::WriteFailed;
         }
-        bar_->OffsetPos(bytes);
+        Bar().OffsetPos(bytes);
         std::this_thread::yield();
     }
-    if (lame_.ReadFailed()) {
+    if (input.Failed()) {
         return JobEnd::ReadFailed;
     }
     if (lame_.FlushStream(buffer, &produced) != 0 || produced > bufferBytes) {
-        return JobEnd::EncodeFailed;
+        ShowJobError(kInitFailed);
+        return JobEnd::Failed;
     }
     if (produced != 0 && !output.Write(buffer, produced)) {
         return JobEnd::WriteFailed;

@@ -1,9 +1,7 @@
 #include "COggEncodeThread.h"
 
-#include "audio/WaveReader.h"
 #include "encoders/JobMessages.h"
 #include "platform/CodePage.h"
-#include "platform/Format.h"
 #include "tags/GenreNames.h"
 
 #include <cstdint>
@@ -34,8 +32,6 @@ float Sample(const unsigned char* bytes) {
     return static_cast<float>(value) / 32768.0f;
 }
 
-const EncodeItem kNoTags{};
-
 } // namespace
 
 // The library records of one run, all on the worker's stack.
@@ -52,78 +48,22 @@ COggEncodeThread::~COggEncodeThread() {
     StopAndWait();
 }
 
-bool COggEncodeThread::BeginEncode(INotifyTarget* notify, const OggParm* parm,
-                                   const EncodeItem* item, IProgressBar* bar,
-                                   const std::string& inPath, const std::string& outPath) {
-    if (parm == nullptr || bar == nullptr || GetState() == Running) {
-        return false;
-    }
-    // A stopped run may still be winding down; its inputs must not change under it.
-    StopAndWait();
-    parm_ = parm;
-    item_ = item != nullptr ? item : &kNoTags;
-    bar_ = bar;
-    inPath_ = inPath;
-    outPath_ = outPath;
-    return StartOrEndAtOnce(notify);
-}
-
-void COggEncodeThread::Run() {
-    SetOutcome(EncodeOutcome::Failed);
-    platform::File input;
-    std::uint64_t audioBytes = 0;
-    if (!OpenWave(&input, inPath_.c_str(), audioBytes, format_)) {
-        return;
-    }
-    ResetProgress(*bar_, audioBytes);
-
-    platform::AtomicFileWriter output(outPath_);
-    if (!CreateOutput(output, outPath_, inPath_)) {
-        input.Close();
-        return;
-    }
-    const StreamEnd end = Encode(input, output);
-    switch (end) {
-    case StreamEnd::EndOfStream:
-    case StreamEnd::Stopped:
-        break;
-    case StreamEnd::SetupRefused:
-        ShowJobError(kSetupFailed);
-        break;
-    case StreamEnd::ReadFailed:
-        ShowJobError(platform::Format(kInputReadFailed, inPath_.c_str()), input.LastError());
-        break;
-    case StreamEnd::WriteFailed:
-        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()), output.LastError());
-        break;
-    }
-    input.Close();
-    if (end != StreamEnd::EndOfStream) {
-        output.Discard();
-        SetOutcome(end == StreamEnd::Stopped ? EncodeOutcome::Stopped : EncodeOutcome::Failed);
-        return;
-    }
-    if (!output.Commit()) {
-        ShowJobError(platform::Format(kOutputWriteFailed, outPath_.c_str()), output.LastError());
-        return;
-    }
-    SetOutcome(EncodeOutcome::Converted);
-}
-
-COggEncodeThread::StreamEnd COggEncodeThread::Encode(platform::File& input,
-                                                     platform::AtomicFileWriter& output) {
+COggEncodeThread::JobEnd COggEncodeThread::Encode(WaveInput& input,
+                                                  platform::AtomicFileWriter& output) {
+    const OggParm& parm = Input().Ogg;
     Session session;
-    session.channels = EncodedChannels(parm_->Mode);
-    const auto rate = static_cast<long>(format_.samplesPerSec);
+    session.channels = EncodedChannels(parm.Mode);
+    const auto rate = static_cast<long>(input.Format().samplesPerSec);
     vorbis_info_init(&session.info);
     const int refused =
-        parm_->Custom != 0
-            ? vorbis_encode_init(&session.info, session.channels, rate, parm_->MaxBitrate,
-                                 parm_->AveBitrate, parm_->MinBitrate)
-            : vorbis_encode_init_vbr(&session.info, session.channels, rate, parm_->Preset);
+        parm.Custom != 0
+            ? vorbis_encode_init(&session.info, session.channels, rate, parm.MaxBitrate,
+                                 parm.AveBitrate, parm.MinBitrate)
+            : vorbis_encode_init_vbr(&session.info, session.channels, rate, parm.Preset);
     if (refused != 0) {
         vorbis_info_clear(&session.info);
-        return StreamEnd::SetupRefused;
+        ShowJobError(kSetupFailed);
+        return JobEnd::Failed;
     }
     vorbis_comment_init(&session.comment);
     AddComments(session);
@@ -132,7 +72,7 @@ COggEncodeThread::StreamEnd COggEncodeThread::Encode(platform::File& input,
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     ogg_stream_init(&session.stream, std::rand());
 
-    const StreamEnd end = Stream(session, input, output);
+    const JobEnd end = Stream(session, input, output);
 
     ogg_stream_clear(&session.stream);
     vorbis_block_clear(&session.block);
@@ -143,7 +83,7 @@ COggEncodeThread::StreamEnd COggEncodeThread::Encode(platform::File& input,
 }
 
 void COggEncodeThread::AddComments(Session& session) const {
-    const EncodeItem& item = *item_;
+    const EncodeItem& item = Input().Item;
     vorbis_comment_add_tag(&session.comment, "TITLE", platform::RepairUtf8(item.Title).c_str());
     vorbis_comment_add_tag(&session.comment, "ARTIST", platform::RepairUtf8(item.Artist).c_str());
     vorbis_comment_add_tag(&session.comment, "ALBUM", platform::RepairUtf8(item.Album).c_str());
@@ -155,8 +95,8 @@ void COggEncodeThread::AddComments(Session& session) const {
     }
 }
 
-COggEncodeThread::StreamEnd COggEncodeThread::Stream(Session& session, platform::File& input,
-                                                     platform::AtomicFileWriter& output) {
+COggEncodeThread::JobEnd COggEncodeThread::Stream(Session& session, WaveInput& input,
+                                                  platform::AtomicFileWriter& output) {
     ogg_packet identification;
     ogg_packet comments;
     ogg_packet setup;
@@ -169,7 +109,7 @@ COggEncodeThread::StreamEnd COggEncodeThread::Stream(Session& session, platform:
     // Flushing every header page makes the audio start on a page of its own.
     while (ogg_stream_flush(&session.stream, &page) != 0) {
         if (!WritePage(output, page)) {
-            return StreamEnd::WriteFailed;
+            return JobEnd::WriteFailed;
         }
     }
 
@@ -177,43 +117,43 @@ COggEncodeThread::StreamEnd COggEncodeThread::Stream(Session& session, platform:
     bool endOfStream = false;
     while (!endOfStream) {
         if (StopWasRequested()) {
-            return StreamEnd::Stopped;
+            return JobEnd::Stopped;
         }
         const std::size_t bytes = input.Read(readBuffer_.data(), readBuffer_.size());
-        if (input.LastReadFailed()) {
-            return StreamEnd::ReadFailed;
+        if (input.Failed()) {
+            return JobEnd::ReadFailed;
         }
         // A last frame cut short is dropped; a chunk of less than one frame ends the stream.
         FeedChunk(session, bytes / 4);
 
         while (vorbis_analysis_blockout(&session.dsp, &session.block) != 0) {
             if (StopWasRequested()) {
-                return StreamEnd::Stopped;
+                return JobEnd::Stopped;
             }
             vorbis_analysis(&session.block, nullptr);
             vorbis_bitrate_addblock(&session.block);
             while (vorbis_bitrate_flushpacket(&session.dsp, &packet) != 0) {
                 if (StopWasRequested()) {
-                    return StreamEnd::Stopped;
+                    return JobEnd::Stopped;
                 }
                 ogg_stream_packetin(&session.stream, &packet);
                 while (!endOfStream) {
                     if (StopWasRequested()) {
-                        return StreamEnd::Stopped;
+                        return JobEnd::Stopped;
                     }
                     if (ogg_stream_pageout(&session.stream, &page) == 0) {
                         break;
                     }
                     if (!WritePage(output, page)) {
-                        return StreamEnd::WriteFailed;
+                        return JobEnd::WriteFailed;
                     }
                     endOfStream = ogg_page_eos(&page) != 0;
                 }
             }
         }
-        bar_->OffsetPos(bytes);
+        Bar().OffsetPos(bytes);
     }
-    return StreamEnd::EndOfStream;
+    return JobEnd::Converted;
 }
 
 void COggEncodeThread::FeedChunk(Session& session, std::size_t frames) {

@@ -112,6 +112,7 @@ protected:
             }
         }
     }
+    JobEnd Encode(WaveInput&, platform::AtomicFileWriter&) override { return JobEnd::Converted; }
 
 private:
     CProgressBarEx& bar_;

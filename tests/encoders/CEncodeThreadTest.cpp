@@ -35,6 +35,7 @@ protected:
         released_.store(false);
         log_.returned.store(true);
     }
+    JobEnd Encode(WaveInput&, platform::AtomicFileWriter&) override { return JobEnd::Converted; }
 
 private:
     RunLog& log_;

@@ -53,10 +53,14 @@ TEST(ConcurrentJobs, FourMp3AndFourOggJobsAtOnceWriteWhatEachWritesAlone) {
     }
     const auto start = [&](JobPair& job, std::size_t i, const std::string& suffix) {
         const std::string name = std::to_string(i) + suffix;
-        EXPECT_TRUE(job.mp3->BeginEncode(&job.mp3Ends, &lameParm, &job.item, &job.mp3Bar,
-                                         job.item.InPath, dir.File(name + ".mp3")));
-        EXPECT_TRUE(job.ogg->BeginEncode(&job.oggEnds, &oggParm, &job.item, &job.oggBar,
-                                         job.item.InPath, dir.File(name + ".ogg")));
+        EncodeJobInput input;
+        input.Item = job.item;
+        input.LameParm = lameParm;
+        input.Ogg = oggParm;
+        input.OutPath = dir.File(name + ".mp3");
+        EXPECT_TRUE(job.mp3->BeginEncode(input, job.mp3Bar, &job.mp3Ends));
+        input.OutPath = dir.File(name + ".ogg");
+        EXPECT_TRUE(job.ogg->BeginEncode(input, job.oggBar, &job.oggEnds));
     };
     const auto waitForAll = [&](std::size_t ends) {
         for (JobPair& job : jobs) {

@@ -55,17 +55,26 @@ class Jobs {
 public:
     explicit Jobs(Kind kind) : kind_(kind) {
         lame_ = FirstStartLameParm();
+        // As a record read from opt.ini: the header is not stored there.
+        lame_.StructVersion = 0;
+        lame_.StructSize = 0;
         lame_.EnableVBR = kind == Kind::Mp3WithInfoFrame ? 1 : 0;
         item_.Title = "title";
     }
 
-    bool Begin(const std::string& in, const std::string& out) {
-        return kind_ == Kind::Ogg ? ogg_.BeginEncode(&notify, &oggParm_, &item_, &bar, in, out)
-                                  : mp3_.BeginEncode(&notify, &lame_, &item_, &bar, in, out);
+    bool Begin(const std::string& in, const std::string& out) { return Begin(in, out, bar); }
+    bool Begin(const std::string& in, const std::string& out, RecordingBar& onBar) {
+        EncodeJobInput input;
+        input.Item = item_;
+        input.Item.InPath = in;
+        input.OutPath = out;
+        input.LameParm = lame_;
+        return Job().BeginEncode(input, onBar, &notify);
     }
-    bool Run(const std::string& in, const std::string& out) {
+    bool Run(const std::string& in, const std::string& out) { return Run(in, out, bar); }
+    bool Run(const std::string& in, const std::string& out, RecordingBar& onBar) {
         const std::size_t posted = notify.Posted();
-        return Begin(in, out) && notify.WaitForPosts(posted + 1);
+        return Begin(in, out, onBar) && notify.WaitForPosts(posted + 1);
     }
     CEncodeThread& Job() { return kind_ == Kind::Ogg ? static_cast<CEncodeThread&>(ogg_) : mp3_; }
     std::string Extension() const { return kind_ == Kind::Ogg ? ".ogg" : ".mp3"; }
@@ -75,7 +84,6 @@ public:
 
 private:
     Kind kind_;
-    OggParm oggParm_;
     BE_CONFIG lame_{};
     EncodeItem item_;
     // Last, so that they are gone before what their workers use.
@@ -96,6 +104,20 @@ Decoded DecodeOutput(Kind kind, const std::string& path) {
     }
     DecodedMp3 mp3 = DecodeMp3(path);
     return {mp3.opened && mp3.channels == 2, mp3.rate, std::move(mp3.samples)};
+}
+
+std::size_t OpenFileCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+std::size_t CountOf(const std::vector<BarCall>& calls, BarCall::Kind kind) {
+    return static_cast<std::size_t>(std::count_if(
+        calls.begin(), calls.end(), [kind](const BarCall& c) { return c.kind == kind; }));
 }
 
 std::string WriteFailedText(const std::string& out) {
@@ -179,8 +201,9 @@ TEST_P(JobFilesTest, AStoppedOrFailedReplacementKeepsTheOldFile) {
             const rlimit limit{16 * 1024, 16 * 1024};
             Jobs jobs(GetParam());
             const bool ran = setrlimit(RLIMIT_FSIZE, &limit) == 0 && jobs.Run(in, out);
+            // Mid-file: some audio was encoded before the failure.
             return ran && jobs.Job().Outcome() == EncodeOutcome::Failed &&
-                   OnlyMessage() == WriteFailedText(out);
+                   OnlyMessage() == WriteFailedText(out) && jobs.bar.GetPos() > 0;
         };
         _exit(check() ? 0 : 1);
     }
@@ -240,6 +263,76 @@ TEST_P(JobFilesTest, AnOutputThatIsTheInputIsRefusedAndTheInputKept) {
     EXPECT_EQ(FolderEntries(dir_.Path()),
               (std::set<std::string>{"in.wav", "symbolic" + jobs_.Extension(),
                                      "hard" + jobs_.Extension()}));
+}
+
+TEST_P(JobFilesTest, AStopIsSeenBeforeTheNextChunkIsEncodedAndRemovesTheWorkingFile) {
+    const std::string in = Tone("in.wav", 3.0);
+    const std::string out = dir_.File("song" + jobs_.Extension());
+    const std::size_t filesOpen = OpenFileCount();
+    // Held before the first chunk, then after the second.
+    const struct {
+        BarCall::Kind at;
+        std::size_t count;
+        std::size_t chunksCounted;
+    } cases[] = {{BarCall::SetPos, 1, 0}, {BarCall::OffsetPos, 2, 2}};
+    std::size_t ends = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chunksCounted);
+        RecordingBar bar;
+        bar.PauseAt(c.at, c.count);
+        ASSERT_TRUE(jobs_.Begin(in, out, bar));
+        ASSERT_TRUE(bar.WaitUntilPaused());
+        EXPECT_FALSE(platform::FileExists(out)) << "the name appears only for a finished file";
+        EXPECT_FALSE(jobs_.Begin(in, out)) << "one run at a time";
+        jobs_.Job().RequestStop();
+        bar.Resume();
+        ASSERT_TRUE(jobs_.notify.WaitForPosts(++ends));
+        EXPECT_EQ(jobs_.Job().GetState(), Finished);
+        EXPECT_EQ(jobs_.Job().Outcome(), EncodeOutcome::Stopped);
+        EXPECT_EQ(CountOf(bar.Calls(), BarCall::OffsetPos), c.chunksCounted);
+        EXPECT_EQ(FolderEntries(dir_.Path()), std::set<std::string>{"in.wav"});
+        EXPECT_EQ(OpenFileCount(), filesOpen);
+    }
+    EXPECT_TRUE(messages_->Requests().empty());
+    EXPECT_EQ(jobs_.notify.Sent(), 0u);
+}
+
+TEST_P(JobFilesTest, AnInputOrOutputThatCannotBeOpenedIsReportedAndNothingIsLeft) {
+    const std::string in = Tone("in.wav", 0.2);
+    const std::size_t filesOpen = OpenFileCount();
+    const std::string noFolder = dir_.File("missing/song" + jobs_.Extension());
+    ASSERT_TRUE(jobs_.Run(in, noFolder));
+    EXPECT_EQ(jobs_.Job().Outcome(), EncodeOutcome::Failed);
+    EXPECT_EQ(OnlyMessage(), platform::Format(kOutputOpenFailed, noFolder.c_str()));
+    EXPECT_EQ(OpenFileCount(), filesOpen) << "the input is closed again";
+
+    const std::string absent = dir_.File("absent.wav");
+    const std::string out = dir_.File("absent" + jobs_.Extension());
+    RecordingBar untouched;
+    ASSERT_TRUE(jobs_.Run(absent, out, untouched));
+    EXPECT_EQ(jobs_.Job().Outcome(), EncodeOutcome::Failed);
+    const auto shown = messages_->Requests();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].title, "CLameDll");
+    EXPECT_NE(shown[1].text.find(absent), std::string::npos);
+    EXPECT_TRUE(untouched.Calls().empty());
+    EXPECT_EQ(FolderEntries(dir_.Path()), std::set<std::string>{"in.wav"});
+    EXPECT_EQ(OpenFileCount(), filesOpen);
+}
+
+TEST_P(JobFilesTest, AJobThatCannotStartSendsItsEndAtOnce) {
+    const std::string in = Tone("in.wav", 0.2);
+    const std::string out = dir_.File("song" + jobs_.Extension());
+    CEncodeThread::SetStartFailsForTests(true);
+    const bool started = jobs_.Begin(in, out);
+    CEncodeThread::SetStartFailsForTests(false);
+    EXPECT_FALSE(started);
+    EXPECT_EQ(jobs_.notify.Sent(), 1u);
+    EXPECT_EQ(jobs_.notify.Posted(), 0u);
+    EXPECT_EQ(jobs_.Job().GetState(), Idle);
+    EXPECT_EQ(jobs_.Job().Outcome(), EncodeOutcome::Failed);
+    EXPECT_FALSE(platform::FileExists(out));
+    EXPECT_TRUE(messages_->Requests().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryJob, JobFilesTest,

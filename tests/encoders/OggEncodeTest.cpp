@@ -10,17 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <memory>
-#include <set>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
-using platform::MessageButtons;
 using platform::MessageIcon;
 using testsupport::Correlation;
 
@@ -62,12 +56,6 @@ std::vector<BarCall> ExpectedBarCalls(std::uint64_t audioBytes) {
     return calls;
 }
 
-std::string OutputOpenFailedText(const std::string& path) {
-    return "出力ファイル(" + path +
-           ")のオープンに失敗しました\n他のソフトで使用されている可能性がありますので\n"
-           "他のソフトを終了してから再度変換ボタンのクリックを\nお願いいたします";
-}
-
 class OggEncodeTest : public ::testing::Test {
 protected:
     // stray: bytes at the end of the data chunk after the whole frames.
@@ -82,8 +70,14 @@ protected:
         return path;
     }
 
-    bool Begin(const std::string& in, const std::string& out) {
-        return job_->BeginEncode(&notify_, &parm_, &item_, &bar_, in, out);
+    bool Begin(const std::string& in, const std::string& out) { return Begin(in, out, bar_); }
+    bool Begin(const std::string& in, const std::string& out, RecordingBar& bar) {
+        EncodeJobInput input;
+        input.Item = item_;
+        input.Item.InPath = in;
+        input.OutPath = out;
+        input.Ogg = parm_;
+        return job_->BeginEncode(input, bar, &notify_);
     }
 
     // Runs one file to its end event.
@@ -123,7 +117,7 @@ TEST_F(OggEncodeTest, ConvertsEachRateToItsSoundLengthAndComments) {
         const std::size_t frames = rate + rate / 2 + 7;
         const std::string in = WriteTone("tone" + std::to_string(rate) + ".wav", rate, frames);
         const std::string out = dir_.File("tone" + std::to_string(rate) + ".ogg");
-        ASSERT_TRUE(job_->BeginEncode(&notify_, &parm_, &item_, &bar, in, out));
+        ASSERT_TRUE(Begin(in, out, bar));
         ASSERT_TRUE(notify_.WaitForPosts(++converted));
         EXPECT_EQ(job_->Outcome(), EncodeOutcome::Converted);
         const DecodedOgg decoded = DecodeOgg(out);
@@ -246,7 +240,7 @@ TEST_F(OggEncodeTest, AnIncompleteLastFrameIsDropped) {
         const std::string in = WriteTone("odd.wav", 44100, c.frames, c.trailing);
         const std::string out = dir_.File("odd" + std::to_string(c.frames) + ".ogg");
         const std::size_t posted = notify_.Posted();
-        ASSERT_TRUE(job_->BeginEncode(&notify_, &parm_, &item_, &bar, in, out));
+        ASSERT_TRUE(Begin(in, out, bar));
         ASSERT_TRUE(notify_.WaitForPosts(posted + 1));
         const DecodedOgg decoded = DecodeOgg(out);
         ASSERT_TRUE(decoded.opened);
@@ -258,95 +252,6 @@ TEST_F(OggEncodeTest, AnIncompleteLastFrameIsDropped) {
         EXPECT_EQ(bar.Calls(), ExpectedBarCalls(audioBytes));
         EXPECT_EQ(bar.GetPos(), audioBytes);
     }
-}
-
-TEST_F(OggEncodeTest, StopBeforeTheFirstChunkRemovesTheOutput) {
-    const std::string in = WriteTone("stop.wav", 44100, 44100);
-    const std::string out = dir_.File("stop.ogg");
-    // Held at its first call on the bar, so that the request comes before any chunk however
-    // the threads are scheduled.
-    bar_.PauseAt(BarCall::SetPos, 1);
-    ASSERT_TRUE(Begin(in, out));
-    ASSERT_TRUE(bar_.WaitUntilPaused());
-    job_->RequestStop();
-    bar_.Resume();
-    ASSERT_TRUE(notify_.WaitForPosts(1));
-    EXPECT_EQ(job_->GetState(), Finished);
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Stopped);
-    EXPECT_FALSE(platform::FileExists(out));
-    for (const BarCall& call : bar_.Calls()) {
-        EXPECT_NE(call.kind, BarCall::OffsetPos);
-    }
-    EXPECT_TRUE(messages_->Requests().empty());
-    EndJob();
-    EXPECT_EQ(notify_.Posted(), 1u);
-}
-
-TEST_F(OggEncodeTest, StopBeforeTheHeadersIsSeenAtTheFirstChunk) {
-    const std::string in = WriteTone("stop.wav", 44100, 44100);
-    const std::string out = dir_.File("stop.ogg");
-    const std::size_t filesOpen = OpenFileCount();
-    // The job sets the upper bound right before it creates the output and writes the headers.
-    bar_.PauseAt(BarCall::SetUpper, 1);
-    ASSERT_TRUE(Begin(in, out));
-    ASSERT_TRUE(bar_.WaitUntilPaused());
-    job_->RequestStop();
-    bar_.Resume();
-    ASSERT_TRUE(notify_.WaitForPosts(1));
-    EXPECT_EQ(job_->GetState(), Finished);
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Stopped);
-    EXPECT_FALSE(platform::FileExists(out));
-    EXPECT_EQ(bar_.Calls().size(), 3u);
-    // Counted once the worker is joined, so that nothing of its exit is still under way.
-    EndJob();
-    EXPECT_EQ(OpenFileCount(), filesOpen);
-    EXPECT_EQ(notify_.Posted(), 1u);
-}
-
-TEST_F(OggEncodeTest, StopMidFileRemovesThePagesWrittenSoFar) {
-    const std::string in = WriteTone("stop.wav", 44100, 44100 * 6);
-    const std::string out = dir_.File("stop.ogg");
-    const std::size_t filesOpen = OpenFileCount();
-    bar_.PauseAt(BarCall::OffsetPos, 40);
-    ASSERT_TRUE(Begin(in, out));
-    ASSERT_TRUE(bar_.WaitUntilPaused());
-    // Pages reach the hidden working file as they are released, not at the end; the output's
-    // name appears only for a finished file.
-    EXPECT_FALSE(platform::FileExists(out));
-    const std::set<std::string> during = testsupport::FolderEntries(dir_.Path());
-    EXPECT_EQ(during.size(), 2u);
-    const DecodedOgg partial = DecodeOgg(dir_.File(*during.begin()), true);
-    EXPECT_EQ(during.begin()->front(), '.');
-    job_->RequestStop();
-    bar_.Resume();
-    ASSERT_TRUE(notify_.WaitForPosts(1));
-    ASSERT_TRUE(partial.opened);
-    EXPECT_GT(partial.samples[0].size(), 0u);
-    EXPECT_EQ(testsupport::FolderEntries(dir_.Path()), (std::set<std::string>{"stop.wav"}));
-    EXPECT_EQ(job_->GetState(), Finished);
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Stopped);
-    EXPECT_FALSE(platform::FileExists(out));
-    EXPECT_EQ(bar_.GetPos(), 40 * kChunk);
-    EXPECT_EQ(OpenFileCount(), filesOpen);
-    EXPECT_TRUE(messages_->Requests().empty());
-    EndJob();
-    EXPECT_EQ(notify_.Posted(), 1u);
-}
-
-TEST_F(OggEncodeTest, AnOutputThatCannotBeCreatedIsReported) {
-    const std::string in = WriteTone("in.wav", 44100, 1000);
-    const std::string out = dir_.File("missing/in.ogg");
-    const std::size_t filesOpen = OpenFileCount();
-    Convert(in, out);
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
-    const auto shown = messages_->Requests();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, OutputOpenFailedText(out));
-    EXPECT_EQ(shown[0].title, "エラー");
-    EXPECT_EQ(shown[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(shown[0].buttons, MessageButtons::Ok);
-    EXPECT_FALSE(platform::FileExists(out));
-    EXPECT_EQ(OpenFileCount(), filesOpen);
 }
 
 TEST_F(OggEncodeTest, RefusedBitratesAreReportedAndTheOutputRemoved) {
@@ -364,101 +269,6 @@ TEST_F(OggEncodeTest, RefusedBitratesAreReportedAndTheOutputRemoved) {
     EXPECT_EQ(shown[0].icon, MessageIcon::Warning);
     EXPECT_FALSE(platform::FileExists(out));
     EXPECT_EQ(OpenFileCount(), filesOpen);
-}
-
-TEST_F(OggEncodeTest, AnUnreadableInputShowsTheReadersMessageAndCreatesNothing) {
-    const std::string in = dir_.File("absent.wav");
-    const std::string out = dir_.File("absent.ogg");
-    Convert(in, out);
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
-    const auto shown = messages_->Requests();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].title, "CLameDll");
-    EXPECT_NE(shown[0].text.find(in), std::string::npos);
-    EXPECT_FALSE(platform::FileExists(out));
-    EXPECT_TRUE(bar_.Calls().empty());
-}
-
-TEST_F(OggEncodeTest, BeginEncodeRefusesMissingSettingsOrBar) {
-    const std::string in = WriteTone("in.wav", 44100, 1000);
-    const std::string out = dir_.File("in.ogg");
-    EXPECT_FALSE(job_->BeginEncode(&notify_, nullptr, &item_, &bar_, in, out));
-    EXPECT_FALSE(job_->BeginEncode(&notify_, &parm_, &item_, nullptr, in, out));
-    EXPECT_EQ(job_->GetState(), Idle);
-    EndJob();
-    EXPECT_EQ(notify_.Posted(), 0u);
-    EXPECT_EQ(notify_.Sent(), 0u);
-    EXPECT_FALSE(platform::FileExists(out));
-}
-
-TEST_F(OggEncodeTest, AJobThatCannotStartSendsItsEndAtOnce) {
-    const std::string in = WriteTone("in.wav", 44100, 1000);
-    const std::string out = dir_.File("in.ogg");
-    CEncodeThread::SetStartFailsForTests(true);
-    const bool started = Begin(in, out);
-    CEncodeThread::SetStartFailsForTests(false);
-    EXPECT_FALSE(started);
-    EXPECT_EQ(notify_.Sent(), 1u);
-    EXPECT_EQ(job_->GetState(), Idle);
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
-    EndJob();
-    EXPECT_EQ(notify_.Posted(), 0u);
-    EXPECT_FALSE(platform::FileExists(out));
-}
-
-TEST_F(OggEncodeTest, AWriteFailureMidFileIsReportedAndRemovesThePartialOutput) {
-    const std::string in = WriteTone("long.wav", 44100, 44100 * 8);
-    const std::string out = dir_.File("long.ogg");
-    const std::string expected =
-        "出力ファイル(" + out +
-        ")への書込みに失敗しました\nディスクの空き容量が不足している可能性がありますので\n"
-        "空き容量をご確認の上再度変換ボタンのクリックを\nお願いいたします";
-    // The file-size limit stays in the child; the parent reads the child's verdict.
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{16 * 1024, 16 * 1024};
-        const auto check = [&] {
-            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-                return 10;
-            }
-            if (!Begin(in, out)) {
-                return 11;
-            }
-            const bool ended = notify_.WaitForPosts(1);
-            const EncodeOutcome outcome = job_->Outcome();
-            // Joined before the child exits, so that no thread outlives it.
-            EndJob();
-            const auto shown = messages_->Requests();
-            if (!ended) {
-                return 12;
-            }
-            if (outcome != EncodeOutcome::Failed) {
-                return 13;
-            }
-            if (platform::FileExists(out)) {
-                return 14;
-            }
-            if (bar_.GetPos() == 0) {
-                return 15; // failed before any audio: not a mid-file failure
-            }
-            if (shown.size() != 1 || shown[0].text != expected || shown[0].title != "エラー" ||
-                shown[0].icon != MessageIcon::Warning) {
-                return 16;
-            }
-            return 0;
-        };
-        const int verdict = check();
-        _exit(verdict);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    // 11 not started, 12 no end event, 13 wrong outcome, 14 output kept, 15 no audio written
-    // before the failure, 16 wrong message.
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_FALSE(platform::FileExists(out));
 }
 
 } // namespace

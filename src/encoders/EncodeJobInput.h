@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/File.h"
+#include "settings/BE_CONFIG.h"
+#include "settings/OggParm.h"
+#include "tags/EncodeItem.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+/// An input of a batch and the file it is.
+struct BatchInput {
+    std::string Path;
+    platform::FileIdentity Identity;
+};
+
+/// Everything one job reads, held by the job for its run: the item (input path and tag values),
+/// the output path and the settings of both kinds of job, each reading its own.
+struct EncodeJobInput {
+    EncodeItem Item;
+    std::string OutPath;
+    BE_CONFIG LameParm{}; ///< the MP3 parameters in effect (LameParm or the preset's copy)
+    OggParm Ogg;
+    bool Id3v2 = true; ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
+    /// The inputs of the whole batch, shared by its jobs: no output may be one of them.
+    std::shared_ptr<const std::vector<BatchInput>> BatchInputs;
+};
+
+/// The files at paths (links followed), those that exist.
+std::shared_ptr<const std::vector<BatchInput>>
+IdentifyInputs(const std::vector<std::string>& paths);

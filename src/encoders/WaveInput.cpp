@@ -1,0 +1,30 @@
+#include "WaveInput.h"
+
+#include "audio/WaveReader.h"
+
+#include <algorithm>
+
+bool WaveInput::Open(const std::string& path) {
+    shrank_ = false;
+    audioBytes_ = 0;
+    left_ = 0;
+    if (!OpenWave(&file_, path.c_str(), audioBytes_, format_)) {
+        return false;
+    }
+    left_ = audioBytes_;
+    return true;
+}
+
+std::size_t WaveInput::Read(void* buffer, std::size_t size) {
+    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
+    if (wanted == 0) {
+        return 0;
+    }
+    const std::size_t got = file_.Read(buffer, wanted);
+    left_ -= got;
+    // The reader repeats short reads: fewer bytes than asked for means the file ended.
+    if (got < wanted && !file_.LastReadFailed()) {
+        shrank_ = true;
+    }
+    return Failed() ? 0 : got;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "audio/WaveFormat.h"
+#include "platform/File.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+/// A job's WAVE input: the audio bytes found when it was opened, and no more. A file that
+/// grows meanwhile is read up to that size; one that ends sooner (it shrank) is a read failure.
+class WaveInput {
+public:
+    /// Opens and checks the file; false after the reader's message.
+    bool Open(const std::string& path);
+    void Close() { file_.Close(); }
+    const WaveFormat& Format() const { return format_; }
+    std::uint64_t AudioBytes() const { return audioBytes_; }
+
+    /// Reads up to size audio bytes; 0 at the end of the audio or on a failure.
+    std::size_t Read(void* buffer, std::size_t size);
+    /// True when a read failed or the audio ended before its expected length.
+    bool Failed() const { return shrank_ || file_.LastReadFailed(); }
+    /// The system's error number of a failed read (0 for a file that shrank).
+    int Error() const { return shrank_ ? 0 : file_.LastError(); }
+
+private:
+    platform::File file_;
+    WaveFormat format_{};
+    std::uint64_t audioBytes_ = 0;
+    std::uint64_t left_ = 0;
+    bool shrank_ = false;
+};
