@@ -3,12 +3,18 @@
 #include <cstdint>
 #include <string>
 
+/// The most files the window converts at once: the processors online, 1…32.
+std::int32_t OnlineJobs();
+/// jobs when it lies in 1…OnlineJobs(), otherwise OnlineJobs().
+std::int32_t JobsInRange(std::int32_t jobs);
+
 /// The general options ([OutFolder]).
 struct OutFolderParm {
     std::string OutFolder;            ///< folder that receives the outputs (UTF-8)
     std::int32_t Preset = 0;          ///< 0 = LameParm; k >= 1 = the k-th preset
     std::int32_t IdentityOutFile = 0; ///< 1 = ask before replacing an existing output
     std::int32_t EncodeType = 0;      ///< 0 MP3, 1 Ogg Vorbis
+    std::int32_t Jobs = OnlineJobs(); ///< files the window converts at once, 1…OnlineJobs()
 };
 
 inline constexpr std::int32_t kEncodeTypeMp3 = 0;

@@ -21,6 +21,7 @@ constexpr std::string_view kOutFolderKey = "OutFolder=";
 constexpr std::string_view kPresetKey = "Preset=";
 constexpr std::string_view kIdentityOutFileKey = "IdentityOutFile=";
 constexpr std::string_view kEncodeTypeKey = "EncodeType=";
+constexpr std::string_view kJobsKey = "Jobs=";
 
 constexpr std::string_view kOggModeKey = "Mode=";
 constexpr std::string_view kOggPresetKey = "Preset=";
@@ -53,6 +54,8 @@ bool ReadOutFolderLine(const IniKeyValue& line, OutFolderParm& parm) {
         parm.IdentityOutFile = ParseIniInt(line.value);
     } else if (line.key == kEncodeTypeKey) {
         parm.EncodeType = ParseIniInt(line.value);
+    } else if (line.key == kJobsKey) {
+        parm.Jobs = JobsInRange(ParseIniInt(line.value));
     } else {
         return false;
     }
@@ -108,6 +111,8 @@ public:
     explicit SettingsReader(const SectionValues& before) : leading_(before), headed_(before) {
         for (SectionValues* values : {&leading_, &headed_}) {
             values->outFolder.Preset = 0;
+            // A file of the Windows program has no Jobs line.
+            values->outFolder.Jobs = OnlineJobs();
         }
         pristine_ = headed_;
     }
@@ -236,6 +241,7 @@ std::string RenderSettings(const EncodeSettings& settings) {
     AppendKeyLine(out, kPresetKey, settings.OutFolder.Preset);
     AppendKeyLine(out, kIdentityOutFileKey, settings.OutFolder.IdentityOutFile);
     AppendKeyLine(out, kEncodeTypeKey, settings.OutFolder.EncodeType);
+    AppendKeyLine(out, kJobsKey, JobsInRange(settings.OutFolder.Jobs));
 
     AppendLine(out, kLameHeader);
     WriteLameKeys(out, settings.LameParm);

@@ -1,6 +1,7 @@
 #include "ui/COutFolderPage.h"
 
 #include "platform/MessageBox.h"
+#include "settings/OutFolderParm.h"
 #include "ui/Caption.h"
 #include "ui/DialogFont.h"
 #include "ui/QtText.h"
@@ -11,9 +12,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QUrl>
 
 namespace {
@@ -38,8 +41,8 @@ QString StartFolder(const QString& field) {
 } // namespace
 
 COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOutFile,
-                               QWidget* parent)
-    : QWidget(parent), outFolder_(outFolder), identityOutFile_(identityOutFile) {
+                               std::int32_t* jobs, QWidget* parent)
+    : QWidget(parent), outFolder_(outFolder), identityOutFile_(identityOutFile), jobs_(jobs) {
     setWindowTitle(ToQString(kTitle));
     UseDialogFont(this);
 
@@ -58,10 +61,20 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
 
     auto* page = new QGridLayout(this);
     page->addWidget(NewCaption("出力フォルダ", folderField_, this), 0, 0, 1, 2);
+    jobsBox_ = new QSpinBox(this);
+    jobsBox_->setObjectName(QStringLiteral("jobsBox"));
+    jobsBox_->setRange(1, OnlineJobs());
+    jobsBox_->setValue(JobsInRange(jobs_ != nullptr ? *jobs_ : OnlineJobs()));
+    auto* jobsLabel = NewCaption(kJobsCaption, jobsBox_, this);
+    auto* jobsRow = new QHBoxLayout;
+    jobsRow->addWidget(jobsLabel);
+    jobsRow->addWidget(jobsBox_);
+    jobsRow->addStretch();
     page->addWidget(folderField_, 1, 0);
     page->addWidget(browseButton, 1, 1);
     page->addWidget(overwriteBox_, 2, 0, 1, 2);
-    page->setRowStretch(3, 1);
+    page->addLayout(jobsRow, 3, 0, 1, 2);
+    page->setRowStretch(4, 1);
 
     if (outFolder_ != nullptr) {
         folderField_->setText(ToQString(*outFolder_));
@@ -69,10 +82,17 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
     SetToolTip(folderField_, kFolderTip);
     SetToolTip(browseButton, kFolderTip);
     SetToolTip(overwriteBox_, kOverwriteTip);
+    SetToolTip(jobsLabel, kJobsTip);
+    SetToolTip(jobsBox_, kJobsTip);
     overwriteBox_->setChecked(identityOutFile_ != nullptr && *identityOutFile_ != 0);
 
     connect(browseButton, &QPushButton::clicked, this, &COutFolderPage::OnBrowseFolder);
     connect(overwriteBox_, &QCheckBox::clicked, this, &COutFolderPage::OnOverwriteCheck);
+    connect(jobsBox_, &QSpinBox::valueChanged, this, [this](int value) {
+        if (jobs_ != nullptr) {
+            *jobs_ = value;
+        }
+    });
     setFixedSize(sizeHint());
 }
 

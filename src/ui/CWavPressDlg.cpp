@@ -175,7 +175,8 @@ void CWavPressDlg::CreatePages() {
     OutFolderParm& general = settings_.OutFolder;
     parameterPage_ = new CParmSetPage(&general.EncodeType, &general.Preset, &settings_.LameParm,
                                       &settings_.Presets, &settings_.Ogg, this);
-    outFolderPage_ = new COutFolderPage(&general.OutFolder, &general.IdentityOutFile, this);
+    outFolderPage_ =
+        new COutFolderPage(&general.OutFolder, &general.IdentityOutFile, &general.Jobs, this);
     versionPage_ = new CVersionPage(this);
     for (QWidget* page :
          std::initializer_list<QWidget*>{parameterPage_, outFolderPage_, versionPage_}) {

@@ -1,5 +1,6 @@
 #include "FileSizeLimit.h"
 
+#include "platform/Format.h"
 #include "settings/EncodeSettings.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLifecycle.h"
@@ -80,38 +81,44 @@ private:
     std::optional<std::string> old_;
 };
 
-const char* const kDefaultListing = "[OutFolder]\n"
-                                    "\tOutFolder=/home/tester/\n"
-                                    "\tPreset=0\n"
-                                    "\tIdentityOutFile=1\n"
-                                    "\tEncodeType=0\n"
-                                    "[LAME Parm]\n"
-                                    "\tSampleRate=44100\n"
-                                    "\tReSampleRate=0\n"
-                                    "\tMode=0\n"
-                                    "\tBitrate=128\n"
-                                    "\tMaxBitrate=0\n"
-                                    "\tQuality=2\n"
-                                    "\tMpegVersion=1\n"
-                                    "\tPsyModel=0\n"
-                                    "\tEmphasis=0\n"
-                                    "\tPrivate=0\n"
-                                    "\tCRC=0\n"
-                                    "\tCopyright=0\n"
-                                    "\tOriginal=0\n"
-                                    "\tWriteVBRHeader=0\n"
-                                    "\tEnableVBR=0\n"
-                                    "\tVBRQuality=0\n"
-                                    "\tVbrAbr_bps=0\n"
-                                    "\tVbrMethod=0\n"
-                                    "\tNoRes=1\n"
-                                    "[OGG Parm]\n"
-                                    "\tMode=2\n"
-                                    "\tPreset=0.50\n"
-                                    "\tCustom=0\n"
-                                    "\tMinBitrate=-1\n"
-                                    "\tAveBitrate=-1\n"
-                                    "\tMaxBitrate=-1\n";
+const char* const kDefaultListingTemplate = "[OutFolder]\n"
+                                            "\tOutFolder=/home/tester/\n"
+                                            "\tPreset=0\n"
+                                            "\tIdentityOutFile=1\n"
+                                            "\tEncodeType=0\n"
+                                            "\tJobs=%d\n"
+                                            "[LAME Parm]\n"
+                                            "\tSampleRate=44100\n"
+                                            "\tReSampleRate=0\n"
+                                            "\tMode=0\n"
+                                            "\tBitrate=128\n"
+                                            "\tMaxBitrate=0\n"
+                                            "\tQuality=2\n"
+                                            "\tMpegVersion=1\n"
+                                            "\tPsyModel=0\n"
+                                            "\tEmphasis=0\n"
+                                            "\tPrivate=0\n"
+                                            "\tCRC=0\n"
+                                            "\tCopyright=0\n"
+                                            "\tOriginal=0\n"
+                                            "\tWriteVBRHeader=0\n"
+                                            "\tEnableVBR=0\n"
+                                            "\tVBRQuality=0\n"
+                                            "\tVbrAbr_bps=0\n"
+                                            "\tVbrMethod=0\n"
+                                            "\tNoRes=1\n"
+                                            "[OGG Parm]\n"
+                                            "\tMode=2\n"
+                                            "\tPreset=0.50\n"
+                                            "\tCustom=0\n"
+                                            "\tMinBitrate=-1\n"
+                                            "\tAveBitrate=-1\n"
+                                            "\tMaxBitrate=-1\n";
+
+// The default Jobs is the machine's.
+std::string DefaultListing() {
+    return platform::Format(kDefaultListingTemplate, OnlineJobs());
+}
 
 TEST(SettingsStartupTest, FirstStartUsesDefaultsAndWritesTheDefaultFileByteForByte) {
     ScopedHome home("/home/tester");
@@ -126,8 +133,8 @@ TEST(SettingsStartupTest, FirstStartUsesDefaultsAndWritesTheDefaultFileByteForBy
     EXPECT_TRUE(settings.Presets.empty());
 
     EXPECT_TRUE(SaveExitSettings(dir.Path(), settings, SettingsFileState::Missing));
-    EXPECT_EQ(ReadFileBytes(dir.File("opt.ini")), Crlf(kDefaultListing));
-    EXPECT_EQ(RenderSettings(settings), Crlf(kDefaultListing));
+    EXPECT_EQ(ReadFileBytes(dir.File("opt.ini")), Crlf(DefaultListing()));
+    EXPECT_EQ(RenderSettings(settings), Crlf(DefaultListing()));
     // An empty preset list creates no preset file.
     EXPECT_EQ(FolderEntries(dir.Path()), std::set<std::string>{"opt.ini"});
 }
@@ -175,7 +182,7 @@ TEST(SettingsStartupTest, BytesThatAreNoSettingsFileGiveTheFirstStartDefaultsAnd
         EXPECT_EQ(settings.OutFolder.OutFolder, "/home/tester/");
         EXPECT_TRUE(SameRecord(settings.LameParm, FirstStartLameParm()));
         EXPECT_TRUE(SaveExitSettings(dir.Path(), settings, state));
-        EXPECT_EQ(ReadFileBytes(dir.File("opt.ini")), Crlf(kDefaultListing));
+        EXPECT_EQ(ReadFileBytes(dir.File("opt.ini")), Crlf(DefaultListing()));
     }
     // At the limit it is still read.
     EXPECT_EQ(Load(valid + std::string((1 << 20) - valid.size(), '\n')).OutFolder.IdentityOutFile,
@@ -475,3 +482,34 @@ TEST(SettingsFileTest, AFailedSaveLeavesTheOldFileIntact) {
 }
 
 } // namespace
+
+TEST(SettingsFileTest, JobsIsReadInTheMachinesRangeAndWrittenAfterEncodeType) {
+    const std::int32_t online = OnlineJobs();
+    ASSERT_GE(online, 1);
+    ASSERT_LE(online, 32);
+    const struct {
+        const char* line;
+        std::int32_t jobs;
+    } cases[] = {
+        {"", online}, // a file of the Windows program
+        {"\tJobs=1\n", 1},      {"\tJobs=0\n", online},  {"\tJobs=-3\n", online},
+        {"\tJobs=x\n", online}, {"\tJobs=33\n", online},
+    };
+    for (const auto& c : cases) {
+        // A missing key is the machine's value, not the one held before.
+        EncodeSettings before;
+        before.OutFolder.Jobs = online == 1 ? 2 : 1;
+        const EncodeSettings settings =
+            Load(std::string("[OutFolder]\n\tEncodeType=1\n") + c.line + "[LAME Parm]\n", before);
+        EXPECT_EQ(settings.OutFolder.Jobs, c.jobs) << c.line;
+    }
+    EXPECT_EQ(Load(platform::Format("[OutFolder]\n\tJobs=%d\n", online)).OutFolder.Jobs, online);
+
+    EncodeSettings settings;
+    settings.OutFolder.Jobs = 1;
+    EXPECT_NE(RenderSettings(settings).find("\tEncodeType=0\r\n\tJobs=1\r\n[LAME Parm]"),
+              std::string::npos);
+    settings.OutFolder.Jobs = 99;
+    EXPECT_NE(RenderSettings(settings).find(platform::Format("\tJobs=%d\r\n", online)),
+              std::string::npos);
+}

@@ -1,5 +1,6 @@
 #include "UserActions.h"
 
+#include "settings/OutFolderParm.h"
 #include "support/RecordingMessageBackend.h"
 #include "support/TempDir.h"
 #include "ui/COutFolderPage.h"
@@ -13,11 +14,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -39,7 +42,7 @@ void PressButton(QFileDialog& dialog, QDialogButtonBox::StandardButton which) {
 class OutFolderPage : public ::testing::Test {
 protected:
     COutFolderPage& Open() {
-        page_ = std::make_unique<COutFolderPage>(&folder_, &identity_);
+        page_ = std::make_unique<COutFolderPage>(&folder_, &identity_, &jobs_);
         page_->show();
         return *page_;
     }
@@ -66,6 +69,7 @@ protected:
     testsupport::TempDir dir_;
     std::string folder_ = dir_.Path();
     std::int32_t identity_ = 1;
+    std::int32_t jobs_ = 1;
     std::unique_ptr<COutFolderPage> page_;
     std::string openedAt_;
 };
@@ -112,6 +116,37 @@ TEST_F(OutFolderPage, TheBoxWritesTheQuestionAtOnce) {
     EXPECT_EQ(identity_, 0);
     Click(ButtonCaptioned(*page_, kBoxCaption));
     EXPECT_EQ(identity_, 1);
+}
+
+TEST_F(OutFolderPage, TheSpinBoxWritesTheJobsAtOnceUpToTheProcessors) {
+    Open();
+    auto* box = Named<QSpinBox>(*page_, "jobsBox");
+    EXPECT_EQ(box->value(), 1);
+    EXPECT_EQ(box->maximum(), OnlineJobs());
+    const QString tip = WrapToolTipText(
+        QString::fromUtf8("同時に変換するファイルの数です\nCPUの数まで指定できます"));
+    EXPECT_EQ(box->toolTip(), tip);
+    const auto labels = page_->findChildren<QLabel*>();
+    const auto caption = std::find_if(labels.begin(), labels.end(), [](const QLabel* label) {
+        return uitest::Utf8(label->text()) == "同時に変換するファイル数";
+    });
+    ASSERT_NE(caption, labels.end());
+    EXPECT_EQ((*caption)->buddy(), box);
+    EXPECT_EQ((*caption)->toolTip(), tip);
+
+    box->setFocus();
+    for (int press = 0; press < OnlineJobs() + 1; ++press) {
+        QTest::keyClick(box, Qt::Key_Up);
+    }
+    EXPECT_EQ(jobs_, OnlineJobs());
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, QStringLiteral("1"));
+    EXPECT_EQ(jobs_, 1);
+
+    // A value beyond this machine, from a file written elsewhere, shows as its most.
+    jobs_ = 99;
+    Open();
+    EXPECT_EQ(Named<QSpinBox>(*page_, "jobsBox")->value(), OnlineJobs());
 }
 
 TEST_F(OutFolderPage, TheDialogChoosesALocalFolder) {
