@@ -4,6 +4,7 @@
 #include "ui/CID3TagDlg.h"
 
 #include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -113,7 +114,8 @@ void ExpectTabReachesAndMarksEveryControl(QWidget& window, QWidget* first) {
         const auto* radio = qobject_cast<QRadioButton*>(control);
         if (!control->isVisible() || !control->isEnabled() ||
             !(control->focusPolicy() & Qt::TabFocus) || control->window() != &window ||
-            (radio != nullptr && !radio->isChecked())) {
+            (radio != nullptr && !radio->isChecked()) ||
+            qobject_cast<QAbstractSpinBox*>(control->parentWidget()) != nullptr) {
             continue;
         }
         EXPECT_NE(std::find(cycle.begin(), cycle.end(), control), cycle.end())

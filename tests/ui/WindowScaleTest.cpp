@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,7 +21,12 @@
 namespace {
 
 bool IsControl(const QWidget& widget) {
-    return qobject_cast<const QLabel*>(&widget) || qobject_cast<const QAbstractButton*>(&widget) ||
+    // A spin box's edit field is part of the spin box, which is checked whole.
+    if (qobject_cast<const QAbstractSpinBox*>(widget.parentWidget()) != nullptr) {
+        return false;
+    }
+    return qobject_cast<const QAbstractSpinBox*>(&widget) || qobject_cast<const QLabel*>(&widget) ||
+           qobject_cast<const QAbstractButton*>(&widget) ||
            qobject_cast<const QComboBox*>(&widget) || qobject_cast<const QLineEdit*>(&widget) ||
            qobject_cast<const QAbstractSlider*>(&widget) ||
            qobject_cast<const QGroupBox*>(&widget) || qobject_cast<const QTabBar*>(&widget) ||
