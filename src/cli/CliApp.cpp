@@ -6,7 +6,6 @@
 #include "batch/WaveFolderScan.h"
 #include "cli/InterruptSignals.h"
 #include "cli/TerminalMessageBackend.h"
-#include "cli/TerminalView.h"
 #include "platform/File.h"
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
@@ -154,7 +153,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
                     inputs += " " + argument.Path;
                 }
             }
-            const std::string outPath = CEncodeDlg::OutputPathOf(
+            const std::string outPath = EncodeBatch::OutputPathOf(
                 batch->Paths[items.front()], batch->OutFolder, batch->EncodeType);
             output_.PrintLine(
                 platform::Format("%s: 出力ファイル(%s)が同じになる入力ファイルがあります:%s",
@@ -165,11 +164,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
 
     const std::size_t jobs = std::min(
         static_cast<std::size_t>(options.Jobs.value_or(DefaultJobs())), batch->Paths.size());
-    if (jobs == 1) {
-        RunOneAtATime(*batch);
-    } else {
-        RunSideBySide(*batch, jobs);
-    }
+    RunBatch(*batch, jobs);
 
     const std::vector<BatchItemReport>& reports = results_;
     if (!options.Quiet) {
@@ -183,37 +178,12 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     return kExitConverted;
 }
 
-void CliApp::RunOneAtATime(const ConversionBatch& batch) {
+void CliApp::RunBatch(const ConversionBatch& batch, std::size_t jobs) {
     TerminalView view(output_, loop_, quiet_, ::isatty(STDIN_FILENO) == 1);
-    CEncodeDlg dialog(view);
-    dialog_ = &dialog;
-    batch_ = &dialog.Batch();
-    view.SetBar(&dialog.ProgressBar());
-    view.SetInterruptHandler([this](EventLoop::Event event) { OnSignal(event, true); });
-    dialog.ProgressBar().SetView(&view);
-    dialog.SetBatch(batch);
-    {
-        const InterruptSignals signals(loop_);
-        dialog.Start();
-        if (!dialog.HasEnded()) {
-            loop_.Run(*this);
-        }
-    }
-    dialog.ProgressBar().SetView(nullptr);
-    results_ = dialog.Results();
-    batch_ = nullptr;
-    dialog_ = nullptr;
-}
-
-void CliApp::RunSideBySide(const ConversionBatch& batch, std::size_t jobs) {
-    BatchTerminalView view(output_, loop_, quiet_, ::isatty(STDIN_FILENO) == 1);
     EncodeBatch encodeBatch(view, jobs);
     batch_ = &encodeBatch;
-    batchView_ = &view;
+    view_ = &view;
     view.SetInterruptHandler([this](EventLoop::Event event) { OnSignal(event, true); });
-    for (std::size_t slot = 0; slot < encodeBatch.SlotCount(); ++slot) {
-        encodeBatch.Slot(slot).ProgressBar().SetView(&view);
-    }
     encodeBatch.SetBatch(batch);
     view.SetBatch(encodeBatch, audioBytes_);
     {
@@ -223,12 +193,9 @@ void CliApp::RunSideBySide(const ConversionBatch& batch, std::size_t jobs) {
             loop_.Run(*this);
         }
     }
-    for (std::size_t slot = 0; slot < encodeBatch.SlotCount(); ++slot) {
-        encodeBatch.Slot(slot).ProgressBar().SetView(nullptr);
-    }
     results_ = encodeBatch.Results();
     batch_ = nullptr;
-    batchView_ = nullptr;
+    view_ = nullptr;
 }
 
 void CliApp::ReportRefusal(const std::string& path, const WaveFileCheck& check) {
@@ -352,9 +319,7 @@ void CliApp::EndAtOnce() {
 }
 
 void CliApp::OnTimer() {
-    if (dialog_ != nullptr) {
-        dialog_->OnTimer();
-    } else if (batchView_ != nullptr) {
-        batchView_->OnTimer();
+    if (view_ != nullptr) {
+        view_->OnTimer();
     }
 }

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "batch/CEncodeDlg.h"
 #include "batch/EncodeBatch.h"
-#include "cli/BatchTerminalView.h"
 #include "cli/CommandLine.h"
 #include "cli/EventLoop.h"
 #include "cli/TerminalOutput.h"
+#include "cli/TerminalView.h"
 
 #include <chrono>
 #include <optional>
@@ -13,7 +12,7 @@
 #include <vector>
 
 /// wavpress-cli: the settings beside the program, the options over them, the files taken as
-/// the file list takes them, and the batch run by CEncodeDlg on a terminal.
+/// the file list takes them, and the batch run on a terminal.
 class CliApp : public EventLoop::Handler {
 public:
     /// Exit statuses.
@@ -39,10 +38,8 @@ private:
     };
 
     int Convert(const CliOptions& options, EncodeSettings& settings);
-    /// Runs the batch one job at a time, as the window's progress dialog does.
-    void RunOneAtATime(const ConversionBatch& batch);
     /// Runs the batch with up to jobs jobs at once.
-    void RunSideBySide(const ConversionBatch& batch, std::size_t jobs);
+    void RunBatch(const ConversionBatch& batch, std::size_t jobs);
     /// Ctrl-C, SIGTERM or SIGHUP, at a question or while jobs run.
     void OnSignal(EventLoop::Event event, bool atQuestion);
     /// Says why an input was not taken: the test it failed, as TakeWaveFile found it.
@@ -60,11 +57,9 @@ private:
     TerminalOutput output_;
     const bool stdoutIsTerminal_;
     EventLoop loop_;
-    /// The batch that runs, and the front end that counts its time: the one-job dialog or the
-    /// view of several jobs.
+    /// The batch that runs and its view.
     EncodeBatch* batch_ = nullptr;
-    CEncodeDlg* dialog_ = nullptr;
-    BatchTerminalView* batchView_ = nullptr;
+    TerminalView* view_ = nullptr;
     bool quiet_ = false;
     std::vector<Argument> arguments_;
     /// Each item's audio length from its probe, for the batch's percentage.

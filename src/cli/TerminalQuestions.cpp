@@ -1,6 +1,6 @@
 #include "TerminalQuestions.h"
 
-#include "batch/CEncodeDlg.h"
+#include "batch/EncodeBatch.h"
 #include "platform/Format.h"
 #include "platform/Paths.h"
 
@@ -99,8 +99,8 @@ int TerminalQuestions::AskSaveAs(const std::string& initialPath, const SaveAsFil
         if (platform::FileExists(path)) {
             // A save dialog asks on its own before it lets an existing file be chosen.
             const platform::MessageRequest again{
-                CEncodeDlg::kOverwriteText,
-                platform::Format(CEncodeDlg::kOverwriteTitleFormat, path.c_str()),
+                EncodeBatch::kOverwriteText,
+                platform::Format(EncodeBatch::kOverwriteTitleFormat, path.c_str()),
                 platform::MessageIcon::None, platform::MessageButtons::YesNo};
             const platform::MessageAnswer answer = AskYesNo(again);
             if (questionInterrupted_) {

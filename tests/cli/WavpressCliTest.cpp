@@ -421,19 +421,36 @@ TEST_F(WavpressCliTest, MissingEngineLibraryFailsEachMp3File) {
     EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
 }
 
-TEST_F(WavpressCliTest, InterruptCancelsTheCurrentFileAndTheBatchGoesOn) {
-    const std::string longWave = Wave("long.wav", 120.0);
-    const std::string shortWave = Wave("short.wav");
-    clitest::CreationWatch created(out.Path());
-    const CliRun run =
-        Run({"-j", "1", "-t", "ogg", "-o", out.Path(), longWave, shortWave}, [&](int pid) {
-            ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+TEST_F(WavpressCliTest, InterruptCancelsTheRunningFilesAndTheBatchGoesOn) {
+    const std::vector<std::string> longWaves = {Wave("first.wav", 120.0),
+                                                Wave("second.wav", 120.0)};
+    const std::string last = Wave("last.wav");
+    for (const std::size_t jobs : {1u, 2u}) {
+        ClearOut();
+        std::vector<std::string> arguments{"-j",      std::to_string(jobs), "-t", "ogg", "-o",
+                                           out.Path()};
+        std::string cancelled;
+        for (std::size_t job = 0; job < jobs; ++job) {
+            arguments.push_back(longWaves[job]);
+            cancelled += "キャンセル: " + longWaves[job] + "\n";
+        }
+        arguments.push_back(last);
+        clitest::CreationWatch created(out.Path());
+        const CliRun run = Run(arguments, [&](int pid) {
+            // Every long file is being written.
+            for (std::size_t job = 0; job < jobs; ++job) {
+                ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+            }
             ::kill(pid, SIGINT);
         });
-    EXPECT_EQ(run.exitCode, 1) << run.err;
-    EXPECT_EQ(run.out, "キャンセル: " + longWave + "\n変換済み: " + shortWave + " -> " +
-                           Out("short.ogg") + "\n変換済み 1, スキップ 0, 失敗 0, キャンセル 1\n");
-    EXPECT_FALSE(platform::FileExists(Out("long.ogg")));
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_NE(run.err.find("中断: このファイルをキャンセルします"), std::string::npos);
+        EXPECT_EQ(run.out, cancelled + "変換済み: " + last + " -> " + Out("last.ogg") +
+                               "\n変換済み 1, スキップ 0, 失敗 0, キャンセル " +
+                               std::to_string(jobs) + "\n")
+            << jobs;
+        EXPECT_EQ(VisibleEntries(out.Path()), (Names{"last.ogg"}));
+    }
 }
 
 TEST_F(WavpressCliTest, AKilledRunLeavesTheOldOutputAndAtMostAHiddenFile) {
@@ -767,24 +784,55 @@ TEST_F(WavpressCliTest, SideBySideJobsLeaveWhatOneJobAtATimeLeaves) {
     }
 }
 
-TEST_F(WavpressCliTest, InterruptWithSeveralJobsCancelsTheRunningFilesAndTheBatchGoesOn) {
-    const std::string first = Wave("first.wav", 120.0);
-    const std::string second = Wave("second.wav", 120.0);
-    const std::string last = Wave("last.wav");
-    clitest::CreationWatch created(out.Path());
-    const CliRun run =
-        Run({"-j", "2", "-t", "ogg", "-o", out.Path(), first, second, last}, [&](int pid) {
-            // Both long files are being written.
-            ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
-            ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
-            ::kill(pid, SIGINT);
-        });
-    EXPECT_EQ(run.exitCode, 1) << run.err;
-    EXPECT_NE(run.err.find("中断: このファイルをキャンセルします"), std::string::npos);
-    EXPECT_EQ(run.out, "キャンセル: " + first + "\nキャンセル: " + second + "\n変換済み: " + last +
-                           " -> " + Out("last.ogg") +
-                           "\n変換済み 1, スキップ 0, 失敗 0, キャンセル 2\n");
-    EXPECT_EQ(VisibleEntries(out.Path()), (Names{"last.ogg"}));
+// With one job or several: on a terminal each file's paths as its job starts, its line as it
+// ended and the batch's line; without one a line per file; with -q nothing.
+TEST_F(WavpressCliTest, ProgressShowsEachFileAndTheBatch) {
+    const std::string a = Wave("a.wav");
+    const std::string b = Wave("b.b.wav");
+    const std::string full = "[####################] 100%  経過時間 ";
+    const std::vector<std::pair<std::string, std::string>> files = {{a, Out("a.ogg")},
+                                                                    {b, Out("b.b.ogg")}};
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(jobs);
+        const std::vector<std::string> arguments = {"-y", "-j",       jobs, "-t", "ogg",
+                                                    "-o", out.Path(), a,    b};
+        clitest::PseudoTerminal terminal;
+        clitest::Transcript shown(terminal.TestSide());
+        const CliRun onTerminal = Run(
+            arguments,
+            [&](int) {
+                terminal.CloseProgramSide();
+                EXPECT_TRUE(shown.ReadToEnd());
+            },
+            [&] { terminal.Attach({STDERR_FILENO}); });
+        EXPECT_EQ(onTerminal.exitCode, 0);
+        const std::string& text = shown.Text();
+        for (const auto& [input, output] : files) {
+            const std::size_t paths =
+                text.find("入力ファイル: " + input + "\r\n出力ファイル: " + output + "\r\n");
+            EXPECT_NE(paths, std::string::npos) << text;
+            EXPECT_NE(text.find(std::string(platform::NameOf(input)) + "  " + full, paths),
+                      std::string::npos)
+                << text;
+        }
+        EXPECT_NE(text.find("全体 2/2  " + full), std::string::npos) << text;
+
+        const CliRun piped = Run(arguments);
+        EXPECT_EQ(piped.exitCode, 0);
+        for (const auto& [input, output] : files) {
+            EXPECT_NE(piped.err.find("入力ファイル: " + input + "  出力ファイル: " + output + "  " +
+                                     full),
+                      std::string::npos)
+                << piped.err;
+        }
+        EXPECT_EQ(piped.err.find("全体"), std::string::npos);
+
+        std::vector<std::string> quiet = arguments;
+        quiet.push_back("-q");
+        const CliRun silent = Run(quiet);
+        EXPECT_EQ(silent.exitCode, 0);
+        EXPECT_EQ(silent.err + silent.out, "");
+    }
 }
 
 TEST_F(WavpressCliTest, QuestionsWaitTheirTurnWhileTheOtherFilesGoOn) {
