@@ -166,7 +166,8 @@ bool CEncodeThread::CreateOutput(platform::AtomicFileWriter& output) {
         // under the output's name would be lost.
         input = InputAt(outPath);
         if (!input && output.Open()) {
-            unfinishedOutput_ = output.TemporaryPath();
+            // Empty for a working file without a name: the process's end frees that.
+            unfinishedOutput_ = output.LeftoverPath();
             return true;
         }
     }

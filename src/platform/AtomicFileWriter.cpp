@@ -7,7 +7,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <random>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +20,90 @@
 
 namespace platform {
 namespace {
+
+std::atomic<bool> unnamedUnsupportedForTests{false};
+
+// Named working files: the prefix and a fixed number of letters and digits, so that the name
+// stays short whatever the target's, and so that a stale one is told from every other file.
+constexpr std::string_view kWorkingPrefix = ".wavpress-";
+constexpr std::size_t kWorkingRandomLength = 6;
+constexpr std::time_t kStaleAge = 24 * 60 * 60;
+constexpr unsigned kNameAttempts = 100;
+
+bool IsAsciiAlnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsWorkingName(std::string_view name) {
+    if (name.size() != kWorkingPrefix.size() + kWorkingRandomLength ||
+        !name.starts_with(kWorkingPrefix)) {
+        return false;
+    }
+    for (const char c : name.substr(kWorkingPrefix.size())) {
+        if (!IsAsciiAlnum(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string WorkingName() {
+    static constexpr std::string_view kLetters =
+        "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    thread_local std::mt19937 engine{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+    std::string name(kWorkingPrefix);
+    for (std::size_t i = 0; i < kWorkingRandomLength; ++i) {
+        name += kLetters[pick(engine)];
+    }
+    return name;
+}
+
+// Working files of ours that a killed process left, older than any job that may still be
+// writing one (a writer touches its file all the time). Nothing else is touched.
+void RemoveStaleWorkingFiles(int folderFd) {
+    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0) {
+        return;
+    }
+    DIR* folder = ::fdopendir(listFd);
+    if (folder == nullptr) {
+        ::close(listFd);
+        return;
+    }
+    const std::time_t staleBefore = std::time(nullptr) - kStaleAge;
+    while (const dirent* entry = ::readdir(folder)) {
+        struct stat info {};
+        if (IsWorkingName(entry->d_name) &&
+            ::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_mtime < staleBefore) {
+            ::unlinkat(folderFd, entry->d_name, 0);
+        }
+    }
+    ::closedir(folder);
+}
+
+// Once per folder and process: a batch's outputs share their folder.
+void RemoveStaleWorkingFilesOnce(int folderFd, const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> cleaned;
+    std::lock_guard lock(mutex);
+    if (cleaned.insert(folder).second) {
+        RemoveStaleWorkingFiles(folderFd);
+    }
+}
+
+// A path that opens the file behind fd, or empty where /proc does not provide one.
+std::string ProcPathOf(int fd) {
+    std::string path = "/proc/self/fd/" + std::to_string(fd);
+    struct stat byPath {};
+    struct stat byFd {};
+    if (::stat(path.c_str(), &byPath) != 0 || ::fstat(fd, &byFd) != 0 ||
+        byPath.st_dev != byFd.st_dev || byPath.st_ino != byFd.st_ino) {
+        return {};
+    }
+    return path;
+}
 
 // The file the bytes must end up in: a symbolic link is followed, so that a settings file
 // linked from elsewhere stays linked; a dangling link is replaced itself.
@@ -27,14 +116,11 @@ std::string ResolveTarget(const std::string& path) {
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
 }
 
-// A name no other writer uses at the same moment: the process, a counter and a retry number.
-std::string TemporaryName(std::string_view targetName, unsigned attempt) {
-    static std::atomic<unsigned> counter{0};
-    return "." + std::string(targetName) + "." + std::to_string(::getpid()) + "." +
-           std::to_string(counter++) + "." + std::to_string(attempt) + ".tmp";
-}
-
 } // namespace
+
+void AtomicFileWriter::SetUnnamedFilesUnsupportedForTests(bool unsupported) {
+    unnamedUnsupportedForTests.store(unsupported);
+}
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : target_(std::move(path)) {}
 
@@ -61,10 +147,11 @@ bool AtomicFileWriter::Open() {
         }
         keptMode_ = static_cast<int>(existing.st_mode & 07777);
     }
-    // The folder is held open: the temporary file is created, renamed and removed in that very
-    // folder even when it is renamed meanwhile. A folder that cannot be listed is still usable.
-    const std::string folder(FolderOf(target_));
-    const char* folderPath = folder.empty() ? "." : folder.c_str();
+    // The folder is held open: the working file is created, put in place and removed in that
+    // very folder even when it is renamed meanwhile. A folder that cannot be listed is still
+    // usable.
+    folder_ = FolderOf(target_);
+    const char* folderPath = folder_.empty() ? "." : folder_.c_str();
     folderFd_ = ::open(folderPath, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd_ < 0) {
         folderFd_ = ::open(folderPath, O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -73,10 +160,30 @@ bool AtomicFileWriter::Open() {
         error_ = errno;
         return false;
     }
-    constexpr unsigned kAttempts = 100;
-    for (unsigned attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
-        tempName_ = TemporaryName(NameOf(target_), attempt);
+    RemoveStaleWorkingFilesOnce(folderFd_, folder_);
+    if (!unnamedUnsupportedForTests.load()) {
         // 0666 lets the umask decide, as for any newly created file.
+        fd_ = ::openat(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            error_ = errno;
+            Discard();
+            return false;
+        }
+        // Without a path through /proc the file could not be given its name at the end.
+        tempPath_ = fd_ >= 0 ? ProcPathOf(fd_) : std::string();
+        if (!tempPath_.empty()) {
+            return true;
+        }
+        if (fd_ >= 0) {
+            ::close(std::exchange(fd_, -1));
+        }
+    }
+    return OpenNamed();
+}
+
+bool AtomicFileWriter::OpenNamed() {
+    for (unsigned attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
+        tempName_ = WorkingName();
         fd_ = ::openat(folderFd_, tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
             break;
@@ -88,7 +195,12 @@ bool AtomicFileWriter::Open() {
         Discard();
         return false;
     }
-    tempPath_ = folder + tempName_;
+    leftoverPath_ = folder_ + tempName_;
+    // Through /proc where it can, which reaches the file even when its folder was renamed.
+    tempPath_ = ProcPathOf(fd_);
+    if (tempPath_.empty()) {
+        tempPath_ = leftoverPath_;
+    }
     return true;
 }
 
@@ -108,12 +220,30 @@ bool AtomicFileWriter::Write(const void* bytes, std::size_t size) {
     return !failed_;
 }
 
+// A name cannot be linked over an existing file: the unnamed file gets a hidden name first,
+// which the rename then puts over the target in one step.
+bool AtomicFileWriter::LinkUnnamed() {
+    for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string name = WorkingName();
+        if (::linkat(AT_FDCWD, tempPath_.c_str(), folderFd_, name.c_str(), AT_SYMLINK_FOLLOW) ==
+            0) {
+            tempName_ = std::move(name);
+            leftoverPath_ = folder_ + tempName_;
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
 bool AtomicFileWriter::Commit() {
     if (fd_ < 0 || failed_) {
         Discard();
         return false;
     }
-    // Only now: until here the temporary file stays writable by its path.
+    // Only now: until here the working file stays writable by its path.
     const auto fail = [this] {
         error_ = errno;
         Discard();
@@ -122,7 +252,13 @@ bool AtomicFileWriter::Commit() {
     if (keptMode_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(keptMode_)) != 0) {
         return fail();
     }
-    if (::fsync(fd_) != 0 || ::close(std::exchange(fd_, -1)) != 0) {
+    if (::fsync(fd_) != 0) {
+        return fail();
+    }
+    if (tempName_.empty() && !LinkUnnamed()) {
+        return fail();
+    }
+    if (::close(std::exchange(fd_, -1)) != 0) {
         return fail();
     }
     const std::string name(NameOf(target_));
@@ -149,6 +285,7 @@ void AtomicFileWriter::Discard() {
     }
     tempName_.clear();
     tempPath_.clear();
+    leftoverPath_.clear();
 }
 
 bool ReplaceFileContent(const std::string& path, std::string_view bytes) {

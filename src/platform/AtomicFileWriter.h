@@ -6,12 +6,15 @@
 
 namespace platform {
 
-/// Replaces a file's content as a whole. The bytes go to a hidden temporary file in the
-/// target's folder, which is flushed to disk and renamed over the target only after every byte
-/// was written; on any failure the target stays as it was and the temporary file is removed,
-/// and a process killed on the way leaves at most that temporary file. A target that is a
+/// Replaces a file's content as a whole. The bytes go to a working file in the target's folder
+/// that has no name (O_TMPFILE), which is flushed to disk and put in place over the target only
+/// after every byte was written; on any failure the target stays as it was. A process that ends
+/// on the way, killed or not, leaves nothing behind. Where the file system cannot create
+/// unnamed files, the working file is a hidden one of a short fixed-length name (whatever the
+/// target's name), removed on failure; such files more than a day old, left by a process that
+/// was killed, are removed when a writer first opens in their folder. A target that is a
 /// symbolic link is replaced behind the link; an existing target's permission bits are kept.
-/// Not copyable; discards an uncommitted temporary on destruction.
+/// Not copyable; discards an uncommitted working file on destruction.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(std::string path);
@@ -19,30 +22,41 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    /// Creates the temporary file; false when it cannot be created, or when the target exists
+    /// Creates the working file; false when it cannot be created, or when the target exists
     /// but is not a regular file this process may write (it is not to be replaced then).
     bool Open();
-    /// Appends bytes to the temporary file; false when any could not be written, which also
+    /// Appends bytes to the working file; false when any could not be written, which also
     /// makes Commit fail.
     bool Write(std::string_view bytes);
     bool Write(const void* bytes, std::size_t size);
-    /// The open temporary file, for writers that change it in place by its path before Commit
-    /// (empty when none is open).
+    /// A path that opens the working file, for writers that change it in place before Commit
+    /// (empty when none is open). Valid in this process only.
     const std::string& TemporaryPath() const { return tempPath_; }
+    /// The working file's name in its folder, should the process end now without Commit or
+    /// Discard; empty when it has none (the usual case: nothing would be left).
+    const std::string& LeftoverPath() const { return leftoverPath_; }
     /// The system's error number of the call that made Open, Write or Commit fail (0 when there
     /// was none, as for a target that is not a regular file).
     int LastError() const { return error_; }
-    /// Flushes and closes the temporary file and renames it over the target; true when the
+    /// Flushes and closes the working file and puts it in place over the target; true when the
     /// target now holds exactly the written bytes. On false nothing of the attempt remains.
     bool Commit();
-    /// Abandons the attempt: the temporary file is removed, the target is untouched.
+    /// Abandons the attempt: the working file is removed, the target is untouched.
     void Discard();
 
+    /// While set, Open acts as on a file system without unnamed files. Tests only.
+    static void SetUnnamedFilesUnsupportedForTests(bool unsupported);
+
 private:
+    bool OpenNamed();
+    bool LinkUnnamed();
+
     std::string target_;
     int folderFd_ = -1;
-    std::string tempName_; ///< in the folder held open
+    std::string folder_;   ///< as given, ending in '/' or empty
+    std::string tempName_; ///< a name of the working file in the folder held open, if any
     std::string tempPath_;
+    std::string leftoverPath_;
     int fd_ = -1;
     bool failed_ = false;
     int keptMode_ = -1; ///< permission bits of the target it replaces, -1 for a new file

@@ -92,7 +92,7 @@ CliRun RunProgram(const std::string& program, const std::vector<std::string>& ar
 CreationWatch::CreationWatch(const std::string& folder, bool arrivals)
     : fd_(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {
     if (fd_ >= 0) {
-        ::inotify_add_watch(fd_, folder.c_str(), arrivals ? IN_MOVED_TO : IN_CREATE);
+        ::inotify_add_watch(fd_, folder.c_str(), arrivals ? IN_MOVED_TO : IN_OPEN);
     }
 }
 
@@ -113,7 +113,10 @@ bool CreationWatch::Wait(std::chrono::milliseconds timeout) {
         const ssize_t count = ::read(fd_, events, sizeof events);
         for (ssize_t at = 0; at < count;) {
             const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-            ++unclaimed_;
+            // The folder's own openings carry no name.
+            if (event->len > 0 && (event->mask & IN_ISDIR) == 0) {
+                ++unclaimed_;
+            }
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
     }

@@ -27,9 +27,9 @@ CliRun RunProgram(const std::string& program, const std::vector<std::string>& ar
                   const std::function<void()>& inChild = {},
                   std::chrono::seconds timeout = std::chrono::seconds(60));
 
-/// Waits until files are created in folder (or, with arrivals, renamed into it: a finished
-/// output takes its name so); watches from its construction on and counts every one, so each
-/// Wait takes one.
+/// Waits until files are opened in folder, as a job's working file is (it may have no name to be
+/// created under), or, with arrivals, renamed into it (a finished output takes its name so);
+/// watches from its construction on and counts every one, so each Wait takes one.
 class CreationWatch {
 public:
     explicit CreationWatch(const std::string& folder, bool arrivals = false);

@@ -3,26 +3,23 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
 using platform::AtomicFileWriter;
 using platform::ReplaceFileContent;
+using testsupport::FolderEntries;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
-
-std::set<std::string> FolderEntries(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
 
 mode_t PermissionBits(const std::string& path) {
     struct stat info {};
@@ -30,24 +27,63 @@ mode_t PermissionBits(const std::string& path) {
     return info.st_mode & 07777;
 }
 
-TEST(AtomicFileWriterTest, ReplacesContentAndKeepsPermissions) {
-    TempDir dir;
-    const std::string target = dir.File("opt.ini");
+bool FolderTakesUnnamedFiles(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+// Every case once with unnamed working files and once as on a file system without them.
+class AtomicFileWriterTest : public testing::TestWithParam<bool> {
+protected:
+    AtomicFileWriterTest() { AtomicFileWriter::SetUnnamedFilesUnsupportedForTests(!GetParam()); }
+    ~AtomicFileWriterTest() override {
+        AtomicFileWriter::SetUnnamedFilesUnsupportedForTests(false);
+    }
+
+    bool Unnamed() const { return GetParam() && FolderTakesUnnamedFiles(dir_.Path()); }
+    // The folder's entries while a writer is open: the working file's name is seen only when it
+    // has one.
+    std::set<std::string> WithWorkingFile(std::set<std::string> names,
+                                          const AtomicFileWriter& writer) const {
+        EXPECT_EQ(writer.LeftoverPath().empty(), Unnamed());
+        if (!writer.LeftoverPath().empty()) {
+            names.insert(std::filesystem::path(writer.LeftoverPath()).filename().string());
+        }
+        return names;
+    }
+
+    TempDir dir_;
+};
+
+INSTANTIATE_TEST_SUITE_P(WorkingFile, AtomicFileWriterTest, testing::Values(true, false),
+                         [](const auto& param) { return param.param ? "Unnamed" : "Named"; });
+
+TEST_P(AtomicFileWriterTest, ReplacesContentAndKeepsPermissions) {
+    const std::string target = dir_.File("opt.ini");
     ASSERT_TRUE(WriteFileBytes(target, "a much longer old content"));
     ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
 
     EXPECT_TRUE(ReplaceFileContent(target, "new"));
     EXPECT_EQ(ReadFileBytes(target), "new");
     EXPECT_EQ(PermissionBits(target), 0640u);
-    EXPECT_EQ(FolderEntries(dir.Path()), std::set<std::string>{"opt.ini"});
+    EXPECT_EQ(FolderEntries(dir_.Path()), std::set<std::string>{"opt.ini"});
 
-    EXPECT_TRUE(ReplaceFileContent(dir.File("fresh.ini"), std::string("\0x", 2)));
-    EXPECT_EQ(ReadFileBytes(dir.File("fresh.ini")), std::string("\0x", 2));
+    // A new file gets what the umask leaves; the longest name a folder can hold is no obstacle.
+    const mode_t mask = ::umask(027);
+    const std::string longest = std::string(251, 'a') + ".mp3";
+    EXPECT_TRUE(ReplaceFileContent(dir_.File(longest), std::string("\0x", 2)));
+    ::umask(mask);
+    EXPECT_EQ(ReadFileBytes(dir_.File(longest)), std::string("\0x", 2));
+    EXPECT_EQ(PermissionBits(dir_.File(longest)), 0640u);
+    EXPECT_EQ(FolderEntries(dir_.Path()), (std::set<std::string>{"opt.ini", longest}));
 }
 
-TEST(AtomicFileWriterTest, NothingReachesTheTargetBeforeCommit) {
-    TempDir dir;
-    const std::string target = dir.File("preset.ini");
+TEST_P(AtomicFileWriterTest, NothingReachesTheTargetBeforeCommit) {
+    const std::string target = dir_.File("preset.ini");
     ASSERT_TRUE(WriteFileBytes(target, "old"));
     {
         AtomicFileWriter writer(target);
@@ -55,11 +91,11 @@ TEST(AtomicFileWriterTest, NothingReachesTheTargetBeforeCommit) {
         ASSERT_TRUE(writer.Write("new "));
         ASSERT_TRUE(writer.Write("content"));
         EXPECT_EQ(ReadFileBytes(target), "old");
-        EXPECT_EQ(FolderEntries(dir.Path()).size(), 2u);
+        EXPECT_EQ(FolderEntries(dir_.Path()), WithWorkingFile({"preset.ini"}, writer));
     }
-    // Abandoned: the temporary file is gone, the target untouched.
+    // Abandoned: the working file is gone, the target untouched.
     EXPECT_EQ(ReadFileBytes(target), "old");
-    EXPECT_EQ(FolderEntries(dir.Path()), std::set<std::string>{"preset.ini"});
+    EXPECT_EQ(FolderEntries(dir_.Path()), std::set<std::string>{"preset.ini"});
 
     AtomicFileWriter writer(target);
     ASSERT_TRUE(writer.Open());
@@ -67,61 +103,126 @@ TEST(AtomicFileWriterTest, NothingReachesTheTargetBeforeCommit) {
     ASSERT_TRUE(writer.Write("content"));
     ASSERT_TRUE(writer.Commit());
     EXPECT_EQ(ReadFileBytes(target), "new content");
-    EXPECT_EQ(FolderEntries(dir.Path()), std::set<std::string>{"preset.ini"});
+    EXPECT_EQ(FolderEntries(dir_.Path()), std::set<std::string>{"preset.ini"});
 }
 
-TEST(AtomicFileWriterTest, AFailedRenameOrMissingFolderLeavesNoTrace) {
-    TempDir dir;
-    // Renaming a file over a folder fails even for root, after every byte was written.
-    ASSERT_TRUE(std::filesystem::create_directory(dir.File("opt.ini")));
-    ASSERT_TRUE(WriteFileBytes(dir.File("opt.ini/inside"), "kept"));
-    EXPECT_FALSE(ReplaceFileContent(dir.File("opt.ini"), "new"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.File("opt.ini")));
-    EXPECT_EQ(ReadFileBytes(dir.File("opt.ini/inside")), "kept");
-    EXPECT_EQ(FolderEntries(dir.Path()), std::set<std::string>{"opt.ini"});
+TEST_P(AtomicFileWriterTest, AProcessThatEndsOnTheWayLeavesOnlyANamedWorkingFile) {
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Ends as if killed: no destructor runs.
+        AtomicFileWriter writer(dir_.File("song.mp3"));
+        const bool written = writer.Open() && writer.Write("partial");
+        const std::string leftover = writer.LeftoverPath() + (written ? "" : "!");
+        ::_exit(::write(report[1], leftover.data(), leftover.size()) < 0);
+    }
+    ::close(report[1]);
+    char buffer[4096];
+    const ssize_t size = ::read(report[0], buffer, sizeof buffer);
+    ::close(report[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_GE(size, 0);
+    const std::string leftover(buffer, static_cast<std::size_t>(size));
+    if (Unnamed()) {
+        EXPECT_EQ(leftover, "");
+        EXPECT_TRUE(FolderEntries(dir_.Path()).empty());
+    } else {
+        EXPECT_EQ(FolderEntries(dir_.Path()),
+                  std::set<std::string>{std::filesystem::path(leftover).filename().string()});
+        EXPECT_EQ(ReadFileBytes(leftover), "partial");
+    }
+}
 
-    AtomicFileWriter writer(dir.File("missing/opt.ini"));
+TEST_P(AtomicFileWriterTest, AFailedRenameOrMissingFolderLeavesNoTrace) {
+    // Renaming a file over a folder fails even for root, after every byte was written.
+    ASSERT_TRUE(std::filesystem::create_directory(dir_.File("opt.ini")));
+    ASSERT_TRUE(WriteFileBytes(dir_.File("opt.ini/inside"), "kept"));
+    EXPECT_FALSE(ReplaceFileContent(dir_.File("opt.ini"), "new"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir_.File("opt.ini")));
+    EXPECT_EQ(ReadFileBytes(dir_.File("opt.ini/inside")), "kept");
+    EXPECT_EQ(FolderEntries(dir_.Path()), std::set<std::string>{"opt.ini"});
+
+    AtomicFileWriter writer(dir_.File("missing/opt.ini"));
     EXPECT_FALSE(writer.Open());
     EXPECT_FALSE(writer.Write("x"));
     EXPECT_FALSE(writer.Commit());
-    EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("missing")));
 }
 
-TEST(AtomicFileWriterTest, TheTemporaryFileIsHiddenAndStaysWithItsFolder) {
-    TempDir dir;
-    ASSERT_TRUE(std::filesystem::create_directory(dir.File("a")));
-    ASSERT_TRUE(WriteFileBytes(dir.File("a/song.mp3"), "old"));
+TEST_P(AtomicFileWriterTest, TheWorkingFileIsHiddenShortAndStaysWithItsFolder) {
+    ASSERT_TRUE(std::filesystem::create_directory(dir_.File("a")));
+    const std::string longName = std::string(251, 's') + ".mp3";
+    ASSERT_TRUE(WriteFileBytes(dir_.File("a/" + longName), "old"));
     for (const bool commit : {false, true}) {
         SCOPED_TRACE(commit);
-        AtomicFileWriter writer(dir.File("a/song.mp3"));
+        AtomicFileWriter writer(dir_.File("a/" + longName));
         ASSERT_TRUE(writer.Open());
-        const std::string temporary = writer.TemporaryPath();
-        EXPECT_EQ(temporary.rfind(dir.File("a/.song.mp3."), 0), 0u) << temporary;
+        if (!writer.LeftoverPath().empty()) {
+            const std::string name = std::filesystem::path(writer.LeftoverPath()).filename();
+            EXPECT_EQ(name.rfind(".wavpress-", 0), 0u) << name;
+            EXPECT_LE(name.size(), 20u);
+        }
         ASSERT_TRUE(writer.Write("new"));
-        // Changed in place by its path, as the engine does with its info frame.
-        ASSERT_TRUE(WriteFileBytes(temporary, "NEW"));
-        std::filesystem::rename(dir.File("a"), dir.File("b"));
+        std::filesystem::rename(dir_.File("a"), dir_.File("b"));
+        // Changed in place by its path, as the engine does with its info frame, after the
+        // folder was renamed.
+        ASSERT_TRUE(WriteFileBytes(writer.TemporaryPath(), "NEW"));
         if (commit) {
             EXPECT_TRUE(writer.Commit());
         } else {
             writer.Discard();
         }
-        EXPECT_EQ(FolderEntries(dir.File("b")), std::set<std::string>{"song.mp3"});
-        EXPECT_EQ(ReadFileBytes(dir.File("b/song.mp3")), commit ? "NEW" : "old");
-        std::filesystem::rename(dir.File("b"), dir.File("a"));
+        EXPECT_EQ(FolderEntries(dir_.File("b")), std::set<std::string>{longName});
+        EXPECT_EQ(ReadFileBytes(dir_.File("b/" + longName)), commit ? "NEW" : "old");
+        std::filesystem::rename(dir_.File("b"), dir_.File("a"));
     }
 }
 
-TEST(AtomicFileWriterTest, ALinkedTargetIsReplacedBehindTheLink) {
-    TempDir dir;
-    std::filesystem::create_directory(dir.File("real"));
-    ASSERT_TRUE(WriteFileBytes(dir.File("real/opt.ini"), "old"));
-    std::filesystem::create_symlink(dir.File("real/opt.ini"), dir.File("opt.ini"));
+TEST_P(AtomicFileWriterTest, ALinkedTargetIsReplacedBehindTheLink) {
+    std::filesystem::create_directory(dir_.File("real"));
+    ASSERT_TRUE(WriteFileBytes(dir_.File("real/opt.ini"), "old"));
+    std::filesystem::create_symlink(dir_.File("real/opt.ini"), dir_.File("opt.ini"));
 
-    EXPECT_TRUE(ReplaceFileContent(dir.File("opt.ini"), "new"));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("opt.ini")));
-    EXPECT_EQ(ReadFileBytes(dir.File("real/opt.ini")), "new");
-    EXPECT_EQ(FolderEntries(dir.File("real")), std::set<std::string>{"opt.ini"});
+    EXPECT_TRUE(ReplaceFileContent(dir_.File("opt.ini"), "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("opt.ini")));
+    EXPECT_EQ(ReadFileBytes(dir_.File("real/opt.ini")), "new");
+    EXPECT_EQ(FolderEntries(dir_.File("real")), std::set<std::string>{"opt.ini"});
+}
+
+TEST_P(AtomicFileWriterTest, OnlyOurOwnStaleWorkingFilesAreRemoved) {
+    constexpr std::time_t kDay = 24 * 60 * 60;
+    const struct Case {
+        const char* name;
+        std::time_t age;
+        bool folder;
+        bool removed;
+    } cases[] = {
+        {".wavpress-Ab12Cd", kDay + 60, false, true},
+        {".wavpress-Ab12Ce", kDay - 60, false, false},
+        {".wavpress-Ab12C", 2 * kDay, false, false},
+        {".wavpress-Ab12Cde", 2 * kDay, false, false},
+        {".wavpress-Ab_2Cd", 2 * kDay, false, false},
+        {"x.wavpress-Ab12C", 2 * kDay, false, false},
+        {".song.mp3.123.0.0.tmp", 2 * kDay, false, false},
+        {"song.mp3", 2 * kDay, false, false},
+        {".wavpress-Folder", 2 * kDay, true, false},
+    };
+    std::set<std::string> kept{"new.mp3"};
+    for (const Case& c : cases) {
+        const std::string path = dir_.File(c.name);
+        ASSERT_TRUE(c.folder ? std::filesystem::create_directory(path) : WriteFileBytes(path, "x"));
+        const timespec times[2] = {{std::time(nullptr) - c.age, 0},
+                                   {std::time(nullptr) - c.age, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        if (!c.removed) {
+            kept.insert(c.name);
+        }
+    }
+    EXPECT_TRUE(ReplaceFileContent(dir_.File("new.mp3"), "new"));
+    EXPECT_EQ(FolderEntries(dir_.Path()), kept);
 }
 
 } // namespace
