@@ -108,11 +108,13 @@ public:
     /// The main window over settings with the given encoder, the tracks in its list. For a
     /// conversion the list shows the files where they are and the outputs go into the work
     /// folder.
-    std::unique_ptr<CWavPressDlg> Window(std::int32_t encodeType, bool forConversion = false) {
+    std::unique_ptr<CWavPressDlg> Window(std::int32_t encodeType, bool forConversion = false,
+                                         std::int32_t jobs = 1) {
         EncodeSettings settings;
         settings.ApplyFirstStartDefaults();
         settings.OutFolder.OutFolder = forConversion ? ToUtf8(work_.path()) : "/home/user/音楽/mp3";
         settings.OutFolder.EncodeType = encodeType;
+        settings.OutFolder.Jobs = jobs;
         const std::string folder = ToUtf8(work_.filePath(QStringLiteral("settings/")));
         SaveExitSettings(folder, settings, SettingsFileState::Missing);
         auto window = std::make_unique<CWavPressDlg>(folder);
@@ -150,7 +152,9 @@ private:
 /// time has been shown, then cancels the batch.
 class ProgressShot : public QObject {
 public:
-    ProgressShot(Shots& shots) : shots_(shots) { qApp->installEventFilter(this); }
+    ProgressShot(Shots& shots, const char* name) : shots_(shots), name_(name) {
+        qApp->installEventFilter(this);
+    }
     ~ProgressShot() override { qApp->removeEventFilter(this); }
 
     bool Saved() const { return saved_; }
@@ -169,7 +173,7 @@ protected:
         QMetaObject::invokeMethod(
             window,
             [this, window] {
-                saved_ = shots_.Save(*window, "progress-window");
+                saved_ = shots_.Save(*window, name_);
                 window->CancelAll();
             },
             Qt::QueuedConnection);
@@ -178,7 +182,7 @@ protected:
 
 private:
     static bool Ready(EncodeProgressWindow& window) {
-        const std::uint64_t percent = window.Dialog().ProgressBar().Percent();
+        const std::uint64_t percent = window.Batch().Slot(0).ProgressBar().Percent();
         const auto* time = window.findChild<ElidedLabel*>(QStringLiteral("time"));
         const bool timeShown =
             time != nullptr && time->Text() != ToQString(EncodeProgressWindow::kTimePlaceholder);
@@ -187,6 +191,7 @@ private:
     }
 
     Shots& shots_;
+    const char* name_;
     bool taken_ = false;
     bool saved_ = false;
 };
@@ -236,10 +241,13 @@ int main(int argc, char** argv) {
         saved = shots.Save(*window, "main-window-ogg-vorbis") && saved;
     }
     if (!scaled) {
-        const auto window = shots.Window(kEncodeTypeMp3, true);
-        ProgressShot progress(shots);
-        window->OnConvert();
-        saved = progress.Saved() && saved;
+        // One file at a time, and two side by side.
+        for (const std::int32_t jobs : {1, 2}) {
+            const auto window = shots.Window(kEncodeTypeMp3, true, jobs);
+            ProgressShot progress(shots, jobs == 1 ? "progress-window" : "progress-window-jobs");
+            window->OnConvert();
+            saved = progress.Saved() && saved;
+        }
     }
     return saved ? 0 : 1;
 }

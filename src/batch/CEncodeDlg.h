@@ -47,23 +47,12 @@ public:
         return EncodeBatch::OutputPathOf(inPath, folder, encodeType);
     }
 
-    /// True when path exists and the user chose to keep it.
-    bool ConfirmOverwrite(const std::string& path) { return batch_.ConfirmOverwrite(path); }
-    /// True when path is a file an item of this batch was converted to.
-    bool WrittenByThisBatch(const std::string& path) const {
-        return batch_.WrittenByThisBatch(path);
-    }
-    /// The save dialog for the encoder kind; see IEncodeDlgView::AskSaveAs.
-    int AskSaveAs(const std::string& initialPath, std::string& chosenPath) {
-        return batch_.AskSaveAs(initialPath, chosenPath);
-    }
-
     /// The end of the current job, on the event thread.
     void OnEncodeEnd() { batch_.OnEncodeEnd(); }
     /// One tick of the 1000 ms timer.
     void OnTimer();
-    void OnCancelFile() { batch_.CancelRunning(); }
-    void OnCancelAll() { batch_.CancelAll(); }
+    void OnCancelFile() { batch_.OnCancelFile(); }
+    void OnCancelAll() { batch_.OnCancelAll(); }
 
     /// The expected total seconds of the current file at its present rate; 0 while nothing can
     /// be told yet.

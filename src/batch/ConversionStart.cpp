@@ -1,6 +1,6 @@
 #include "ConversionStart.h"
 
-#include "batch/CEncodeDlg.h"
+#include "batch/EncodeBatch.h"
 #include "platform/MessageBox.h"
 #include "tags/GenreNames.h"
 
@@ -72,7 +72,7 @@ std::vector<std::vector<std::size_t>> FindOutputClashes(const ConversionBatch& b
     std::vector<std::string> order;
     for (std::size_t index = 0; index < batch.Paths.size(); ++index) {
         const std::string output =
-            CEncodeDlg::OutputPathOf(batch.Paths[index], batch.OutFolder, batch.EncodeType);
+            EncodeBatch::OutputPathOf(batch.Paths[index], batch.OutFolder, batch.EncodeType);
         std::vector<std::size_t>& items = byOutput[output];
         if (items.empty()) {
             order.push_back(output);

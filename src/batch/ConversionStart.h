@@ -22,7 +22,7 @@ inline constexpr const char* kOggMinBitrateMessage =
     "OggVorbisの設定に誤りがあります\n最小ビットレートのみを指定する場合には\n64 "
     "Kbps以上を指定するようにお願いいたします";
 
-/// Everything a CEncodeDlg runs on: the batch's own lists and references into the settings,
+/// Everything an EncodeBatch runs on: the batch's own lists and references into the settings,
 /// which must stay unchanged while the batch runs.
 struct ConversionBatch {
     std::vector<std::string> Paths; ///< one InPath per item
@@ -35,6 +35,9 @@ struct ConversionBatch {
     bool Id3v2 = true; ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
     /// The files of Paths as found when the batch was prepared: no output may be one of them.
     std::shared_ptr<const std::vector<BatchInput>> Inputs;
+    /// The audio bytes of each item as its probe found them, for the progress of the whole
+    /// batch; empty when the front end shows none.
+    std::vector<std::uint64_t> AudioBytes;
 };
 
 /// Turns the file list's rows and the settings into a batch, or refuses with a warning message

@@ -41,7 +41,88 @@ void EncodeBatch::Start() {
     results_.assign(batch_ != nullptr ? batch_->Paths.size() : 0, BatchItemReport{});
     written_.clear();
     nextIndex_ = 0;
+    totalBytes_ = 0;
+    if (batch_ != nullptr) {
+        for (const std::uint64_t bytes : batch_->AudioBytes) {
+            totalBytes_ += bytes;
+        }
+    }
+    view_.SetTimeText(TimeText(0, 0));
+    // With several slots the time is the batch's: it runs from the start to the end.
+    if (slots_.size() > 1) {
+        view_.StartTimer(kTimerPeriodMilliseconds);
+    }
     StartNextFile();
+}
+
+void EncodeBatch::OnTimer() {
+    if (ended_) {
+        return;
+    }
+    for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
+        slot->Tick();
+    }
+    if (slots_.size() == 1) {
+        if (!slots_[0]->IsBusy()) {
+            return;
+        }
+        view_.SetTimeText(TimeText(slots_[0]->ElapsedSeconds(), EstimateSeconds()));
+        return;
+    }
+    ++elapsedSeconds_;
+    view_.SetTimeText(TimeText(elapsedSeconds_, EstimateSeconds()));
+}
+
+std::uint32_t EncodeBatch::EstimateSeconds() const {
+    if (slots_.size() == 1) {
+        const EncodeSlot& slot = *slots_[0];
+        return EstimateSeconds(slot.ElapsedSeconds(), slot.ProgressBar().GetPos(),
+                               slot.ProgressBar().GetUpper());
+    }
+    std::uint64_t running = 0;
+    for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
+        running += slot->IsBusy() ? slot->DoneBytes() : 0;
+    }
+    // The rate is that of the audio the jobs went through; what was skipped or failed early
+    // counts as done without costing time.
+    const std::uint64_t encoded = encodedBytes_ + running;
+    if (elapsedSeconds_ == 0 || encoded == 0) {
+        return 0;
+    }
+    const std::uint64_t left = totalBytes_ - std::min(DoneAudioBytes(), totalBytes_);
+    // Long double: bytes times seconds can pass 64 bits on a long batch.
+    return elapsedSeconds_ +
+           static_cast<std::uint32_t>(static_cast<long double>(left) * elapsedSeconds_ /
+                                      static_cast<long double>(encoded));
+}
+
+std::uint32_t EncodeBatch::EstimateSeconds(std::uint32_t elapsedSeconds, std::uint64_t position,
+                                           std::uint64_t upper) {
+    if (elapsedSeconds == 0) {
+        return 0;
+    }
+    const std::uint32_t rate = static_cast<std::uint32_t>(position) / elapsedSeconds;
+    if (rate == 0) {
+        return 0;
+    }
+    return static_cast<std::uint32_t>(upper) / rate;
+}
+
+std::string EncodeBatch::TimeText(std::uint32_t elapsedSeconds, std::uint32_t estimateSeconds) {
+    return platform::Format(kTimeFormat, elapsedSeconds / 60, elapsedSeconds % 60,
+                            estimateSeconds / 60, estimateSeconds % 60);
+}
+
+std::uint64_t EncodeBatch::DoneAudioBytes() const {
+    std::uint64_t done = doneBytes_;
+    for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
+        done += slot->IsBusy() ? slot->DoneBytes() : 0;
+    }
+    return std::min(done, totalBytes_);
+}
+
+std::uint64_t EncodeBatch::AudioBytesOf(std::size_t index) const {
+    return batch_ != nullptr && index < batch_->AudioBytes.size() ? batch_->AudioBytes[index] : 0;
 }
 
 bool EncodeBatch::IsMp3() const {
@@ -49,6 +130,15 @@ bool EncodeBatch::IsMp3() const {
 }
 
 void EncodeBatch::StartNextFile() {
+    if (taking_) {
+        return;
+    }
+    taking_ = true;
+    TakeItems();
+    taking_ = false;
+}
+
+void EncodeBatch::TakeItems() {
     // A loop rather than the recursion of "skip and take the next": a long batch whose items
     // all end at once must not grow the stack.
     while (!ended_) {
@@ -56,8 +146,8 @@ void EncodeBatch::StartNextFile() {
         if (stoppedAfterFinish_ || cancelRequest_ == 2 || (!pending_ && nextIndex_ >= count)) {
             // The batch ends once, when its last job has ended.
             if (!AnySlotBusy()) {
-                End(stoppedAfterFinish_ ? IEncodeDlgView::kResultCancel
-                                        : IEncodeDlgView::kResultOk);
+                End(stoppedAfterFinish_ ? IEncodeBatchView::kResultCancel
+                                        : IEncodeBatchView::kResultOk);
             }
             return;
         }
@@ -88,9 +178,11 @@ void EncodeBatch::StartNextFile() {
                 WrittenByThisBatch(takenOut_);
             if (asks && ConfirmOverwrite(takenOut_)) {
                 std::string chosen;
-                if (AskSaveAs(takenOut_, chosen) != IEncodeDlgView::kSaveAsOk) {
+                if (AskSaveAs(takenOut_, chosen) != IEncodeBatchView::kSaveAsOk) {
                     pending_.reset();
                     results_[index].Result = BatchItemResult::Skipped;
+                    ++doneCount_;
+                    doneBytes_ += AudioBytesOf(index);
                     view_.ItemFinished(index, std::nullopt);
                     continue;
                 }
@@ -105,6 +197,11 @@ void EncodeBatch::StartNextFile() {
         }
         pending_.reset();
         if (slot->Begin(*batch_, index, taken_, takenOut_)) {
+            if (slots_.size() == 1) {
+                // The running file's time: counted afresh from its start.
+                view_.StopTimer();
+                view_.StartTimer(kTimerPeriodMilliseconds);
+            }
             view_.JobStarted(SlotNumber(*slot), index);
             continue;
         }
@@ -182,6 +279,12 @@ void EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
             written_.push_back(*written);
         }
     }
+    ++doneCount_;
+    doneBytes_ += AudioBytesOf(slot.Index());
+    encodedBytes_ += jobRan ? slot.DoneBytes() : 0;
+    if (slots_.size() == 1) {
+        view_.StopTimer();
+    }
     BatchItemReport& report = results_[slot.Index()];
     report.Result = result;
     if (jobRan) {
@@ -197,6 +300,7 @@ void EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
 
 void EncodeBatch::End(int result) {
     ended_ = true;
+    view_.StopTimer();
     view_.EndBatch(result);
 }
 
@@ -206,11 +310,11 @@ void EncodeBatch::AbandonOutput() {
     }
 }
 
-void EncodeBatch::CancelRunning() {
+void EncodeBatch::OnCancelFile() {
     RequestCancel(1);
 }
 
-void EncodeBatch::CancelAll() {
+void EncodeBatch::OnCancelAll() {
     RequestCancel(2);
 }
 

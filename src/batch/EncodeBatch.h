@@ -33,11 +33,16 @@ struct BatchItemReport {
 /// in a free slot, records every item's result, follows the cancels, and ends once. The jobs
 /// write the whole output themselves, the MP3 job its ID3v2 tag and ID3v1 record from the item
 /// too.
-/// Questions come one at a time, in list order, before their item's job starts; two jobs never
-/// write one output at the same time, and items sharing an output run in list order. Every
-/// handler runs on the front end's event thread.
+/// Questions come one at a time, in list order, before their item's job starts, while the other
+/// jobs go on; two jobs never write one output at the same time, and items sharing an output run
+/// in list order. The time display counts from the 1000 ms timer: with one slot the running
+/// file's elapsed and expected time, with several the whole batch's. Every handler runs on the
+/// front end's event thread.
 class EncodeBatch {
 public:
+    static constexpr unsigned kTimerPeriodMilliseconds = 1000;
+    static constexpr const char* kTimeFormat =
+        "　　　経過時間：%02u:%02u　　　　　　予想時間：%02u:%02u";
     static constexpr const char* kOverwriteText =
         "保存先に同一ファイル名が存在します\n上書きしてもよろしいでしょうか？";
     static constexpr const char* kOverwriteTitleFormat = "保存確認(%s)";
@@ -67,19 +72,29 @@ public:
     static std::string OutputPathOf(const std::string& inPath, const std::string& folder,
                                     std::int32_t encodeType);
 
-    /// True when path exists and the user chose to keep it.
-    bool ConfirmOverwrite(const std::string& path);
-    /// True when path is a file an item of this batch was converted to.
-    bool WrittenByThisBatch(const std::string& path) const;
-    /// The save dialog for the encoder kind; see IEncodeDlgView::AskSaveAs.
-    int AskSaveAs(const std::string& initialPath, std::string& chosenPath);
-
     /// The end of one or more jobs, on the event thread.
     void OnEncodeEnd();
     /// Stops the jobs running now; the batch goes on with the next items.
-    void CancelRunning();
+    void OnCancelFile();
     /// Stops the jobs running now and takes no further item.
-    void CancelAll();
+    void OnCancelAll();
+    /// One tick of the 1000 ms timer: the times move on and the view shows them.
+    void OnTimer();
+
+    /// The expected total seconds: with one slot of the running file at its present rate, with
+    /// several of the whole batch (by the audio bytes of its items); 0 while nothing can be told.
+    std::uint32_t EstimateSeconds() const;
+    /// The same for a file at position of upper bytes after elapsedSeconds.
+    static std::uint32_t EstimateSeconds(std::uint32_t elapsedSeconds, std::uint64_t position,
+                                         std::uint64_t upper);
+    /// The time display's text.
+    static std::string TimeText(std::uint32_t elapsedSeconds, std::uint32_t estimateSeconds);
+
+    /// Items that have their result, and the audio bytes of the batch they and the running jobs
+    /// stand for, of all.
+    std::size_t DoneCount() const { return doneCount_; }
+    std::uint64_t DoneAudioBytes() const;
+    std::uint64_t TotalAudioBytes() const { return totalBytes_; }
 
     std::size_t SlotCount() const { return slots_.size(); }
     EncodeSlot& Slot(std::size_t slot) { return *slots_[slot]; }
@@ -103,6 +118,14 @@ private:
         bool asked = false;
     };
 
+    /// True when path exists and the user chose to keep it.
+    bool ConfirmOverwrite(const std::string& path);
+    /// True when path is a file an item of this batch was converted to.
+    bool WrittenByThisBatch(const std::string& path) const;
+    /// The save dialog for the encoder kind.
+    int AskSaveAs(const std::string& initialPath, std::string& chosenPath);
+    /// StartNextFile's work, outside a question's event loop.
+    void TakeItems();
     /// The end processing of the slot's item.
     void FinishItem(EncodeSlot& slot, bool jobRan);
     void End(int result);
@@ -110,6 +133,7 @@ private:
     bool IsMp3() const;
     EncodeSlot* FreeSlot();
     std::size_t SlotNumber(const EncodeSlot& slot) const;
+    std::uint64_t AudioBytesOf(std::size_t index) const;
     bool AnySlotBusy() const;
     /// True while a running job writes the file at path.
     bool OutputBusy(const std::string& path) const;
@@ -125,6 +149,14 @@ private:
     int cancelRequest_ = 0;
     bool stoppedAfterFinish_ = false;
     bool ended_ = false;
+    // Set while the items are being taken: a question's own event loop may deliver job ends,
+    // whose items are finished at once, but the taking goes on only in the outer call.
+    bool taking_ = false;
+    std::uint32_t elapsedSeconds_ = 0;
+    std::size_t doneCount_ = 0;
+    std::uint64_t totalBytes_ = 0;
+    std::uint64_t doneBytes_ = 0;    ///< audio of the items with their result
+    std::uint64_t encodedBytes_ = 0; ///< audio the finished jobs went through
     // Last: the slots' jobs wait for their threads before anything they read goes away.
     std::vector<std::unique_ptr<EncodeSlot>> slots_;
 };

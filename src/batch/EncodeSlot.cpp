@@ -2,6 +2,8 @@
 
 #include "settings/OutFolderParm.h"
 
+#include <algorithm>
+
 EncodeSlot::~EncodeSlot() = default;
 
 bool EncodeSlot::Begin(const ConversionBatch& batch, std::size_t index, const EncodeItem& item,
@@ -15,6 +17,10 @@ bool EncodeSlot::Begin(const ConversionBatch& batch, std::size_t index, const En
     mp3_ = batch.EncodeType != kEncodeTypeOgg;
     endPosted_.store(false);
     endedAtOnce_ = false;
+    elapsedSeconds_ = 0;
+    startPos_ = bar_.GetPos();
+    startUpper_ = bar_.GetUpper();
+    barFresh_ = false;
     EncodeJobInput input;
     input.Item = item;
     input.OutPath = outPath;
@@ -25,6 +31,22 @@ bool EncodeSlot::Begin(const ConversionBatch& batch, std::size_t index, const En
     const bool started = Job().BeginEncode(input, bar_, this);
     busy_ = started && !endedAtOnce_;
     return busy_;
+}
+
+void EncodeSlot::Tick() {
+    if (busy_) {
+        ++elapsedSeconds_;
+    }
+}
+
+std::uint64_t EncodeSlot::DoneBytes() const {
+    const std::uint64_t pos = bar_.GetPos();
+    const std::uint64_t upper = bar_.GetUpper();
+    barFresh_ = barFresh_ || pos != startPos_ || upper != startUpper_;
+    if (!barFresh_) {
+        return 0;
+    }
+    return std::min(pos, upper);
 }
 
 bool EncodeSlot::TakeEnd() {

@@ -35,6 +35,14 @@ public:
     /// library, no thread) or could not be set up, and the slot is free again.
     bool Begin(const ConversionBatch& batch, std::size_t index, const EncodeItem& item,
                const std::string& outPath);
+    /// The seconds the slot's job has run, counted by Tick; 0 again at each Begin.
+    std::uint32_t ElapsedSeconds() const { return elapsedSeconds_; }
+    /// One tick of the batch's timer: counts a second while a job runs.
+    void Tick();
+    /// The audio bytes the running job has gone through: 0 until its bar has left the values
+    /// the last job left it at.
+    std::uint64_t DoneBytes() const;
+
     /// True, once, when the running job has posted its end; the slot is free from then on.
     bool TakeEnd();
     void RequestStop();
@@ -58,6 +66,11 @@ private:
     EncodeItem item_;
     std::string outPath_;
     std::size_t index_ = 0;
+    std::uint32_t elapsedSeconds_ = 0;
+    std::uint64_t startPos_ = 0;
+    std::uint64_t startUpper_ = 0;
+    // Once the bar has moved it shows this job, even when it comes back to the old values.
+    mutable bool barFresh_ = false;
     bool mp3_ = true;
     bool busy_ = false;
     bool endedAtOnce_ = false;

@@ -1,24 +1,16 @@
 #pragma once
 
-#include "platform/MessageBox.h"
+#include "batch/IEncodeBatchView.h"
 
 #include <string>
-
-/// What a save-file dialog offers for one encoder kind.
-struct SaveAsFilter {
-    const char* Filter;           ///< "display name|pattern||"
-    const char* DefaultExtension; ///< appended to a name typed without one
-};
 
 /// The window-system side of the conversion progress dialog: a window, a terminal or a test.
 /// Everything here is called on the front end's event thread, except PostEncodeEnd.
 class IEncodeDlgView {
 public:
-    /// Results the dialog ends with.
-    static constexpr int kResultOk = 1;
-    static constexpr int kResultCancel = 2;
-    /// What AskSaveAs returns when a path was chosen.
-    static constexpr int kSaveAsOk = 1;
+    static constexpr int kResultOk = IEncodeBatchView::kResultOk;
+    static constexpr int kResultCancel = IEncodeBatchView::kResultCancel;
+    static constexpr int kSaveAsOk = IEncodeBatchView::kSaveAsOk;
 
     virtual ~IEncodeDlgView() = default;
 

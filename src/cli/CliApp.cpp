@@ -295,7 +295,7 @@ void CliApp::OnSignal(EventLoop::Event event, bool atQuestion) {
         output_.PrintLine(kCancelFileNotice);
         // At a question the file asked about is skipped; the jobs that run go on.
         if (!atQuestion) {
-            batch_->CancelRunning();
+            batch_->OnCancelFile();
         }
     }
     lastInterrupt_ = now;
@@ -304,7 +304,7 @@ void CliApp::OnSignal(EventLoop::Event event, bool atQuestion) {
 void CliApp::CancelAll() {
     output_.PrintLine(kCancelAllNotice);
     allCancelled_ = true;
-    batch_->CancelAll();
+    batch_->OnCancelAll();
 }
 
 void CliApp::EndAtOnce() {

@@ -3,6 +3,7 @@
 #include "platform/File.h"
 #include "platform/Format.h"
 #include "platform/Paths.h"
+#include "ui/Caption.h"
 #include "ui/DialogFont.h"
 #include "ui/ElidedLabel.h"
 #include "ui/ProgressBarWidget.h"
@@ -14,13 +15,20 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
 namespace {
+
+constexpr int kBlocksShown = 4;
+constexpr const char* kProgressName = "進捗";
+constexpr const char* kBatchProgressName = "全体の進捗";
 
 ElidedLabel* PathLabel(const char* placeholder, QWidget* parent) {
     auto* label = new ElidedLabel(ToQString(placeholder), parent);
@@ -30,22 +38,80 @@ ElidedLabel* PathLabel(const char* placeholder, QWidget* parent) {
 
 } // namespace
 
-EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, QWidget* owner)
+EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, std::size_t jobs,
+                                           QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
-      dialog_(std::make_unique<CEncodeDlg>(*this)) {
-    dialog_->SetBatch(batch);
+      batch_(std::make_unique<EncodeBatch>(*this, jobs)) {
+    batch_->SetBatch(batch);
     setWindowTitle(ToQString(kTitle));
     UseDialogFont(this);
+    const bool several = batch_->SlotCount() > 1;
 
-    input_ = PathLabel(kInputPlaceholder, this);
-    input_->setObjectName(QStringLiteral("inputPath"));
-    output_ = PathLabel(kOutputPlaceholder, this);
-    output_->setObjectName(QStringLiteral("outputPath"));
+    auto* layout = new QVBoxLayout(this);
+    // Several slots: a block each, scrolled when there are more than a few.
+    auto* blocksWidget = several ? new QWidget : this;
+    auto* blocksLayout = several ? new QVBoxLayout(blocksWidget) : layout;
+    if (several) {
+        blocksLayout->setContentsMargins(0, 0, 0, 0);
+    }
+    for (std::size_t slot = 0; slot < batch_->SlotCount(); ++slot) {
+        FileBlock block{};
+        QWidget* parent = several ? blocksWidget : this;
+        block.input = PathLabel(several ? "" : kInputPlaceholder, parent);
+        block.output = PathLabel(several ? "" : kOutputPlaceholder, parent);
+        block.bar = new ProgressBarWidget(batch_->Slot(slot).ProgressBar(), parent);
+        NameControl(block.input, kInputCaption);
+        NameControl(block.output, kOutputCaption);
+        NameControl(block.bar, kProgressName);
+        if (slot == 0) {
+            block.input->setObjectName(QStringLiteral("inputPath"));
+            block.output->setObjectName(QStringLiteral("outputPath"));
+            block.bar->setObjectName(QStringLiteral("progressBar"));
+        }
+        if (slot > 0) {
+            blocksLayout->addSpacing(8);
+        }
+        blocksLayout->addWidget(new QLabel(ToQString(kInputCaption), parent));
+        blocksLayout->addWidget(block.input);
+        blocksLayout->addWidget(new QLabel(ToQString(kOutputCaption), parent));
+        blocksLayout->addWidget(block.output);
+        if (several) {
+            blocksLayout->addWidget(block.bar);
+        }
+        blocks_.push_back(block);
+    }
+    if (several) {
+        auto* scroll = new QScrollArea(this);
+        scroll->setObjectName(QStringLiteral("fileBlocks"));
+        scroll->setWidget(blocksWidget);
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        const QSize blocksSize = blocksWidget->sizeHint();
+        const auto slots = static_cast<int>(batch_->SlotCount());
+        const int shown = std::min(slots, kBlocksShown);
+        scroll->setFixedHeight(blocksSize.height() * shown / slots);
+        scroll->setMinimumWidth(
+            blocksSize.width() +
+            (shown < slots ? scroll->verticalScrollBar()->sizeHint().width() : 0));
+        layout->addWidget(scroll);
+        layout->addSpacing(10);
+        doneCount_ = new QLabel(this);
+        doneCount_->setObjectName(QStringLiteral("doneCount"));
+        layout->addWidget(doneCount_);
+        batchBarWidget_ = new ProgressBarWidget(batchBar_, this);
+        batchBarWidget_->setObjectName(QStringLiteral("batchBar"));
+        NameControl(batchBarWidget_, kBatchProgressName);
+        ShowBatchProgress();
+    } else {
+        layout->addSpacing(6);
+    }
+
     time_ = new ElidedLabel(ToQString(kTimePlaceholder), this);
     time_->setObjectName(QStringLiteral("time"));
-    bar_ = new ProgressBarWidget(dialog_->ProgressBar(), this);
-    bar_->setObjectName(QStringLiteral("progressBar"));
+    layout->addWidget(time_);
+    layout->addWidget(several ? static_cast<QWidget*>(batchBarWidget_) : blocks_[0].bar);
 
     // The template's OK: hidden and disabled, so that Enter presses nothing.
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -63,16 +129,11 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, QWidget
     connect(cancelAll, &QPushButton::clicked, this, &EncodeProgressWindow::CancelAll);
 
     timer_ = new QTimer(this);
-    connect(timer_, &QTimer::timeout, this, [this] { dialog_->OnTimer(); });
+    connect(timer_, &QTimer::timeout, this, [this] {
+        batch_->OnTimer();
+        ShowBatchProgress();
+    });
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(ToQString(kInputCaption), this));
-    layout->addWidget(input_);
-    layout->addWidget(new QLabel(ToQString(kOutputCaption), this));
-    layout->addWidget(output_);
-    layout->addSpacing(6);
-    layout->addWidget(time_);
-    layout->addWidget(bar_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -84,20 +145,21 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, QWidget
 
 EncodeProgressWindow::~EncodeProgressWindow() {
     timer_->stop();
-    // The GUI thread is about to wait for a running job: no wait of its worker may be left for
-    // this thread to answer, neither a paint nor a message box.
+    // The GUI thread is about to wait for the running jobs: no message box of their workers may
+    // be left for this thread to answer.
     std::optional<QtMessageBackend::WorkersUnanswered> unanswered;
     if (!ended_) {
         unanswered.emplace();
     }
-    bar_->HandOff().Release();
-    dialog_.reset();
-    // The bar it showed is gone with the dialog.
-    delete bar_;
+    batch_.reset();
+    // The bars they showed are gone with the batch.
+    for (const FileBlock& block : blocks_) {
+        delete block.bar;
+    }
 }
 
 int EncodeProgressWindow::Run() {
-    dialog_->Start();
+    batch_->Start();
     if (ended_) {
         return result();
     }
@@ -105,16 +167,14 @@ int EncodeProgressWindow::Run() {
 }
 
 void EncodeProgressWindow::CancelAll() {
-    bar_->HandOff().Release();
-    dialog_->OnCancelAll();
+    batch_->OnCancelAll();
 }
 
 void EncodeProgressWindow::CancelFile() {
-    bar_->HandOff().Release();
-    dialog_->OnCancelFile();
+    batch_->OnCancelFile();
 }
 
-void EncodeProgressWindow::EndBatch() {
+void EncodeProgressWindow::EndProgram() {
     ending_ = true;
     for (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this;
          modal = QApplication::activeModalWidget()) {
@@ -129,14 +189,59 @@ void EncodeProgressWindow::reject() {
     CancelFile();
 }
 
-void EncodeProgressWindow::SetInputText(const std::string& text) {
-    // An item is taken only while no job runs: its job's redraws wait for their paint again.
-    bar_->HandOff().Arm();
-    input_->SetText(ToQString(text));
+QString EncodeProgressWindow::InputText(std::size_t slot) const {
+    return blocks_[slot].input->Text();
 }
 
-void EncodeProgressWindow::SetOutputText(const std::string& text) {
-    output_->SetText(ToQString(text));
+void EncodeProgressWindow::SetPath(ElidedLabel* label, const char* caption,
+                                   const std::string& path) {
+    label->SetText(ToQString(path));
+    // The label may show the path cut short: the reader hears it whole, after its caption.
+    label->setAccessibleName(ToQString(caption) + QStringLiteral("：") + ToQString(path));
+}
+
+void EncodeProgressWindow::ItemTaken(std::size_t, const std::string& inPath,
+                                     const std::string& outPath) {
+    // With several slots the item's block is known only once its job starts.
+    if (batch_->SlotCount() == 1) {
+        SetPath(blocks_[0].input, kInputCaption, inPath);
+        SetPath(blocks_[0].output, kOutputCaption, outPath);
+    }
+}
+
+void EncodeProgressWindow::OutputChosen(std::size_t, const std::string& outPath) {
+    if (batch_->SlotCount() == 1) {
+        SetPath(blocks_[0].output, kOutputCaption, outPath);
+    }
+}
+
+void EncodeProgressWindow::JobStarted(std::size_t slot, std::size_t) {
+    if (batch_->SlotCount() > 1) {
+        const EncodeSlot& running = batch_->Slot(slot);
+        SetPath(blocks_[slot].input, kInputCaption, running.Item().InPath);
+        SetPath(blocks_[slot].output, kOutputCaption, running.OutputPath());
+    }
+}
+
+void EncodeProgressWindow::ItemFinished(std::size_t, std::optional<std::size_t>) {
+    ShowBatchProgress();
+}
+
+void EncodeProgressWindow::ShowBatchProgress() {
+    if (doneCount_ == nullptr) {
+        return;
+    }
+    const std::size_t total = batch_->Results().size();
+    doneCount_->setText(ToQString(platform::Format(kDoneFormat, batch_->DoneCount(), total)));
+    const std::uint64_t all = batch_->TotalAudioBytes();
+    if (all > 0) {
+        batchBar_.SetUpper(all);
+        batchBar_.SetPos(batch_->DoneAudioBytes());
+    } else {
+        // No audio lengths known: the files count alone.
+        batchBar_.SetUpper(std::max<std::size_t>(total, 1));
+        batchBar_.SetPos(batch_->DoneCount());
+    }
 }
 
 void EncodeProgressWindow::SetTimeText(const std::string& text) {
@@ -151,7 +256,7 @@ void EncodeProgressWindow::StopTimer() {
     timer_->stop();
 }
 
-void EncodeProgressWindow::EndDialog(int code) {
+void EncodeProgressWindow::EndBatch(int code) {
     ended_ = true;
     done(code);
 }
@@ -206,8 +311,8 @@ int EncodeProgressWindow::AskSaveAs(const std::string& initialPath, const SaveAs
             WithDefaultExtension(ToUtf8(chooser.selectedFiles().constFirst()), filter);
         if (platform::FileExists(path)) {
             const platform::MessageRequest again{
-                CEncodeDlg::kOverwriteText,
-                platform::Format(CEncodeDlg::kOverwriteTitleFormat, path.c_str()),
+                EncodeBatch::kOverwriteText,
+                platform::Format(EncodeBatch::kOverwriteTitleFormat, path.c_str()),
                 platform::MessageIcon::None, platform::MessageButtons::YesNo};
             if (Ask(again) != platform::MessageAnswer::Yes) {
                 folder = ToQString(platform::FolderOf(path));
@@ -223,5 +328,5 @@ int EncodeProgressWindow::AskSaveAs(const std::string& initialPath, const SaveAs
 void EncodeProgressWindow::PostEncodeEnd() {
     // From the worker: the end is handled on the GUI thread, after what is already queued.
     QMetaObject::invokeMethod(
-        this, [this] { dialog_->OnEncodeEnd(); }, Qt::QueuedConnection);
+        this, [this] { batch_->OnEncodeEnd(); }, Qt::QueuedConnection);
 }

@@ -1,22 +1,28 @@
 #pragma once
 
-#include "batch/CEncodeDlg.h"
+#include "batch/CProgressBarEx.h"
 #include "batch/ConversionStart.h"
-#include "batch/IEncodeDlgView.h"
+#include "batch/EncodeBatch.h"
+#include "batch/IEncodeBatchView.h"
 
 #include <QDialog>
 
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 class ElidedLabel;
 class ProgressBarWidget;
+class QLabel;
 class QTimer;
 
-/// The conversion progress window "エンコード処理": the window of CEncodeDlg. Shows the input and
-/// output paths, the times and the bar; "キャンセル", Escape and the close box cancel the current
-/// file, "全てキャンセル" the whole batch; asks before an output is replaced and offers the save
-/// dialog. Only the batch itself closes it.
-class EncodeProgressWindow : public QDialog, public IEncodeDlgView {
+/// The conversion progress window "エンコード処理": the window of an EncodeBatch. With one slot it
+/// shows the input and output paths, the file's times and the bar; with several, a block per
+/// slot (its input and output paths and its bar) above one line for the whole batch (files
+/// done of all, the bar of all the audio, the batch's times). "キャンセル", Escape and the close
+/// box cancel the files being converted, "全てキャンセル" the whole batch; asks before an output
+/// is replaced and offers the save dialog. Only the batch itself closes it.
+class EncodeProgressWindow : public QDialog, public IEncodeBatchView {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "エンコード処理";
@@ -28,38 +34,46 @@ public:
     static constexpr const char* kCancelText = "キャンセル";
     static constexpr const char* kCancelAllText = "全てキャンセル";
     static constexpr const char* kSaveAsTitle = "名前を付けて保存";
+    static constexpr const char* kDoneFormat = "全体　%zu / %zu ファイル";
 
-    /// A window over owner for batch, which must outlive it.
-    EncodeProgressWindow(const ConversionBatch& batch, QWidget* owner);
-    /// Gone before its batch has ended (the program is ending): the running job is stopped and
-    /// its partial output removed first.
+    /// A window over owner for batch, which must outlive it, converting up to jobs files at
+    /// once.
+    EncodeProgressWindow(const ConversionBatch& batch, std::size_t jobs, QWidget* owner);
+    /// Gone before its batch has ended (the program is ending): the running jobs are stopped
+    /// and their partial outputs removed first.
     ~EncodeProgressWindow() override;
 
-    /// Takes the first item, then shows the window modally until the batch has ended; a batch
+    /// Takes the first items, then shows the window modally until the batch has ended; a batch
     /// that ends while the window initialises (every item kept or failing at once) never shows
-    /// it. Returns the dialog's result.
+    /// it. Returns the batch's result.
     int Run();
-    /// "全てキャンセル": the running job stops and removes its output, no further item is taken.
+    /// "全てキャンセル": the running jobs stop and remove their outputs, no further item is
+    /// taken.
     void CancelAll();
-    /// "キャンセル", Escape and the close box: the running job stops, the batch goes on.
+    /// "キャンセル", Escape and the close box: the running jobs stop, the batch goes on.
     void CancelFile();
     /// The program is ending: a box or dialog open over the window closes as by its cancel,
     /// the batch is cancelled as by CancelAll, and nothing more is asked.
-    void EndBatch();
+    void EndProgram();
 
-    CEncodeDlg& Dialog() { return *dialog_; }
+    EncodeBatch& Batch() { return *batch_; }
+    /// The input path shown for the slot ("" while it is idle).
+    QString InputText(std::size_t slot) const;
 
-    // IEncodeDlgView
-    void SetInputText(const std::string& text) override;
-    void SetOutputText(const std::string& text) override;
-    void SetTimeText(const std::string& text) override;
-    void StartTimer(unsigned periodMilliseconds) override;
-    void StopTimer() override;
-    void EndDialog(int result) override;
+    // IEncodeBatchView
+    void ItemTaken(std::size_t index, const std::string& inPath,
+                   const std::string& outPath) override;
+    void OutputChosen(std::size_t index, const std::string& outPath) override;
+    void JobStarted(std::size_t slot, std::size_t index) override;
+    void ItemFinished(std::size_t index, std::optional<std::size_t> slot) override;
+    void EndBatch(int result) override;
     platform::MessageAnswer Ask(const platform::MessageRequest& question) override;
     int AskSaveAs(const std::string& initialPath, const SaveAsFilter& filter,
                   std::string& chosenPath) override;
     void PostEncodeEnd() override;
+    void StartTimer(unsigned periodMilliseconds) override;
+    void StopTimer() override;
+    void SetTimeText(const std::string& text) override;
 
     /// The save dialog's filter for Qt: "MP3ファイル(*.mp3)" from "MP3ファイル(*.mp3)|*.mp3||".
     static QString FilterText(const SaveAsFilter& filter);
@@ -71,11 +85,23 @@ protected:
     void reject() override;
 
 private:
-    std::unique_ptr<CEncodeDlg> dialog_;
-    ElidedLabel* input_;
-    ElidedLabel* output_;
+    /// What the window shows of one slot.
+    struct FileBlock {
+        ElidedLabel* input;
+        ElidedLabel* output;
+        ProgressBarWidget* bar;
+    };
+
+    void SetPath(ElidedLabel* label, const char* caption, const std::string& path);
+    /// The batch line's count and bar of all the audio.
+    void ShowBatchProgress();
+
+    std::unique_ptr<EncodeBatch> batch_;
+    std::vector<FileBlock> blocks_;
     ElidedLabel* time_;
-    ProgressBarWidget* bar_;
+    QLabel* doneCount_ = nullptr;
+    CProgressBarEx batchBar_;
+    ProgressBarWidget* batchBarWidget_ = nullptr;
     QTimer* timer_;
     bool ended_ = false;
     bool ending_ = false;

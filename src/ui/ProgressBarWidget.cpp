@@ -1,5 +1,8 @@
 #include "ui/ProgressBarWidget.h"
 
+#include "ui/ProgressBarAccessible.h"
+
+#include <QAccessible>
 #include <QPainter>
 
 #include <algorithm>
@@ -44,15 +47,19 @@ private:
 } // namespace
 
 ProgressBarWidget::ProgressBarWidget(CProgressBarEx& bar, QWidget* parent)
-    : QWidget(parent), bar_(bar), handOff_(bar, [this] {
-          // From the worker: the paint runs on the GUI thread when its loop gets to it.
-          QMetaObject::invokeMethod(
-              this, [this] { PaintRequested(); }, Qt::QueuedConnection);
-      }) {
+    : QWidget(parent), bar_(bar),
+      request_(bar,
+               [this] {
+                   // From the worker: the paint runs on the GUI thread when its loop gets to it.
+                   QMetaObject::invokeMethod(
+                       this, [this] { PaintRequested(); }, Qt::QueuedConnection);
+               }),
+      announced_(bar.Percent()) {
+    ProgressBarAccessible::Install();
     // Every pixel is painted: nothing to erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    bar_.SetView(&handOff_);
+    bar_.SetView(&request_);
 }
 
 QSize ProgressBarWidget::sizeHint() const {
@@ -60,10 +67,16 @@ QSize ProgressBarWidget::sizeHint() const {
 }
 
 void ProgressBarWidget::PaintRequested() {
-    const std::uint64_t ticket = handOff_.TakeRequest();
-    // A hidden or covered bar paints nothing now; it shows the bar's values once it is exposed.
+    request_.TakeRequest();
+    // Painted now, before a queued end lets the next file's job reset the values; a hidden bar
+    // shows the bar's values once it is exposed.
     repaint();
-    handOff_.Painted(ticket);
+    const std::uint64_t percent = bar_.Percent();
+    if (percent != announced_ && QAccessible::isActive()) {
+        announced_ = percent;
+        QAccessibleValueChangeEvent event(this, static_cast<int>(percent));
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void ProgressBarWidget::paintEvent(QPaintEvent*) {

@@ -1,12 +1,15 @@
 #pragma once
 
-#include "batch/BarRedrawHandOff.h"
+#include "batch/BarRepaintRequest.h"
 #include "batch/CProgressBarEx.h"
 
 #include <QWidget>
 
-/// CProgressBarEx on the screen: paints the bar's shared drawing with a QPainter, and carries
-/// the job's redraws from its worker thread to the GUI thread through a BarRedrawHandOff.
+#include <cstdint>
+
+/// CProgressBarEx on the screen: paints the bar's shared drawing with a QPainter, carries the
+/// job's redraws from its worker thread to the GUI thread as coalesced paint requests, and
+/// tells a screen reader the percentage it shows.
 class ProgressBarWidget : public QWidget {
     Q_OBJECT
 public:
@@ -14,8 +17,8 @@ public:
     /// widget goes away; the widget does not touch the bar on its way out.
     explicit ProgressBarWidget(CProgressBarEx& bar, QWidget* parent = nullptr);
 
-    /// The job's waits for the paint; the owner releases them before it waits for the job.
-    BarRedrawHandOff& HandOff() { return handOff_; }
+    /// The percentage the bar shows.
+    std::uint64_t Percent() const { return bar_.Percent(); }
 
     QSize sizeHint() const override;
 
@@ -26,5 +29,6 @@ private:
     void PaintRequested();
 
     CProgressBarEx& bar_;
-    BarRedrawHandOff handOff_;
+    BarRepaintRequest request_;
+    std::uint64_t announced_;
 };

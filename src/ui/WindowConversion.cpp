@@ -1,6 +1,8 @@
 #include "ui/WindowConversion.h"
 
+#include "audio/WaveReader.h"
 #include "batch/ConversionStart.h"
+#include "settings/OutFolderParm.h"
 #include "ui/EncodeProgressWindow.h"
 #include "ui/QtText.h"
 
@@ -12,14 +14,21 @@ void WindowConversion::Run(const std::vector<FileRow>& rows, EncodeSettings& set
     if (IsRunning()) {
         return;
     }
-    const std::optional<ConversionBatch> batch = PrepareConversion(rows, settings);
+    std::optional<ConversionBatch> batch = PrepareConversion(rows, settings);
     if (!batch) {
         return;
+    }
+    const auto jobs = static_cast<std::size_t>(JobsInRange(settings.OutFolder.Jobs));
+    if (jobs > 1) {
+        // The whole batch's progress goes by the audio of its files.
+        for (const std::string& path : batch->Paths) {
+            batch->AudioBytes.push_back(ProbeWave(path).AudioBytes);
+        }
     }
     const QString idleTitle = mainWindow_.windowTitle();
     mainWindow_.setWindowTitle(ToQString(kBusyTitle));
     {
-        EncodeProgressWindow window(*batch, &mainWindow_);
+        EncodeProgressWindow window(*batch, jobs, &mainWindow_);
         window_ = &window;
         // The result tells nothing the user has not seen.
         window.Run();
@@ -30,6 +39,6 @@ void WindowConversion::Run(const std::vector<FileRow>& rows, EncodeSettings& set
 
 void WindowConversion::EndBatch() {
     if (window_ != nullptr) {
-        window_->EndBatch();
+        window_->EndProgram();
     }
 }

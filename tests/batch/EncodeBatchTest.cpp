@@ -235,9 +235,9 @@ TEST_P(EncodeBatchCancel, StopsEveryRunningJob) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RunningOrAll, EncodeBatchCancel,
-                         ::testing::Values(CancelCase{"Running", &EncodeBatch::CancelRunning,
+                         ::testing::Values(CancelCase{"Running", &EncodeBatch::OnCancelFile,
                                                       BatchItemResult::Converted},
-                                           CancelCase{"All", &EncodeBatch::CancelAll,
+                                           CancelCase{"All", &EncodeBatch::OnCancelAll,
                                                       BatchItemResult::Cancelled}),
                          [](const auto& param) { return std::string(param.param.name); });
 

@@ -15,8 +15,10 @@
 #include "support/WaveWriter.h"
 #include "ui/ElidedLabel.h"
 #include "ui/EncodeProgressWindow.h"
+#include "ui/ProgressBarWidget.h"
 #include "ui/QtText.h"
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -43,6 +45,8 @@ protected:
     ConversionTest() {
         Settings().OutFolder.OutFolder = out.Path();
         Settings().OutFolder.IdentityOutFile = 0;
+        // The stated window, one file at a time; several at once have a test of their own.
+        Settings().OutFolder.Jobs = 1;
     }
 
     EncodeSettings& Settings() { return Window().Settings(); }
@@ -81,7 +85,7 @@ protected:
     std::function<bool(EncodeProgressWindow&)> During(const std::string& input) const {
         return [input](EncodeProgressWindow& window) {
             const std::uint64_t percent = Percent(window);
-            return window.Dialog().InputPath() == input && percent >= 1 && percent <= 80;
+            return window.Batch().TakenItem().InPath == input && percent >= 1 && percent <= 80;
         };
     }
 
@@ -409,6 +413,85 @@ TEST_F(ConversionTest, AnEndRequestDuringAQuestionAnswersItAsByCancelAndAsksNoMo
     EXPECT_EQ(ReadFileBytes(Out("one.mp3")), older);
     EXPECT_FALSE(platform::FileExists(Out("two.mp3")));
     EXPECT_FALSE(Window().isVisible());
+}
+
+// Two files at a time: a block per running file over the batch line. The questions come one at
+// a time in list order while the other job goes on; "キャンセル" stops every file being
+// converted and the batch goes on with the rest; the outputs are those of one at a time.
+TEST_F(ConversionTest, TwoJobsAskInListOrderCancelTheRunningFilesAndConvertTheRest) {
+    Settings().OutFolder.Jobs = 2;
+    const std::vector<std::string> names{"a", "b", "c", "d"};
+    std::vector<std::string> inputs;
+    for (const std::string& name : names) {
+        inputs.push_back(Tone(name + ".wav", 4.0));
+    }
+    Add(inputs);
+
+    // Questions for b and d: b is asked while a converts, d after c has started.
+    Settings().OutFolder.IdentityOutFile = 1;
+    for (const char* name : {"b.mp3", "d.mp3"}) {
+        ASSERT_TRUE(testsupport::WriteFileBytes(Out(name), "older"));
+    }
+    script.Click(QMessageBox::Yes);
+    script.Click(QMessageBox::Yes);
+    bool sideBySide = false;
+    watch.During(
+        [](EncodeProgressWindow& window) {
+            return window.Batch().Slot(0).IsBusy() && window.Batch().Slot(1).IsBusy();
+        },
+        [&](EncodeProgressWindow& window) {
+            sideBySide = true;
+            EXPECT_NE(window.InputText(0), window.InputText(1));
+            // A screen reader hears each bar's percentage and each path after its caption.
+            const auto bars = window.findChildren<ProgressBarWidget*>();
+            ASSERT_EQ(bars.size(), 3);
+            for (ProgressBarWidget* bar : bars) {
+                QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(bar);
+                ASSERT_NE(shown, nullptr);
+                EXPECT_EQ(shown->role(), QAccessible::ProgressBar);
+                ASSERT_NE(shown->valueInterface(), nullptr);
+                EXPECT_EQ(shown->valueInterface()->currentValue().toULongLong(), bar->Percent());
+                EXPECT_FALSE(shown->text(QAccessible::Name).isEmpty());
+            }
+            const auto* input = window.findChild<ElidedLabel*>(QStringLiteral("inputPath"));
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(const_cast<ElidedLabel*>(input))
+                          ->text(QAccessible::Name),
+                      QStringLiteral("入力ファイル：") + window.InputText(0));
+        });
+    Convert(kEncodeTypeMp3);
+    ASSERT_EQ(script.boxes.size(), 2u);
+    EXPECT_EQ(script.boxes[0].title, ToQString("保存確認(" + Out("b.mp3") + ")"));
+    EXPECT_EQ(script.boxes[1].title, ToQString("保存確認(" + Out("d.mp3") + ")"));
+    EXPECT_TRUE(sideBySide);
+    std::vector<std::string> sideBySideOutputs;
+    for (const std::string& name : names) {
+        sideBySideOutputs.push_back(ReadFileBytes(Out(name + ".mp3")));
+        EXPECT_TRUE(DecodeMp3(Out(name + ".mp3")).opened) << name;
+    }
+
+    // One at a time writes the same files.
+    Settings().OutFolder.Jobs = 1;
+    Settings().OutFolder.IdentityOutFile = 0;
+    Convert(kEncodeTypeMp3);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(ReadFileBytes(Out(names[i] + ".mp3")), sideBySideOutputs[i]) << names[i];
+    }
+
+    // Cancel while a and b run: both stop and leave nothing, c and d are converted.
+    Settings().OutFolder.Jobs = 2;
+    watch.During(
+        [&](EncodeProgressWindow& window) {
+            return window.InputText(0) == ToQString(inputs[0]) &&
+                   window.InputText(1) == ToQString(inputs[1]) && window.Batch().Slot(0).IsBusy() &&
+                   window.Batch().Slot(1).IsBusy() &&
+                   window.Batch().Slot(1).ProgressBar().Percent() >= 1;
+        },
+        [](EncodeProgressWindow& window) { Click(window, "cancelButton"); });
+    Convert(kEncodeTypeOgg);
+    EXPECT_FALSE(platform::FileExists(Out("a.ogg")));
+    EXPECT_FALSE(platform::FileExists(Out("b.ogg")));
+    EXPECT_TRUE(DecodeOgg(Out("c.ogg")).opened);
+    EXPECT_TRUE(DecodeOgg(Out("d.ogg")).opened);
 }
 
 } // namespace

@@ -45,15 +45,15 @@ TEST(EncodeProgressWindowTest, TwoHundredStartsAndCancelsWithTheGuiThreadBusyNev
     for (int i = 0; i < 200; ++i) {
         SCOPED_TRACE(i);
         const int type = i % 2;
-        auto* window = new EncodeProgressWindow(*batches[type], &owner);
+        auto* window = new EncodeProgressWindow(*batches[type], 1, &owner);
         window->show();
-        window->Dialog().Start();
+        window->Batch().Start();
         // The GUI thread is busy elsewhere while the job asks for its first paints.
         std::this_thread::sleep_for(std::chrono::microseconds(300 * (i % 5)));
         switch (i % 3) {
         case 0:
             window->CancelAll();
-            ASSERT_TRUE(QTest::qWaitFor([&] { return window->Dialog().HasEnded(); }, 10000));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return window->Batch().HasEnded(); }, 10000));
             break;
         case 1:
             window->CancelFile();

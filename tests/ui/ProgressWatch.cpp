@@ -22,7 +22,7 @@ void ProgressWatch::During(Condition condition, Action action) {
 }
 
 std::uint64_t Percent(EncodeProgressWindow& window) {
-    return window.Dialog().ProgressBar().Percent();
+    return window.Batch().Slot(0).ProgressBar().Percent();
 }
 
 QString LabelText(EncodeProgressWindow& window, const char* name) {
@@ -48,7 +48,7 @@ bool ProgressWatch::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (Percent(*window) == 100) {
-        paintedFull.insert(window->Dialog().InputPath());
+        paintedFull.insert(window->Batch().TakenItem().InPath);
     }
     if (!steps_.empty() && steps_.front().first(*window)) {
         Action action = std::move(steps_.front().second);
