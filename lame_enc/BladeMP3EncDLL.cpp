@@ -103,6 +103,14 @@ BE_ERR beCloseStream(HBE_STREAM stream) {
     return BE_ERR_SUCCESSFUL;
 }
 
+BE_ERR beGetInfoFrame(HBE_STREAM stream, BYTE* frame, DWORD* frameBytes) {
+    const auto engine = lameenc::StreamTable::Instance().Find(stream);
+    if (engine == nullptr) {
+        return BE_ERR_INVALID_HANDLE;
+    }
+    return engine->CopyInfoFrame(frame, frameBytes);
+}
+
 void beVersion(BE_VERSION* version) {
     if (version == nullptr) {
         return;

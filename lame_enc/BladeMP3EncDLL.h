@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-/// Marks the six entry points, the only symbols the library exports.
+/// Marks the entry points, the only symbols the library exports.
 #define LAME_ENC_API __attribute__((visibility("default")))
 
 using DWORD = std::uint32_t;
@@ -54,6 +54,7 @@ using BEDEINITSTREAM = BE_ERR (*)(HBE_STREAM, BYTE*, DWORD*);
 using BECLOSESTREAM = BE_ERR (*)(HBE_STREAM);
 using BEVERSION = void (*)(BE_VERSION*);
 using BEWRITEVBRHEADER = BE_ERR (*)(const char*);
+using BEGETINFOFRAME = BE_ERR (*)(HBE_STREAM, BYTE*, DWORD*);
 
 /// Opens a stream for 16-bit interleaved stereo input. Reports the samples (all channels) to
 /// pass per call and the output buffer bytes one such call needs. 1 for a ConfigKind other than
@@ -66,11 +67,18 @@ LAME_ENC_API BE_ERR beEncodeChunk(HBE_STREAM stream, DWORD nSamples, SHORT* samp
                                   DWORD* outputBytes);
 /// Delivers the stream's last MP3 data; later calls deliver nothing.
 LAME_ENC_API BE_ERR beDeinitStream(HBE_STREAM stream, BYTE* output, DWORD* outputBytes);
-/// Closes the stream, keeping its info frame for beWriteVBRHeader when it reserved one.
+/// Closes the stream, keeping its info frame for beWriteVBRHeader unless beGetInfoFrame gave it.
 LAME_ENC_API BE_ERR beCloseStream(HBE_STREAM stream);
 LAME_ENC_API void beVersion(BE_VERSION* version);
 /// Writes the info frame of a closed stream over the frame it reserved at the start of path.
 /// 4 when no closed stream holds an info frame, 1 when path is not the output of one, 2 when
 /// the file cannot be read or written.
 LAME_ENC_API BE_ERR beWriteVBRHeader(const char* path);
+/// Ours, beside the published six: copies the info frame of a stream after beDeinitStream and
+/// before beCloseStream, for the caller to write over the first *frameBytes bytes of the
+/// stream's output (the frame every stream reserves there). frame holds *frameBytes bytes; on
+/// success *frameBytes is the frame's size, 0 for a stream whose frames are too small to hold
+/// one (constant low bitrates at high rates). 4 for an unknown handle, 5 with the size needed
+/// in *frameBytes when it does not fit, 2 before beDeinitStream.
+LAME_ENC_API BE_ERR beGetInfoFrame(HBE_STREAM stream, BYTE* frame, DWORD* frameBytes);
 }

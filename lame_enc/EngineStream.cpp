@@ -123,14 +123,45 @@ BE_ERR EngineStream::Delivered(int result, const BYTE* output, DWORD* outputByte
     return BE_ERR_SUCCESSFUL;
 }
 
+std::size_t EngineStream::InfoFrameSize() {
+    if (!reservesInfoFrame_) {
+        return 0;
+    }
+    // Asked with no room, libmp3lame answers with the frame's size (0 when the stream's frames
+    // are too small to hold it); it lies over the first frame of the output.
+    const std::size_t size = lame_get_lametag_frame(lame_, nullptr, 0);
+    return size <= headBytes_ ? size : 0;
+}
+
+BE_ERR EngineStream::CopyInfoFrame(BYTE* frame, DWORD* frameBytes) {
+    if (frame == nullptr || frameBytes == nullptr) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    std::lock_guard lock(mutex_);
+    if (!flushed_) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    const std::size_t size = InfoFrameSize();
+    if (size == 0) {
+        *frameBytes = 0;
+        return BE_ERR_SUCCESSFUL;
+    }
+    if (size > *frameBytes) {
+        *frameBytes = static_cast<DWORD>(size);
+        return BE_ERR_BUFFER_TOO_SMALL;
+    }
+    if (lame_get_lametag_frame(lame_, frame, size) != size) {
+        return BE_ERR_INVALID_FORMAT;
+    }
+    *frameBytes = static_cast<DWORD>(size);
+    infoFrameCopied_ = true;
+    return BE_ERR_SUCCESSFUL;
+}
+
 std::optional<InfoFrame> EngineStream::FinishedInfoFrame() {
     std::lock_guard lock(mutex_);
-    if (!reservesInfoFrame_ || !flushed_) {
-        return std::nullopt;
-    }
-    // Asked with no room, libmp3lame answers with the frame's size.
-    const std::size_t size = lame_get_lametag_frame(lame_, nullptr, 0);
-    if (size == 0 || size > headBytes_) {
+    const std::size_t size = flushed_ && !infoFrameCopied_ ? InfoFrameSize() : 0;
+    if (size == 0) {
         return std::nullopt;
     }
     InfoFrame info;

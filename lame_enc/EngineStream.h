@@ -26,13 +26,19 @@ public:
     BE_ERR Open(const BE_CONFIG& config, DWORD* samples, DWORD* bufferBytes);
     BE_ERR Encode(DWORD nSamples, SHORT* samples, BYTE* output, DWORD* outputBytes);
     BE_ERR Flush(BYTE* output, DWORD* outputBytes);
-    /// The info frame of a flushed stream that reserved one.
+    /// Copies the info frame of a flushed stream into frame, which holds *frameBytes bytes, and
+    /// sets *frameBytes to its size (0 for a stream without one); 5 with the size needed when it
+    /// does not fit, 2 before the flush.
+    BE_ERR CopyInfoFrame(BYTE* frame, DWORD* frameBytes);
+    /// The info frame of a flushed stream that reserved one, unless CopyInfoFrame handed it out.
     std::optional<InfoFrame> FinishedInfoFrame();
 
 private:
     /// Bytes libmp3lame may emit, at most, for a call with this many input frames.
     std::uint64_t OutputBound(std::uint64_t frames) const;
     BE_ERR Delivered(int result, const BYTE* output, DWORD* outputBytes);
+    /// The reserved info frame's size, 0 without one; under the lock.
+    std::size_t InfoFrameSize();
 
     // MPEG-1 Layer III at 32 kHz and 320 kbit/s: the largest frame there is, with padding.
     static constexpr std::size_t kMaxFrameBytes = 1441;
@@ -43,6 +49,7 @@ private:
     DWORD minimumBuffer_ = 0;
     bool reservesInfoFrame_ = false;
     bool flushed_ = false;
+    bool infoFrameCopied_ = false;
     std::uint64_t streamBytes_ = 0;
     // The start of the output, where the reserved info frame lies.
     std::array<BYTE, kMaxFrameBytes> head_{};

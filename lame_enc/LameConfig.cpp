@@ -14,9 +14,8 @@
 //   MaxBitrate      the VBR maximum when non-zero
 //   Private, CRC, Copyright, Original, NoRes, StrictIso
 //                   flags: any non-zero value is 1
-//   WriteVBRHeader, EnableVBR
-//                   either one reserves the info frame that beWriteVBRHeader fills in later;
-//                   so does any stream that is not constant-bitrate, whatever made it so
+//   WriteVBRHeader  ignored: every stream reserves its info frame (encoder delay and padding
+//                   for gapless players, "Info" for constant bitrate, "Xing" otherwise)
 //   EnableVBR with VbrMethod
 //                   -1 constant bitrate, 0 libmp3lame's default VBR, 1 the older VBR (rh),
 //                   2 and 3 the newer VBR (mtrh), 4 average bitrate at VbrAbr_bps / 1000 kbit/s
@@ -136,10 +135,6 @@ void ApplyQuality(lame_global_flags* lame, const QualityEntry& entry, Setter& se
 
 } // namespace
 
-bool ReservesInfoFrame(const BE_CONFIG& config) {
-    return config.WriteVBRHeader != 0 || config.EnableVBR != 0;
-}
-
 BE_ERR ApplyConfig(lame_global_flags* lame, const BE_CONFIG& config) {
     if (config.Mode < 0 || config.Mode >= static_cast<std::int32_t>(kModes.size()) ||
         !FitsInt(config.SampleRate) || !FitsInt(config.ReSampleRate) || !FitsInt(config.Bitrate) ||
@@ -171,10 +166,7 @@ BE_ERR ApplyConfig(lame_global_flags* lame, const BE_CONFIG& config) {
         set(lame_set_brate(lame, static_cast<int>(config.Bitrate)));
     }
     ApplyQuality(lame, FindQuality(config.Quality), set);
-    // Decided last: a quality preset may have made the stream variable or average bitrate, and
-    // players need the info frame to tell such a stream's duration and to seek in it.
-    const bool infoFrame = ReservesInfoFrame(config) || lame_get_VBR(lame) != vbr_off;
-    set(lame_set_bWriteVbrTag(lame, infoFrame ? 1 : 0));
+    set(lame_set_bWriteVbrTag(lame, 1));
     return set.Ok() ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_FORMAT_PARAMETERS;
 }
 

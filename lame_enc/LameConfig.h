@@ -6,9 +6,6 @@
 
 namespace lameenc {
 
-/// True when the record's flags ask for the info frame at the start of the stream.
-bool ReservesInfoFrame(const BE_CONFIG& config);
-
 /// Hands every field of an LHV1 record to libmp3lame, before lame_init_params. 0, or
 /// BE_ERR_INVALID_FORMAT_PARAMETERS when a field is out of range or libmp3lame refuses it.
 BE_ERR ApplyConfig(lame_global_flags* lame, const BE_CONFIG& config);

@@ -13,7 +13,7 @@ struct CLameDll::Entries {
     BEDEINITSTREAM deinitStream = nullptr;
     BECLOSESTREAM closeStream = nullptr;
     BEVERSION version = nullptr;
-    BEWRITEVBRHEADER writeVbrHeader = nullptr;
+    BEGETINFOFRAME getInfoFrame = nullptr;
 };
 
 namespace {
@@ -42,7 +42,7 @@ bool CLameDll::LoadLame(const std::string& fileName) {
     entries_->deinitStream = Resolve<BEDEINITSTREAM>(*this, "beDeinitStream");
     entries_->closeStream = Resolve<BECLOSESTREAM>(*this, "beCloseStream");
     entries_->version = Resolve<BEVERSION>(*this, "beVersion");
-    entries_->writeVbrHeader = Resolve<BEWRITEVBRHEADER>(*this, "beWriteVBRHeader");
+    entries_->getInfoFrame = Resolve<BEGETINFOFRAME>(*this, "beGetInfoFrame");
     return entries_->initStream != nullptr;
 }
 
@@ -136,8 +136,13 @@ void CLameDll::GetVersionText(std::string& text) {
     text = platform::Format("Lame DLL ver %d.%d", version.byMajorVersion, version.byMinorVersion);
 }
 
-void CLameDll::WriteVBRTag(const std::string& outputPath) {
-    if (entries_->writeVbrHeader != nullptr) {
-        entries_->writeVbrHeader(outputPath.c_str());
+std::uint32_t CLameDll::GetInfoFrame(std::uint8_t* frame, std::uint32_t* frameBytes) {
+    if (frame == nullptr || frameBytes == nullptr) {
+        return kLameStatusMissingArgument;
     }
+    if (entries_->getInfoFrame == nullptr) {
+        *frameBytes = 0;
+        return 0;
+    }
+    return entries_->getInfoFrame(stream_, frame, frameBytes);
 }

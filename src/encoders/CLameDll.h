@@ -23,8 +23,8 @@ public:
     /// Closes the stream before the library goes away.
     ~CLameDll() override;
 
-    /// Closes any open stream, loads the library beside the executable and resolves the six
-    /// entry points; true when it loaded and beInitStream was found.
+    /// Closes any open stream, loads the library beside the executable and resolves its entry
+    /// points; true when it loaded and beInitStream was found.
     bool LoadLame(const std::string& fileName);
     /// Closes a stream still open (4 when that fails), opens one for config and allocates the
     /// input buffer: the library's samples per call and its minimum output buffer, each times
@@ -42,8 +42,10 @@ public:
     std::uint32_t CloseStream();
     /// "Lame DLL ver %d.%d" with the engine's version; empty without beVersion.
     void GetVersionText(std::string& text);
-    /// Has the library write the info frame into the finished file at outputPath.
-    void WriteVBRTag(const std::string& outputPath);
+    /// After FlushStream: copies the stream's info frame into frame (room for *frameBytes
+    /// bytes), to be written over the first *frameBytes bytes of its output. 0 with no bytes
+    /// from a library that offers no info frame; otherwise the library's status.
+    std::uint32_t GetInfoFrame(std::uint8_t* frame, std::uint32_t* frameBytes);
 
 private:
     struct Entries;

@@ -85,12 +85,8 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(WaveInput& input,
     return end == JobEnd::Converted ? Finish(output) : end;
 }
 
-// The closed stream's info frame (behind the ID3v2 tag), then the ID3v1 record, both into the
-// file before it is put in place. Only the engine knows whether its stream reserved an info frame
-// (variable and average bitrates do, and so may a constant one), so it is always asked to fill one;
-// it fills only the frame of this file's own stream.
+// The item's ID3v1 record ends the file.
 CMP3EncodeThread::JobEnd CMP3EncodeThread::Finish(platform::AtomicFileWriter& output) {
-    lame_.WriteVBRTag(output.TemporaryPath());
     const EncodeItem& item = Input().Item;
     const CID3TagFile tagFile;
     unsigned char record[CID3TagFile::kRecordSize];
@@ -100,16 +96,35 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Finish(platform::AtomicFileWriter& ou
     return output.Write(record, sizeof record) ? JobEnd::Converted : JobEnd::WriteFailed;
 }
 
+// The stream's info frame (its length, encoder delay and padding, which gapless players need)
+// goes over the frame the engine reserved at the stream's start, through the open file: the
+// working file may have no usable path.
+CMP3EncodeThread::JobEnd CMP3EncodeThread::FillInfoFrame(platform::AtomicFileWriter& output,
+                                                         std::uint64_t streamStart,
+                                                         std::uint8_t* buffer,
+                                                         std::uint32_t bufferBytes) {
+    std::uint32_t frameBytes = bufferBytes;
+    if (lame_.GetInfoFrame(buffer, &frameBytes) != 0 || frameBytes > bufferBytes) {
+        ShowJobError(kInitFailed);
+        return JobEnd::Failed;
+    }
+    if (frameBytes != 0 && !output.WriteAt(streamStart, buffer, frameBytes)) {
+        return JobEnd::WriteFailed;
+    }
+    return JobEnd::Converted;
+}
+
 CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(WaveInput& input,
                                                   platform::AtomicFileWriter& output,
                                                   std::uint8_t* buffer, std::uint32_t bufferBytes) {
-    // The tag goes ahead of the audio, so that the file is written once, in order; the engine
-    // finds its info frame behind it.
+    // The tag goes ahead of the audio, so that the file is written in order.
+    std::uint64_t streamStart = 0;
     if (Input().Id3v2) {
         const std::string tag = CID3v2Tag::Render(Input().Item);
         if (!tag.empty() && !output.Write(tag)) {
             return JobEnd::WriteFailed;
         }
+        streamStart = tag.size();
     }
     std::uint32_t bytes = 0;
     std::uint32_t produced = 0;
@@ -140,5 +155,5 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(WaveInput& input,
     if (produced != 0 && !output.Write(buffer, produced)) {
         return JobEnd::WriteFailed;
     }
-    return JobEnd::Converted;
+    return FillInfoFrame(output, streamStart, buffer, bufferBytes);
 }

@@ -22,6 +22,8 @@ protected:
 private:
     JobEnd Stream(WaveInput& input, platform::AtomicFileWriter& output, std::uint8_t* buffer,
                   std::uint32_t bufferBytes);
+    JobEnd FillInfoFrame(platform::AtomicFileWriter& output, std::uint64_t streamStart,
+                         std::uint8_t* buffer, std::uint32_t bufferBytes);
     JobEnd Finish(platform::AtomicFileWriter& output);
 
     CLameDll lame_;

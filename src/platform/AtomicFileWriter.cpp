@@ -288,6 +288,29 @@ void AtomicFileWriter::Discard() {
     leftoverPath_.clear();
 }
 
+bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* bytes, std::size_t size) {
+    if (fd_ < 0 || failed_) {
+        failed_ = true;
+        return false;
+    }
+    const auto* next = static_cast<const char*>(bytes);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd_, next, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            error_ = n < 0 ? errno : ENOSPC;
+            failed_ = true;
+            return false;
+        }
+        next += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
 bool ReplaceFileContent(const std::string& path, std::string_view bytes) {
     AtomicFileWriter writer(path);
     return writer.Open() && writer.Write(bytes) && writer.Commit();

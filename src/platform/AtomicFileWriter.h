@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ public:
     /// makes Commit fail.
     bool Write(std::string_view bytes);
     bool Write(const void* bytes, std::size_t size);
+    /// Overwrites bytes written before, from offset on, through the open file (never by its
+    /// path); false like Write.
+    bool WriteAt(std::uint64_t offset, const void* bytes, std::size_t size);
     /// A path that opens the working file, for writers that change it in place before Commit
     /// (empty when none is open). Valid in this process only.
     const std::string& TemporaryPath() const { return tempPath_; }

@@ -190,7 +190,7 @@ TEST_F(EncodeDlgTest, Mp3OutputsBeginWithTheId3v2TagAndKeepTheirId3v1Record) {
     CID3TagFile().MakeRecord(record, "森鷗外の歌", "𠮷田", "夏のアルバム", "2024", "ソーダ水",
                              FindGenre("JPop"));
     EXPECT_EQ(bytes.substr(bytes.size() - 128), std::string(reinterpret_cast<char*>(record), 128));
-    // The engine found its info frame behind the tag: the decoder gives back the exact length.
+    // The info frame lies behind the tag: the decoder gives back the exact length.
     EXPECT_TRUE(ReadInfoFrame(bytes).present);
     const DecodedMp3 decoded = DecodeMp3(Out("tagged.mp3"));
     ASSERT_TRUE(decoded.opened);

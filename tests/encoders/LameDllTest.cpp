@@ -17,7 +17,7 @@ using testsupport::WaveHeader;
 
 constexpr const char* kLibrary = "lame_enc.dll";
 
-// The stand-in library built beside the tests: no beWriteVBRHeader, samples passed through.
+// The stand-in library built beside the tests: no info frame, samples passed through.
 std::string PartialLibraryFolder() {
     return platform::ExecutableFolder() + "partial/";
 }
@@ -62,7 +62,10 @@ TEST_F(LameDll, LoadsOnlyFromItsOwnFolder) {
         BE_CONFIG config = Record();
         std::uint32_t outputBytes = 1;
         EXPECT_EQ(lame.InitStream(&config, &outputBytes, 8), kLameStatusMissingArgument);
-        lame.WriteVBRTag(dir_.File("none.mp3"));
+        std::uint8_t frame[4];
+        std::uint32_t frameBytes = sizeof frame;
+        EXPECT_EQ(lame.GetInfoFrame(frame, &frameBytes), 0u);
+        EXPECT_EQ(frameBytes, 0u);
     }
     CLameDll lame;
     ASSERT_TRUE(lame.LoadLame(kLibrary));
@@ -75,19 +78,20 @@ TEST_F(LameDll, LoadsOnlyFromItsOwnFolder) {
     EXPECT_EQ(lame.GetEntry("beInitStream"), nullptr);
 }
 
-TEST_F(LameDll, LibraryWithoutTheHeaderWriterStillLoads) {
+TEST_F(LameDll, LibraryWithoutTheInfoFrameStillLoads) {
     const LibraryFolder folder(PartialLibraryFolder());
     CLameDll lame;
     ASSERT_TRUE(lame.LoadLame(kLibrary));
     EXPECT_EQ(lame.GetEntry("beWriteVBRHeader"), nullptr);
+    EXPECT_EQ(lame.GetEntry("beGetInfoFrame"), nullptr);
     std::string text;
     // The engine's version, not the interface's 1.32.
     lame.GetVersionText(text);
     EXPECT_EQ(text, "Lame DLL ver 9.87");
-    const std::string path = dir_.File("out.mp3");
-    ASSERT_TRUE(testsupport::WriteFileBytes(path, "data"));
-    lame.WriteVBRTag(path);
-    EXPECT_EQ(ReadFileBytes(path), "data");
+    std::uint8_t frame[4];
+    std::uint32_t frameBytes = sizeof frame;
+    EXPECT_EQ(lame.GetInfoFrame(frame, &frameBytes), 0u);
+    EXPECT_EQ(frameBytes, 0u);
 }
 
 TEST_F(LameDll, ChunksAreTheLibrarysCallSizeTimesTheMultiplier) {

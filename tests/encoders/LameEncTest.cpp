@@ -36,6 +36,7 @@ public:
         close = reinterpret_cast<BECLOSESTREAM>(loader_.GetEntry("beCloseStream"));
         version = reinterpret_cast<BEVERSION>(loader_.GetEntry("beVersion"));
         writeVbrHeader = reinterpret_cast<BEWRITEVBRHEADER>(loader_.GetEntry("beWriteVBRHeader"));
+        getInfoFrame = reinterpret_cast<BEGETINFOFRAME>(loader_.GetEntry("beGetInfoFrame"));
     }
 
     bool loaded = false;
@@ -45,6 +46,7 @@ public:
     BECLOSESTREAM close = nullptr;
     BEVERSION version = nullptr;
     BEWRITEVBRHEADER writeVbrHeader = nullptr;
+    BEGETINFOFRAME getInfoFrame = nullptr;
 
 private:
     CDllLoader loader_;
@@ -345,8 +347,8 @@ TEST_F(LameEngine, ModesAndFlagsReachEveryFrame) {
         ASSERT_FALSE(decoded.frameModes.empty());
         for (std::size_t i = 0; i < decoded.frameModes.size(); ++i) {
             ASSERT_EQ(decoded.frameModes[i], c.expected) << "mode " << c.mode << " frame " << i;
-            // Forced stereo: mid/side on every frame.
-            if (c.mode == 2) {
+            // Forced stereo: mid/side on every frame of audio (the first is the info frame).
+            if (c.mode == 2 && i > 0) {
                 ASSERT_NE(decoded.frameModeExtensions[i] & 2, 0) << "frame " << i;
             }
             const int flags = decoded.frameFlags[i];
@@ -367,6 +369,8 @@ TEST_F(LameEngine, UnknownAndClosedHandlesAreInvalid) {
                   BE_ERR_INVALID_HANDLE);
         EXPECT_EQ(engine_.deinit(handle, buffer.data(), &produced), BE_ERR_INVALID_HANDLE);
         EXPECT_EQ(engine_.close(handle), BE_ERR_INVALID_HANDLE);
+        DWORD frameBytes = static_cast<DWORD>(buffer.size());
+        EXPECT_EQ(engine_.getInfoFrame(handle, buffer.data(), &frameBytes), BE_ERR_INVALID_HANDLE);
     }
     Stream stream(engine_, Record(44100, 128));
     ASSERT_EQ(stream.status, BE_ERR_SUCCESSFUL);
@@ -415,6 +419,66 @@ TEST_F(LameEngine, StreamsOnTwoThreadsEncodeAsIfAlone) {
     two.join();
     EXPECT_EQ(fromFirst, EncodeAll(engine_, cbr, first));
     EXPECT_EQ(fromSecond, EncodeAll(engine_, vbr, second));
+}
+
+TEST_F(LameEngine, HandsOutTheInfoFrameOfEveryStreamToWriteOverItsStart) {
+    const std::vector<std::int16_t> input = SwellingStereo(44100, 50000);
+    struct Case {
+        const char* name;
+        BE_CONFIG config;
+        const char* id;
+    };
+    for (const Case& c : {Case{"constant", Record(44100, 128), "Info"},
+                          Case{"variable", VbrRecord(44100, 2), "Xing"}}) {
+        Stream stream(engine_, c.config);
+        ASSERT_EQ(stream.status, BE_ERR_SUCCESSFUL) << c.name;
+        while (stream.EncodeNext(input)) {
+        }
+        std::vector<BYTE> frame(2048);
+        DWORD frameBytes = static_cast<DWORD>(frame.size());
+        EXPECT_EQ(engine_.getInfoFrame(stream.handle, frame.data(), &frameBytes),
+                  BE_ERR_INVALID_FORMAT_PARAMETERS)
+            << "before the flush";
+        stream.Finish(false);
+        EXPECT_EQ(engine_.getInfoFrame(stream.handle, nullptr, &frameBytes),
+                  BE_ERR_INVALID_FORMAT_PARAMETERS);
+        frameBytes = 16;
+        ASSERT_EQ(engine_.getInfoFrame(stream.handle, frame.data(), &frameBytes),
+                  BE_ERR_BUFFER_TOO_SMALL)
+            << c.name;
+        const DWORD needed = frameBytes;
+        ASSERT_GT(needed, 16u);
+        ASSERT_LE(needed, frame.size());
+        ASSERT_EQ(engine_.getInfoFrame(stream.handle, frame.data(), &frameBytes),
+                  BE_ERR_SUCCESSFUL);
+        EXPECT_EQ(frameBytes, needed);
+        EXPECT_EQ(stream.Close(), BE_ERR_SUCCESSFUL);
+
+        // The stream reserved a silent frame of that size at its start.
+        std::string bytes = stream.bytes;
+        EXPECT_FALSE(ReadInfoFrame(bytes).present) << c.name;
+        bytes.replace(0, needed, reinterpret_cast<const char*>(frame.data()), needed);
+        const Mp3InfoFrame info = ReadInfoFrame(bytes);
+        ASSERT_TRUE(info.present) << c.name;
+        EXPECT_EQ(info.id, c.id);
+        const std::string path = dir_.File("filled.mp3");
+        ASSERT_TRUE(WriteFileBytes(path, bytes));
+        const DecodedMp3 decoded = DecodeMp3(path);
+        ASSERT_TRUE(decoded.opened) << c.name;
+        EXPECT_EQ(info.frameCount, decoded.frameBitrates.size()) << c.name;
+        EXPECT_EQ(decoded.samples[0].size(), input.size() / 2) << c.name;
+    }
+
+    // 32 kbit/s at 48 kHz: a frame is too small for the info frame, so none was reserved.
+    Stream small(engine_, Record(48000, 32));
+    ASSERT_EQ(small.status, BE_ERR_SUCCESSFUL);
+    while (small.EncodeNext(input)) {
+    }
+    small.Finish(false);
+    std::vector<BYTE> frame(2048);
+    DWORD frameBytes = static_cast<DWORD>(frame.size());
+    EXPECT_EQ(engine_.getInfoFrame(small.handle, frame.data(), &frameBytes), BE_ERR_SUCCESSFUL);
+    EXPECT_EQ(frameBytes, 0u);
 }
 
 TEST_F(LameEngine, WritesTheInfoFrameOverTheReservedOneInPlace) {
@@ -565,16 +629,25 @@ TEST_F(LameEngine, EqualStreamsClosedSideBySideGetTheirOwnInfoFrames) {
     EXPECT_EQ(ReadFileBytes(fallingPath), ReadFileBytes(fallingAlone));
 }
 
-TEST(LameEngineAlone, NothingToWriteWithoutAFlushedReservingStream) {
+TEST(LameEngineAlone, NothingToWriteWithoutAFlushedStreamsFrameLeftOver) {
     // A fresh load of the library: no stream of another test has left a frame behind.
     Engine engine;
     ASSERT_TRUE(engine.loaded);
     TempDir dir;
     const std::vector<std::int16_t> input = SwellingStereo(44100, 20000);
 
+    // Its frame handed out before the close, a stream leaves none to write by path.
+    Stream handedOut(engine, Record(44100, 128));
+    ASSERT_EQ(handedOut.status, BE_ERR_SUCCESSFUL);
+    while (handedOut.EncodeNext(input)) {
+    }
+    handedOut.Finish(false);
+    std::vector<BYTE> frame(2048);
+    DWORD frameBytes = static_cast<DWORD>(frame.size());
+    ASSERT_EQ(engine.getInfoFrame(handedOut.handle, frame.data(), &frameBytes), BE_ERR_SUCCESSFUL);
+    EXPECT_EQ(handedOut.Close(), BE_ERR_SUCCESSFUL);
     const std::string cbr = dir.File("cbr.mp3");
-    ASSERT_TRUE(WriteFileBytes(cbr, EncodeAll(engine, Record(44100, 128), input)));
-    const std::string before = ReadFileBytes(cbr);
+    ASSERT_TRUE(WriteFileBytes(cbr, handedOut.bytes));
 
     // Closed without its last data: the stream never finished, so it has no frame to give.
     Stream unfinished(engine, VbrRecord(44100, 0));
@@ -583,8 +656,7 @@ TEST(LameEngineAlone, NothingToWriteWithoutAFlushedReservingStream) {
     EXPECT_EQ(unfinished.Close(), BE_ERR_SUCCESSFUL);
 
     EXPECT_EQ(engine.writeVbrHeader(cbr.c_str()), BE_ERR_INVALID_HANDLE);
-    EXPECT_EQ(ReadFileBytes(cbr), before);
-    EXPECT_FALSE(ReadInfoFrame(before).present);
+    EXPECT_EQ(ReadFileBytes(cbr), handedOut.bytes);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// A stand-in engine library that lacks beWriteVBRHeader. It passes the samples through as its
+// A stand-in engine library that lacks beWriteVBRHeader and beGetInfoFrame. It passes the samples through as its
 // "MP3" data and ends every stream with the bytes "FLSH", so a test sees exactly what the job
 // handed over and wrote. Its minimum output buffer is the record's MaxBitrate in KiB (4 KiB
 // when 0), so a test can make it ask for more than any sane buffer.
