@@ -111,6 +111,6 @@ int TerminalQuestions::AskSaveAs(const std::string& initialPath, const SaveAsFil
             }
         }
         chosenPath = path;
-        return IEncodeDlgView::kSaveAsOk;
+        return IEncodeBatchView::kSaveAsOk;
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/IEncodeDlgView.h"
+#include "batch/IEncodeBatchView.h"
 #include "cli/EventLoop.h"
 #include "cli/TerminalOutput.h"
 #include "platform/MessageBox.h"

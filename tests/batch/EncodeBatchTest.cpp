@@ -153,7 +153,7 @@ TEST_F(EncodeBatchTest, SeveralSlotsRunTheWholeListEachItemWithItsOwnTagAndTone)
             "title " + std::to_string(i));
     }
     Run(3);
-    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
     EXPECT_EQ(view.mostRunning, 3);
     EXPECT_EQ(Results(), std::vector<BatchItemResult>(seconds.size(), BatchItemResult::Converted));
     for (std::size_t i = 0; i < seconds.size(); ++i) {
@@ -224,7 +224,7 @@ TEST_P(EncodeBatchCancel, StopsEveryRunningJob) {
     view.whenRunningCount = 2;
     view.whenRunning = [this] { ((*batch).*GetParam().cancel)(); };
     Run(2, kEncodeTypeOgg);
-    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
     EXPECT_EQ(Results(),
               (std::vector<BatchItemResult>{BatchItemResult::Cancelled, BatchItemResult::Cancelled,
                                             GetParam().last}));

@@ -30,9 +30,9 @@ bool TestLoop::RunUntil(const std::function<bool()>& done, std::chrono::millisec
     return true;
 }
 
-void ScriptedEncodeView::Attach(CEncodeDlg& dialog) {
-    dialog_ = &dialog;
-    dialog.ProgressBar().SetView(this);
+void ScriptedEncodeView::Attach(EncodeBatch& batch) {
+    batch_ = &batch;
+    batch.Slot(0).ProgressBar().SetView(this);
 }
 
 void ScriptedEncodeView::InterveneWhen(std::function<bool(std::uint64_t, std::uint64_t)> when,
@@ -50,7 +50,7 @@ void ScriptedEncodeView::StartTimer(unsigned periodMilliseconds) {
     timerPeriod = periodMilliseconds;
 }
 
-void ScriptedEncodeView::EndDialog(int code) {
+void ScriptedEncodeView::EndBatch(int code) {
     ++endCount;
     result = code;
 }
@@ -84,15 +84,15 @@ void ScriptedEncodeView::PostEncodeEnd() {
     if (beforeEnd_) {
         loop_.Post(beforeEnd_);
     }
-    loop_.Post([this] { dialog_->OnEncodeEnd(); });
+    loop_.Post([this] { batch_->OnEncodeEnd(); });
 }
 
 void ScriptedEncodeView::Redraw() {
     const std::size_t next = nextIntervention_.load();
-    if (next >= interventions_.size() || dialog_ == nullptr) {
+    if (next >= interventions_.size() || batch_ == nullptr) {
         return;
     }
-    const CProgressBarEx& bar = dialog_->ProgressBar();
+    const CProgressBarEx& bar = batch_->Slot(0).ProgressBar();
     if (!interventions_[next].when(bar.GetPos(), bar.GetUpper())) {
         return;
     }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "batch/CEncodeDlg.h"
+#include "batch/EncodeBatch.h"
 #include "batch/IBarView.h"
-#include "batch/IEncodeDlgView.h"
+#include "batch/IEncodeBatchView.h"
 
 #include <atomic>
 #include <chrono>
@@ -30,9 +30,9 @@ private:
     std::deque<std::function<void()>> actions_;
 };
 
-/// A view that records what the dialog shows, answers its questions from a script, carries the
+/// A view that records what the batch shows, answers its questions from a script, carries the
 /// end event through the TestLoop, and can act on the test thread at a chosen moment of a job.
-class ScriptedEncodeView : public IEncodeDlgView, public IBarView {
+class ScriptedEncodeView : public IEncodeBatchView, public IBarView {
 public:
     struct SaveAsRequest {
         std::string initialPath;
@@ -42,14 +42,14 @@ public:
 
     explicit ScriptedEncodeView(TestLoop& loop) : loop_(loop) {}
 
-    /// Connects the dialog: its end events and its bar's redraws come here.
-    void Attach(CEncodeDlg& dialog);
+    /// Connects a batch of one slot: its end events and its bar's redraws come here.
+    void Attach(EncodeBatch& batch);
 
     void ScriptQuestion(platform::MessageAnswer answer) { questionAnswers_.push_back(answer); }
     /// A path to choose in the save dialog, or nullopt to cancel it.
     void ScriptSaveAs(std::optional<std::string> path) { saveAsAnswers_.push_back(path); }
 
-    /// Adds a step, set up before the dialog starts: when a job's bar first satisfies
+    /// Adds a step, set up before the batch starts: when a job's bar first satisfies
     /// when(position, upper), action runs on the test thread while the job waits in its
     /// redraw. The steps are taken in the order they were added.
     void InterveneWhen(std::function<bool(std::uint64_t, std::uint64_t)> when,
@@ -57,10 +57,10 @@ public:
     /// Runs action on the test thread after a job has ended but before its end is handled.
     void BeforeEachEnd(std::function<void()> action) { beforeEnd_ = std::move(action); }
 
-    /// Runs the loop until the dialog has ended; false on timeout.
+    /// Runs the loop until the batch has ended; false on timeout.
     bool RunToEnd(std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
-    // What the dialog did, in order.
+    // What the batch did, in order.
     std::vector<std::string> inputs;
     std::vector<std::string> outputs;
     std::vector<std::string> times;
@@ -72,12 +72,19 @@ public:
     std::optional<int> result;
     int endCount = 0;
 
-    void SetInputText(const std::string& text) override { inputs.push_back(text); }
-    void SetOutputText(const std::string& text) override { outputs.push_back(text); }
+    void ItemTaken(std::size_t, const std::string& inPath, const std::string& outPath) override {
+        inputs.push_back(inPath);
+        outputs.push_back(outPath);
+    }
+    void OutputChosen(std::size_t, const std::string& outPath) override {
+        outputs.push_back(outPath);
+    }
+    void JobStarted(std::size_t, std::size_t) override {}
+    void ItemFinished(std::size_t, std::optional<std::size_t>) override {}
     void SetTimeText(const std::string& text) override { times.push_back(text); }
     void StartTimer(unsigned periodMilliseconds) override;
     void StopTimer() override { timerRunning = false; }
-    void EndDialog(int code) override;
+    void EndBatch(int code) override;
     platform::MessageAnswer Ask(const platform::MessageRequest& question) override;
     int AskSaveAs(const std::string& initialPath, const SaveAsFilter& filter,
                   std::string& chosenPath) override;
@@ -86,7 +93,7 @@ public:
 
 private:
     TestLoop& loop_;
-    CEncodeDlg* dialog_ = nullptr;
+    EncodeBatch* batch_ = nullptr;
     std::deque<platform::MessageAnswer> questionAnswers_;
     std::deque<std::optional<std::string>> saveAsAnswers_;
     struct Intervention {

@@ -2,7 +2,7 @@
 #include "ProgressWatch.h"
 #include "WavPressWindowTest.h"
 
-#include "batch/CEncodeDlg.h"
+#include "batch/EncodeBatch.h"
 #include "batch/ConversionStart.h"
 #include "batch/FileRow.h"
 #include "encoders/LibraryFolder.h"

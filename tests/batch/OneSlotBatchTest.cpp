@@ -1,6 +1,6 @@
 #include "ScriptedEncodeView.h"
 
-#include "batch/CEncodeDlg.h"
+#include "batch/EncodeBatch.h"
 #include "batch/ConversionStart.h"
 #include "batch/FileRow.h"
 #include "encoders/CDllLoader.h"
@@ -37,13 +37,13 @@ std::string TimeLabel(unsigned elapsed, unsigned estimate) {
                             elapsed / 60, elapsed % 60, estimate / 60, estimate % 60);
 }
 
-class EncodeDlgTest : public ::testing::Test {
+class OneSlotBatchTest : public ::testing::Test {
 protected:
-    EncodeDlgTest() {
+    OneSlotBatchTest() {
         settings.ApplyFirstStartDefaults();
         settings.OutFolder.OutFolder = out.Path();
         settings.OutFolder.IdentityOutFile = 0;
-        view.Attach(dialog);
+        view.Attach(encodeBatch);
     }
 
     /// A tone file of the given length; the left and right tones tell the channels apart.
@@ -69,8 +69,8 @@ protected:
         settings.OutFolder.EncodeType = encodeType;
         batch = PrepareConversion(rows, settings);
         ASSERT_TRUE(batch.has_value());
-        dialog.SetBatch(*batch);
-        dialog.Start();
+        encodeBatch.SetBatch(*batch);
+        encodeBatch.Start();
         ASSERT_TRUE(view.RunToEnd());
         EXPECT_EQ(view.endCount, 1);
         EXPECT_FALSE(view.timerRunning);
@@ -80,7 +80,7 @@ protected:
 
     std::vector<BatchItemResult> Results() const {
         std::vector<BatchItemResult> results;
-        for (const BatchItemReport& report : dialog.Results()) {
+        for (const BatchItemReport& report : encodeBatch.Results()) {
             results.push_back(report.Result);
         }
         return results;
@@ -102,7 +102,7 @@ protected:
     std::optional<ConversionBatch> batch;
     TestLoop loop;
     ScriptedEncodeView view{loop};
-    CEncodeDlg dialog{view};
+    EncodeBatch encodeBatch{view, 1};
 };
 
 template <typename Decoded>
@@ -114,31 +114,31 @@ void ExpectTones(const Decoded& decoded, double leftHz, double rightHz) {
     EXPECT_NEAR(ToneFrequency(decoded.samples[1], decoded.rate), rightHz, rightHz * 0.02);
 }
 
-TEST(EncodeDlgOutputPath, NameCutAfterItsLastDotInTheFolder) {
-    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/a.b.wav", "/music", kEncodeTypeMp3), "/music/a.b.mp3");
-    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/a.b.wav", "/music/", kEncodeTypeMp3),
+TEST(EncodeBatchOutputPath, NameCutAfterItsLastDotInTheFolder) {
+    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/a.b.wav", "/music", kEncodeTypeMp3), "/music/a.b.mp3");
+    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/a.b.wav", "/music/", kEncodeTypeMp3),
               "/music/a.b.mp3");
-    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/a.b.wav", "/music", kEncodeTypeOgg), "/music/a.b.ogg");
-    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav.d/song", "/", kEncodeTypeMp3), "/songmp3");
-    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/曲.wav", "/", kEncodeTypeMp3), "/曲.mp3");
-    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/ソ/ソ.wav", "/出力ソ", kEncodeTypeOgg),
+    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/a.b.wav", "/music", kEncodeTypeOgg), "/music/a.b.ogg");
+    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav.d/song", "/", kEncodeTypeMp3), "/songmp3");
+    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/曲.wav", "/", kEncodeTypeMp3), "/曲.mp3");
+    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/ソ/ソ.wav", "/出力ソ", kEncodeTypeOgg),
               "/出力ソ/ソ.ogg");
-    EXPECT_EQ(CEncodeDlg::OutputPathOf("/wav/a.wav", "", kEncodeTypeMp3), "a.mp3");
+    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/a.wav", "", kEncodeTypeMp3), "a.mp3");
 }
 
-TEST_F(EncodeDlgTest, Mp3BatchConvertsEveryItemAndTagsEachOutput) {
+TEST_F(OneSlotBatchTest, Mp3BatchConvertsEveryItemAndTagsEachOutput) {
     Add(Wave("one.wav", 0.5, 440, 660), "abc", "Rock");
     Add(Wave("two.wav", 0.4, 550, 330), "曲名", "");
     Run(kEncodeTypeMp3);
 
-    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
     EXPECT_EQ(view.inputs, (std::vector<std::string>{in.File("one.wav"), in.File("two.wav")}));
     EXPECT_EQ(view.outputs, (std::vector<std::string>{Out("one.mp3"), Out("two.mp3")}));
     EXPECT_EQ(view.timerStarts, 2);
     EXPECT_EQ(view.timerPeriod, 1000u);
     EXPECT_EQ(Results(), (std::vector<BatchItemResult>{BatchItemResult::Converted,
                                                        BatchItemResult::Converted}));
-    EXPECT_EQ(dialog.Results()[1].OutPath, Out("two.mp3"));
+    EXPECT_EQ(encodeBatch.Results()[1].OutPath, Out("two.mp3"));
     EXPECT_TRUE(messages->Requests().empty());
 
     ExpectTones(DecodeMp3(Out("one.mp3")), 440, 660);
@@ -159,7 +159,7 @@ TEST_F(EncodeDlgTest, Mp3BatchConvertsEveryItemAndTagsEachOutput) {
     EXPECT_EQ(static_cast<unsigned char>(secondTag[127]), NoGenre);
 }
 
-TEST_F(EncodeDlgTest, Mp3OutputsBeginWithTheId3v2TagAndKeepTheirId3v1Record) {
+TEST_F(OneSlotBatchTest, Mp3OutputsBeginWithTheId3v2TagAndKeepTheirId3v1Record) {
     settings.LameParm.EnableVBR = 1;
     settings.LameParm.VbrMethod = 2;
     settings.LameParm.VBRQuality = 4;
@@ -207,14 +207,14 @@ TEST_F(EncodeDlgTest, Mp3OutputsBeginWithTheId3v2TagAndKeepTheirId3v1Record) {
     EXPECT_TRUE(ReadInfoFrame(plain).present);
 }
 
-TEST_F(EncodeDlgTest, CancelOfTheSecondFileRemovesItAndGoesOnWithTheThird) {
+TEST_F(OneSlotBatchTest, CancelOfTheSecondFileRemovesItAndGoesOnWithTheThird) {
     Add(Wave("one.wav", 0.3));
     Add(Wave("two.wav", 2.0));
     Add(Wave("three.wav", 0.4));
-    view.InterveneWhen(During(2.0), [this] { dialog.OnCancelFile(); });
+    view.InterveneWhen(During(2.0), [this] { encodeBatch.OnCancelFile(); });
     Run(kEncodeTypeMp3);
 
-    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
     EXPECT_EQ(Results(),
               (std::vector<BatchItemResult>{BatchItemResult::Converted, BatchItemResult::Cancelled,
                                             BatchItemResult::Converted}));
@@ -225,14 +225,14 @@ TEST_F(EncodeDlgTest, CancelOfTheSecondFileRemovesItAndGoesOnWithTheThird) {
     EXPECT_EQ(third.substr(third.size() - 128, 3), "TAG");
 }
 
-TEST_F(EncodeDlgTest, CancelAllDuringTheFirstFileTakesNoFurtherItem) {
+TEST_F(OneSlotBatchTest, CancelAllDuringTheFirstFileTakesNoFurtherItem) {
     Add(Wave("one.wav", 2.0));
     Add(Wave("two.wav", 0.3));
     Add(Wave("three.wav", 0.3));
-    view.InterveneWhen(During(2.0), [this] { dialog.OnCancelAll(); });
+    view.InterveneWhen(During(2.0), [this] { encodeBatch.OnCancelAll(); });
     Run(kEncodeTypeOgg);
 
-    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
     EXPECT_EQ(view.inputs, std::vector<std::string>{in.File("one.wav")});
     EXPECT_EQ(Results(), std::vector<BatchItemResult>(3, BatchItemResult::Cancelled));
     EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
@@ -240,29 +240,29 @@ TEST_F(EncodeDlgTest, CancelAllDuringTheFirstFileTakesNoFurtherItem) {
     EXPECT_FALSE(platform::FileExists(Out("three.ogg")));
 }
 
-TEST_F(EncodeDlgTest, CancelPressedAfterCancelAllLetsTheBatchGoOn) {
+TEST_F(OneSlotBatchTest, CancelPressedAfterCancelAllLetsTheBatchGoOn) {
     Add(Wave("one.wav", 2.0));
     Add(Wave("two.wav", 0.3, 500, 700));
     view.InterveneWhen(During(2.0), [this] {
-        dialog.OnCancelAll();
-        dialog.OnCancelFile();
+        encodeBatch.OnCancelAll();
+        encodeBatch.OnCancelFile();
     });
     Run(kEncodeTypeOgg);
 
-    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
     EXPECT_EQ(Results(), (std::vector<BatchItemResult>{BatchItemResult::Cancelled,
                                                        BatchItemResult::Converted}));
     EXPECT_FALSE(platform::FileExists(Out("one.ogg")));
     ExpectTones(DecodeOgg(Out("two.ogg")), 500, 700);
 }
 
-TEST_F(EncodeDlgTest, StopArrivingAfterTheJobEndedEndsWithTheCancelResult) {
+TEST_F(OneSlotBatchTest, StopArrivingAfterTheJobEndedEndsWithTheCancelResult) {
     Add(Wave("one.wav", 0.3), "kept");
     Add(Wave("two.wav", 0.3));
-    view.BeforeEachEnd([this] { dialog.OnCancelFile(); });
+    view.BeforeEachEnd([this] { encodeBatch.OnCancelFile(); });
     Run(kEncodeTypeMp3);
 
-    EXPECT_EQ(view.result, IEncodeDlgView::kResultCancel);
+    EXPECT_EQ(view.result, IEncodeBatchView::kResultCancel);
     EXPECT_EQ(view.inputs, std::vector<std::string>{in.File("one.wav")});
     EXPECT_EQ(Results(), (std::vector<BatchItemResult>{BatchItemResult::Converted,
                                                        BatchItemResult::Cancelled}));
@@ -272,7 +272,7 @@ TEST_F(EncodeDlgTest, StopArrivingAfterTheJobEndedEndsWithTheCancelResult) {
     EXPECT_FALSE(platform::FileExists(Out("two.mp3")));
 }
 
-TEST_F(EncodeDlgTest, OverwriteQuestionYesReplacesTheFile) {
+TEST_F(OneSlotBatchTest, OverwriteQuestionYesReplacesTheFile) {
     settings.OutFolder.IdentityOutFile = 1;
     Add(Wave("song.wav", 0.3));
     ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.mp3"), "old bytes"));
@@ -289,7 +289,7 @@ TEST_F(EncodeDlgTest, OverwriteQuestionYesReplacesTheFile) {
     ExpectTones(DecodeMp3(Out("song.mp3")), 440, 660);
 }
 
-TEST_F(EncodeDlgTest, OverwriteQuestionNoThenANewPathIsShownAndUsed) {
+TEST_F(OneSlotBatchTest, OverwriteQuestionNoThenANewPathIsShownAndUsed) {
     settings.OutFolder.IdentityOutFile = 1;
     Add(Wave("song.wav", 0.3));
     ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.ogg"), "old bytes"));
@@ -304,10 +304,10 @@ TEST_F(EncodeDlgTest, OverwriteQuestionNoThenANewPathIsShownAndUsed) {
     EXPECT_EQ(view.outputs, (std::vector<std::string>{Out("song.ogg"), Out("other.ogg")}));
     EXPECT_EQ(ReadFileBytes(Out("song.ogg")), "old bytes");
     ExpectTones(DecodeOgg(Out("other.ogg")), 440, 660);
-    EXPECT_EQ(dialog.Results()[0].OutPath, Out("other.ogg"));
+    EXPECT_EQ(encodeBatch.Results()[0].OutPath, Out("other.ogg"));
 }
 
-TEST_F(EncodeDlgTest, OverwriteQuestionNoThenCancelKeepsTheFileByteForByte) {
+TEST_F(OneSlotBatchTest, OverwriteQuestionNoThenCancelKeepsTheFileByteForByte) {
     settings.OutFolder.IdentityOutFile = 1;
     Add(Wave("song.wav", 0.3));
     Add(Wave("next.wav", 0.3));
@@ -327,7 +327,7 @@ TEST_F(EncodeDlgTest, OverwriteQuestionNoThenCancelKeepsTheFileByteForByte) {
     EXPECT_TRUE(platform::FileExists(Out("next.mp3")));
 }
 
-TEST_F(EncodeDlgTest, AnOutputThisBatchWroteIsAskedAboutEvenWithTheQuestionOff) {
+TEST_F(OneSlotBatchTest, AnOutputThisBatchWroteIsAskedAboutEvenWithTheQuestionOff) {
     std::filesystem::create_directory(in.File("a"));
     std::filesystem::create_directory(in.File("b"));
     Add(Wave("a/x.wav", 0.3, 440, 660));
@@ -350,7 +350,7 @@ TEST_F(EncodeDlgTest, AnOutputThisBatchWroteIsAskedAboutEvenWithTheQuestionOff) 
     ExpectTones(DecodeOgg(Out("y.ogg")), 440, 660);
 }
 
-TEST_F(EncodeDlgTest, TheInputChosenAsOutputIsRefusedAndKept) {
+TEST_F(OneSlotBatchTest, TheInputChosenAsOutputIsRefusedAndKept) {
     settings.OutFolder.IdentityOutFile = 1;
     const std::string song = Wave("song.wav", 0.3);
     const std::string bytes = ReadFileBytes(song);
@@ -374,7 +374,7 @@ TEST_F(EncodeDlgTest, TheInputChosenAsOutputIsRefusedAndKept) {
     EXPECT_EQ(ReadFileBytes(Out("song.mp3")), "old bytes");
 }
 
-TEST_F(EncodeDlgTest, WithoutOverwriteConfirmationAnExistingFileIsReplacedSilently) {
+TEST_F(OneSlotBatchTest, WithoutOverwriteConfirmationAnExistingFileIsReplacedSilently) {
     Add(Wave("song.wav", 0.3));
     ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.ogg"), "old bytes"));
     Run(kEncodeTypeOgg);
@@ -384,7 +384,7 @@ TEST_F(EncodeDlgTest, WithoutOverwriteConfirmationAnExistingFileIsReplacedSilent
     ExpectTones(DecodeOgg(Out("song.ogg")), 440, 660);
 }
 
-TEST_F(EncodeDlgTest, Mp3WithoutTheEngineLibraryShowsOneMessagePerItemAndEndsAtOnce) {
+TEST_F(OneSlotBatchTest, Mp3WithoutTheEngineLibraryShowsOneMessagePerItemAndEndsAtOnce) {
     testsupport::TempDir empty;
     const LibraryFolder noLibrary(empty.Path());
     Add(Wave("one.wav", 0.2));
@@ -392,11 +392,11 @@ TEST_F(EncodeDlgTest, Mp3WithoutTheEngineLibraryShowsOneMessagePerItemAndEndsAtO
     settings.OutFolder.EncodeType = kEncodeTypeMp3;
     batch = PrepareConversion(rows, settings);
     ASSERT_TRUE(batch.has_value());
-    dialog.SetBatch(*batch);
-    dialog.Start();
+    encodeBatch.SetBatch(*batch);
+    encodeBatch.Start();
 
     // Everything happened inside the start: no job ran, no timer, nothing to wait for.
-    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
     EXPECT_EQ(view.timerStarts, 0);
     const auto shown = messages->Requests();
     ASSERT_EQ(shown.size(), 2u);
@@ -410,7 +410,7 @@ TEST_F(EncodeDlgTest, Mp3WithoutTheEngineLibraryShowsOneMessagePerItemAndEndsAtO
     EXPECT_FALSE(platform::FileExists(Out("two.mp3")));
 }
 
-TEST_F(EncodeDlgTest, JobsWhoseThreadCannotStartEndAtOnceAndLeaveOlderOutputsUntagged) {
+TEST_F(OneSlotBatchTest, JobsWhoseThreadCannotStartEndAtOnceAndLeaveOlderOutputsUntagged) {
     ASSERT_TRUE(testsupport::WriteFileBytes(Out("one.mp3"), "older output"));
     Add(Wave("one.wav", 0.2), "new title");
     Add(Wave("two.wav", 0.2));
@@ -418,17 +418,17 @@ TEST_F(EncodeDlgTest, JobsWhoseThreadCannotStartEndAtOnceAndLeaveOlderOutputsUnt
     settings.OutFolder.EncodeType = kEncodeTypeMp3;
     batch = PrepareConversion(rows, settings);
     ASSERT_TRUE(batch.has_value());
-    dialog.SetBatch(*batch);
-    dialog.Start();
+    encodeBatch.SetBatch(*batch);
+    encodeBatch.Start();
     CEncodeThread::SetStartFailsForTests(false);
 
-    EXPECT_EQ(view.result, IEncodeDlgView::kResultOk);
+    EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
     EXPECT_EQ(view.inputs.size(), 2u);
     EXPECT_EQ(Results(), std::vector<BatchItemResult>(2, BatchItemResult::Failed));
     EXPECT_EQ(ReadFileBytes(Out("one.mp3")), "older output");
 }
 
-TEST_F(EncodeDlgTest, TimeLabelCountsTheCurrentFileOnly) {
+TEST_F(OneSlotBatchTest, TimeLabelCountsTheCurrentFileOnly) {
     Add(Wave("one.wav", 1.0));
     Add(Wave("two.wav", 1.5));
     std::vector<std::string> expected{TimeLabel(0, 0)};
@@ -437,7 +437,7 @@ TEST_F(EncodeDlgTest, TimeLabelCountsTheCurrentFileOnly) {
     view.InterveneWhen([](std::uint64_t position,
                           std::uint64_t upper) { return upper == kRate * 4 && position == 0; },
                        [&] {
-                           dialog.OnTimer();
+                           encodeBatch.OnTimer();
                            expected.push_back(TimeLabel(1, 0));
                        });
     // Second file: the label still holds the first file's values until the new file's first
@@ -445,35 +445,35 @@ TEST_F(EncodeDlgTest, TimeLabelCountsTheCurrentFileOnly) {
     const std::uint64_t upper = static_cast<std::uint64_t>(1.5 * kRate) * 4;
     view.InterveneWhen(During(1.5), [&] {
         EXPECT_EQ(view.times, expected);
-        const std::uint64_t position = dialog.ProgressBar().GetPos();
-        dialog.OnTimer();
+        const std::uint64_t position = encodeBatch.Slot(0).ProgressBar().GetPos();
+        encodeBatch.OnTimer();
         expected.push_back(TimeLabel(1, static_cast<unsigned>(upper / position)));
-        dialog.OnTimer();
+        encodeBatch.OnTimer();
         expected.push_back(TimeLabel(2, static_cast<unsigned>(upper / (position / 2))));
     });
     settings.OutFolder.EncodeType = kEncodeTypeOgg;
     batch = PrepareConversion(rows, settings);
     ASSERT_TRUE(batch.has_value());
-    dialog.SetBatch(*batch);
-    dialog.Start();
+    encodeBatch.SetBatch(*batch);
+    encodeBatch.Start();
     EXPECT_EQ(view.times, std::vector<std::string>{TimeLabel(0, 0)});
     ASSERT_TRUE(view.RunToEnd());
     EXPECT_EQ(view.times, expected);
     EXPECT_EQ(expected.size(), 4u);
 }
 
-TEST_F(EncodeDlgTest, MinutesAreNotLimitedAndAFallenRateShowsZero) {
+TEST_F(OneSlotBatchTest, MinutesAreNotLimitedAndAFallenRateShowsZero) {
     Add(Wave("one.wav", 1.0));
     view.InterveneWhen(During(1.0), [&] {
-        const std::uint64_t position = dialog.ProgressBar().GetPos();
+        const std::uint64_t position = encodeBatch.Slot(0).ProgressBar().GetPos();
         // Enough ticks that the rate falls to a byte a second or less.
         for (std::uint64_t tick = 0; tick < position; ++tick) {
-            dialog.OnTimer();
+            encodeBatch.OnTimer();
         }
         const auto elapsed = static_cast<unsigned>(position);
         EXPECT_EQ(view.times.back(),
                   TimeLabel(elapsed, static_cast<unsigned>(kRate * 4 / (position / elapsed))));
-        dialog.OnTimer();
+        encodeBatch.OnTimer();
         EXPECT_EQ(view.times.back(), TimeLabel(elapsed + 1, 0));
     });
     Run(kEncodeTypeOgg);
