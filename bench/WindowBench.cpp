@@ -1,9 +1,9 @@
-// One conversion through the window, offscreen: the main window on its first start, the file
-// in its list, "変換". The benchmark's measure of what the progress window costs the job against
-// wavpress-cli on the same file. Prints the wall and CPU seconds of the conversion itself, from
-// "変換" to the end of the batch.
+// One conversion through the window, offscreen: the main window on its first start, the files
+// in its list, JOBS files at once, "変換". The benchmark's measure of what the progress window
+// costs the jobs against wavpress-cli on the same files. Prints the wall and CPU seconds of the
+// conversion itself, from "変換" to the end of the batch.
 //
-//     wavpress-window-bench mp3|ogg OUTPUT_FOLDER WAVE_FILE
+//     wavpress-window-bench mp3|ogg OUTPUT_FOLDER JOBS WAVE_FILE...
 
 #include "platform/MessageBox.h"
 #include "ui/CListEditCtrl.h"
@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <sys/resource.h>
@@ -32,8 +33,10 @@ double CpuSeconds() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 || (std::strcmp(argv[1], "mp3") != 0 && std::strcmp(argv[1], "ogg") != 0)) {
-        std::fputs("usage: wavpress-window-bench mp3|ogg OUTPUT_FOLDER WAVE_FILE\n", stderr);
+    const int jobs = argc >= 5 ? std::atoi(argv[3]) : 0;
+    if (jobs < 1 || (std::strcmp(argv[1], "mp3") != 0 && std::strcmp(argv[1], "ogg") != 0)) {
+        std::fputs("usage: wavpress-window-bench mp3|ogg OUTPUT_FOLDER JOBS WAVE_FILE...\n",
+                   stderr);
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -50,9 +53,12 @@ int main(int argc, char** argv) {
     general.EncodeType = std::strcmp(argv[1], "ogg") == 0 ? 1 : 0;
     general.OutFolder = argv[2];
     general.IdentityOutFile = 0;
-    if (!window.findChild<CListEditCtrl*>()->AddFileEntry(argv[3], -1)) {
-        std::fprintf(stderr, "%s: not a WAVE file the list takes\n", argv[3]);
-        return 1;
+    general.Jobs = jobs;
+    for (int arg = 4; arg < argc; ++arg) {
+        if (!window.findChild<CListEditCtrl*>()->AddFileEntry(argv[arg], -1)) {
+            std::fprintf(stderr, "%s: not a WAVE file the list takes\n", argv[arg]);
+            return 1;
+        }
     }
     window.show();
 

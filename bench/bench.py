@@ -16,7 +16,11 @@ The batch case converts 8 files of 30 seconds with -j 1, -j 2 and -j set to the 
 processors, printing the median wall times and the speed-up over -j 1, then the peak resident
 memory of -j 4 on 8 files of 30 seconds and on 8 files of 10 minutes.
 
-    python3 bench/bench.py [--runs N] [--keep] [--window-only | --batch-only]
+The window's batch converts 8 files of 20 seconds through the window with Jobs 1 and Jobs set
+to the number of processors, against wavpress-cli -j 1 and -j N, and compares the outputs.
+
+    python3 bench/bench.py [--runs N] [--keep] [--window-only | --batch-only |
+                            --window-batch-only]
 """
 
 import argparse
@@ -78,11 +82,12 @@ def write_wave(path, block, seconds):
             out.write(block)
 
 
-def timed_run(command):
+def timed_run(command, env=None):
     """Wall time and CPU time (user + system) of one run."""
     before = os.times()
     start = time.perf_counter()
-    subprocess.run(command, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+    subprocess.run(command, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   env=env)
     wall = time.perf_counter() - start
     after = os.times()
     cpu = (after.children_user - before.children_user
@@ -125,7 +130,7 @@ def window_case(window, cli, out, wav, runs):
 
     def window_run(kind):
         before = time.perf_counter()
-        result = subprocess.run([window, kind, out, wav], check=True, env=env,
+        result = subprocess.run([window, kind, out, "1", wav], check=True, env=env,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, text=True)
         process = time.perf_counter() - before
         wall, cpu = (float(field) for field in result.stdout.split())
@@ -190,6 +195,50 @@ def batch_case(ours, work, block, runs):
         print(f"{name:<12}{short_kib:>9} KiB{long_kib:>8} KiB{long_kib - short_kib:>8} KiB")
 
 
+def window_batch_case(window, cli, work, block, runs):
+    """8 files of 20 s through the window with Jobs 1 and Jobs N (the processors) against
+    wavpress-cli -j 1 and -j N, all taken by turns: wall times from the start of each process;
+    then the outputs of the window and of wavpress-cli compared byte for byte."""
+    processors = os.cpu_count() or 1
+    wavs = batch_inputs(os.path.join(work, "window-batch"), block, 20)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", QT_LOGGING_RULES="default.warning=false")
+    print(f"the window's batch: 8 files of 20 s, {processors} processors, median of {runs} runs "
+          "each; ratios to wavpress-cli -j 1")
+    print(f"{'encoder':<12}{'cli -j 1':>10}{'cli -j ' + str(processors):>10}{'window 1':>10}"
+          f"{'ratio':>7}{'window ' + str(processors):>10}{'ratio':>7}{'same outputs':>14}")
+    for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
+        outs = {}
+        commands = {}
+        for label, jobs, front in (("cli1", 1, "cli"), ("cliN", processors, "cli"),
+                                   ("win1", 1, "window"), ("winN", processors, "window")):
+            outs[label] = os.path.join(work, f"window-batch-{kind}-{label}")
+            os.makedirs(outs[label], exist_ok=True)
+            if front == "cli":
+                commands[label] = [cli, "-q", "-y", "-j", str(jobs), "-t", kind, "-o",
+                                   outs[label]] + wavs
+            else:
+                commands[label] = [window, kind, outs[label], str(jobs)] + wavs
+        walls = {label: [] for label in commands}
+        for label, command in commands.items():
+            timed_run(command, env)  # warm the caches
+        for _ in range(runs):
+            for label, command in commands.items():
+                walls[label].append(timed_run(command, env)[0])
+        med = {label: statistics.median(walls[label]) for label in walls}
+        same = all(read_bytes(os.path.join(outs["cli1"], f)) ==
+                   read_bytes(os.path.join(outs[label], f))
+                   for label in ("cliN", "win1", "winN")
+                   for f in os.listdir(outs["cli1"]))
+        print(f"{name:<12}{med['cli1']:>9.3f}s{med['cliN']:>9.3f}s{med['win1']:>9.3f}s"
+              f"{med['win1'] / med['cli1']:>7.3f}{med['winN']:>9.3f}s"
+              f"{med['winN'] / med['cli1']:>7.3f}{'yes' if same else 'NO':>14}")
+
+
+def read_bytes(path):
+    with open(path, "rb") as file:
+        return file.read()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=5, help="timed runs per command (5)")
@@ -199,6 +248,8 @@ def main():
                       help="only the window against wavpress-cli")
     only.add_argument("--batch-only", action="store_true",
                       help="only the batch with -j 1, -j 2 and -j the processor count")
+    only.add_argument("--window-batch-only", action="store_true",
+                      help="only the window's batch with Jobs 1 and N against -j 1 and -j N")
     args = parser.parse_args()
 
     for tool in ("lame", "oggenc", "/usr/bin/time"):
@@ -225,6 +276,9 @@ def main():
 
         if args.batch_only:
             batch_case(ours, work, block, args.runs)
+            return
+        if args.window_batch_only:
+            window_batch_case(window, cli, work, block, args.runs)
             return
         short_wav = os.path.join(work, "three-minutes.wav")
         long_wav = os.path.join(work, "thirty-minutes.wav")
@@ -260,6 +314,8 @@ def main():
         window_case(window, cli, out, short_wav, args.runs)
         print()
         batch_case(ours, work, block, args.runs)
+        print()
+        window_batch_case(window, cli, work, block, args.runs)
     finally:
         if args.keep:
             print(f"\nwork folder kept: {work}")
