@@ -101,6 +101,10 @@ COggEncodeThread::JobEnd COggEncodeThread::Stream(Session& session, WaveInput& i
     ogg_packet comments;
     ogg_packet setup;
     vorbis_analysis_headerout(&session.dsp, &session.comment, &identification, &comments, &setup);
+    // Without audio the stream ends with its headers: an audio page would claim a granule
+    // position of 0, which checkers take for a faulty encoder's.
+    const bool noAudio = input.AudioBytes() == 0;
+    setup.e_o_s = noAudio ? 1 : 0;
     ogg_stream_packetin(&session.stream, &identification);
     ogg_stream_packetin(&session.stream, &comments);
     ogg_stream_packetin(&session.stream, &setup);
@@ -111,6 +115,9 @@ COggEncodeThread::JobEnd COggEncodeThread::Stream(Session& session, WaveInput& i
         if (!WritePage(output, page)) {
             return JobEnd::WriteFailed;
         }
+    }
+    if (noAudio) {
+        return JobEnd::Converted;
     }
 
     ogg_packet packet;
