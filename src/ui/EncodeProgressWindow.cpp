@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -124,6 +125,10 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, std::si
     cancelAll->setObjectName(QStringLiteral("cancelAllButton"));
     for (QPushButton* button : {cancel, cancelAll}) {
         button->setAutoDefault(false);
+        // The style's own hint leaves a long caption no margin on one side.
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) +
+                                2 * margin);
     }
     connect(cancel, &QPushButton::clicked, this, &EncodeProgressWindow::CancelFile);
     connect(cancelAll, &QPushButton::clicked, this, &EncodeProgressWindow::CancelAll);
