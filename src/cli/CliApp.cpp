@@ -6,6 +6,7 @@
 #include "batch/WaveFolderScan.h"
 #include "cli/InterruptSignals.h"
 #include "cli/TerminalMessageBackend.h"
+#include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
@@ -233,7 +234,7 @@ void CliApp::ReportFolder(const std::string& folder, const char* reason, int err
 
 void CliApp::PrintSummary(const std::vector<BatchItemReport>& reports) const {
     const auto shown = [this](const std::string& name) {
-        return stdoutIsTerminal_ ? EscapeControls(name, false) : name;
+        return stdoutIsTerminal_ ? platform::EscapeControls(name, false) : name;
     };
     std::size_t counts[4] = {};
     std::string text;
@@ -258,7 +259,7 @@ void CliApp::PrintSummary(const std::vector<BatchItemReport>& reports) const {
 }
 
 bool CliApp::WriteStdout(const std::string& text) const {
-    const std::string shown = stdoutIsTerminal_ ? EscapeControls(text, true) : text;
+    const std::string shown = stdoutIsTerminal_ ? platform::EscapeControls(text, true) : text;
     return platform::WriteFully(STDOUT_FILENO, shown.data(), shown.size());
 }
 

@@ -1,7 +1,6 @@
 #include "TerminalOutput.h"
 
 #include "platform/CodePage.h"
-#include "platform/Format.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,11 +17,11 @@ int TerminalOutput::Columns() const {
 }
 
 std::string TerminalOutput::Shown(std::string_view name) const {
-    return isTerminal_ ? EscapeControls(name, false) : std::string(name);
+    return isTerminal_ ? platform::EscapeControls(name, false) : std::string(name);
 }
 
 std::string TerminalOutput::Visible(std::string_view text) const {
-    return isTerminal_ ? EscapeControls(text, true) : std::string(text);
+    return isTerminal_ ? platform::EscapeControls(text, true) : std::string(text);
 }
 
 void TerminalOutput::Write(std::string_view text) {
@@ -71,7 +70,7 @@ void TerminalOutput::ShowStatus(std::string_view line) {
         return;
     }
     std::string text("\r");
-    text.append(EscapeControls(line, false));
+    text.append(platform::EscapeControls(line, false));
     text.append("\033[K");
     std::lock_guard lock(mutex_);
     if (statusLines_ > 1) {
@@ -88,7 +87,7 @@ void TerminalOutput::ShowStatus(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) {
         text.append(text.empty() ? "" : "\n");
-        text.append(EscapeControls(line, false));
+        text.append(platform::EscapeControls(line, false));
     }
     std::lock_guard lock(mutex_);
     ClearStatusLocked();
@@ -131,29 +130,6 @@ std::string_view CutToWidth(std::string_view utf8, std::size_t width) {
         end += length;
     }
     return utf8.substr(0, end);
-}
-
-std::string EscapeControls(std::string_view text, bool keepLayout) {
-    std::string shown;
-    shown.reserve(text.size());
-    while (!text.empty()) {
-        const auto lead = static_cast<unsigned char>(text.front());
-        const std::size_t length = platform::Utf8CharLength(text);
-        if (length == 0) {
-            shown += platform::Format("\\x%02X", lead);
-            text.remove_prefix(1);
-            continue;
-        }
-        if ((lead < 0x20 || lead == 0x7F) && !(keepLayout && (lead == '\n' || lead == '\t'))) {
-            shown += platform::Format("\\x%02X", lead);
-        } else if (lead == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0) {
-            shown += platform::Format("\\u%04X", static_cast<unsigned char>(text[1]));
-        } else {
-            shown.append(text.substr(0, length));
-        }
-        text.remove_prefix(length);
-    }
-    return shown;
 }
 
 std::string ReasonLine(int systemError) {

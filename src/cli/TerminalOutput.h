@@ -50,9 +50,5 @@ std::size_t DisplayWidth(std::string_view utf8);
 /// The longest start of utf8 that is at most width columns wide, cut between characters.
 std::string_view CutToWidth(std::string_view utf8, std::size_t width);
 
-/// text with its control characters (C0, DEL, C1) and the bytes that are not valid UTF-8 in a
-/// visible form: "\x1B", "\u009B", "\xFF". Line breaks and tabs stay when keepLayout.
-std::string EscapeControls(std::string_view text, bool keepLayout);
-
 /// The line that gives the system's reason for a failure: "原因: " and its text.
 std::string ReasonLine(int systemError);

@@ -1,5 +1,7 @@
 #include "CodePage.h"
 
+#include "Format.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
@@ -202,6 +204,29 @@ std::string_view CutCp932(std::string_view cp932, std::size_t maxBytes) {
         end += length;
     }
     return cp932.substr(0, end);
+}
+
+std::string EscapeControls(std::string_view text, bool keepLayout) {
+    std::string shown;
+    shown.reserve(text.size());
+    while (!text.empty()) {
+        const auto lead = static_cast<unsigned char>(text.front());
+        const std::size_t length = Utf8CharLength(text);
+        if (length == 0) {
+            shown += Format("\\x%02X", lead);
+            text.remove_prefix(1);
+            continue;
+        }
+        if ((lead < 0x20 || lead == 0x7F) && !(keepLayout && (lead == '\n' || lead == '\t'))) {
+            shown += Format("\\x%02X", lead);
+        } else if (lead == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0) {
+            shown += Format("\\u%04X", static_cast<unsigned char>(text[1]));
+        } else {
+            shown.append(text.substr(0, length));
+        }
+        text.remove_prefix(length);
+    }
+    return shown;
 }
 
 } // namespace platform

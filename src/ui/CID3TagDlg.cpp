@@ -67,12 +67,12 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
         text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         text->setFixedWidth(kFieldWidth);
         // A long path keeps both ends, and shows whole as its tip.
-        const QString whole = ToQString(row_[spec.Column]);
+        const QString whole = ToShownName(row_[spec.Column]);
         const int room = kFieldWidth - 2 * text->frameWidth() - 2 * text->margin() - 4;
         const QString shown = text->fontMetrics().elidedText(whole, Qt::ElideMiddle, room);
         text->setText(shown);
         if (shown != whole) {
-            SetToolTip(text, row_[spec.Column]);
+            SetToolTip(text, ToUtf8(whole));
         }
         auto* caption = new QLabel(ToQString(spec.Label), this);
         fields->addWidget(caption, line, 0);

@@ -42,6 +42,14 @@ constexpr std::array<ColumnHeading, kFileColumnCount> kColumns{{
 // Rows leave room around the text for an editor's frame.
 constexpr int kRowPadding = 6;
 
+// The bytes of the name and folder cells, which need not be UTF-8; their text is only what is
+// shown.
+constexpr int kPathRole = Qt::UserRole;
+
+bool IsPathColumn(std::size_t column) {
+    return column == kColumnName || column == kColumnFolder;
+}
+
 } // namespace
 
 CListEditCtrl::CListEditCtrl(QWidget* parent) : QTreeWidget(parent) {
@@ -120,7 +128,14 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row) {
     QTreeWidgetItem* item = row < 0 ? new QTreeWidgetItem : topLevelItem(row);
     // The tag cells the file's own tags filled are new; the others come back as they were.
     for (std::size_t column = 0; column < cells.size(); ++column) {
-        item->setText(static_cast<int>(column), ToQString(cells[column]));
+        const std::string& text = cells[column];
+        if (IsPathColumn(column)) {
+            item->setText(static_cast<int>(column), ToShownName(text));
+            item->setData(static_cast<int>(column), kPathRole,
+                          QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+        } else {
+            item->setText(static_cast<int>(column), ToQString(text));
+        }
     }
     if (row < 0) {
         // On every column: the view takes a row's height from the columns in view.
@@ -149,7 +164,9 @@ FileRow CListEditCtrl::Row(int row) const {
     FileRow cells;
     const QTreeWidgetItem* item = topLevelItem(row);
     for (std::size_t column = 0; column < cells.size(); ++column) {
-        cells[column] = ToUtf8(item->text(static_cast<int>(column)));
+        const int at = static_cast<int>(column);
+        cells[column] = IsPathColumn(column) ? item->data(at, kPathRole).toByteArray().toStdString()
+                                             : ToUtf8(item->text(at));
     }
     return cells;
 }
@@ -245,7 +262,7 @@ void CListEditCtrl::dropEvent(QDropEvent* event) {
     std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
-            paths.push_back(ToUtf8(url.toLocalFile()));
+            paths.push_back(LocalPathOf(url));
         }
     }
     AddDroppedFiles(paths);

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QApplication>
-#include <QStringList>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CWavPressDlg;
 
@@ -21,10 +21,12 @@ public:
 
     /// The main dialog of a run started with arguments (the program's name first): settings
     /// in settingsFolder, and the files named after the program's name in the list as if they
-    /// had been dropped onto it, so that a file manager's "open with" works.
-    static std::unique_ptr<CWavPressDlg> CreateMainDialog(std::string settingsFolder,
-                                                          const QStringList& arguments);
+    /// had been dropped onto it, so that a file manager's "open with" works. The arguments are
+    /// the bytes the program was given (paths need not be UTF-8); file: URLs are taken too.
+    static std::unique_ptr<CWavPressDlg>
+    CreateMainDialog(std::string settingsFolder, const std::vector<std::string>& arguments);
 
 private:
+    const std::vector<std::string> arguments_;
     CWavPressDlg* dialog_ = nullptr;
 };

@@ -38,6 +38,24 @@ TEST(CodePageTest, MalformedUtf8BecomesQuestionMarksWithoutDroppingNeighbours) {
     EXPECT_EQ(platform::RepairUtf8("\xED\xA0\x80é"), "???é");
 }
 
+TEST(CodePageTest, EscapedTextShowsEveryByteAndNoControl) {
+    const struct {
+        const char* text;
+        const char* escaped;
+        const char* withLayout;
+    } cases[] = {
+        {"曲\x93\xfa\x96\x7b.wav", "曲\\x93\\xFA\\x96{.wav", "曲\\x93\\xFA\\x96{.wav"},
+        {"caf\xe9 \xE3\x81", "caf\\xE9 \\xE3\\x81", "caf\\xE9 \\xE3\\x81"},
+        {"a\x1b[2J\x7f\xc2\x9b\xc2\xa0", "a\\x1B[2J\\x7F\\u009B\xc2\xa0",
+         "a\\x1B[2J\\x7F\\u009B\xc2\xa0"},
+        {"1\n2\t3\r", "1\\x0A2\\x093\\x0D", "1\n2\t3\\x0D"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::EscapeControls(c.text, false), c.escaped);
+        EXPECT_EQ(platform::EscapeControls(c.text, true), c.withLayout);
+    }
+}
+
 TEST(CodePageTest, RoundTripKeepsJapaneseText) {
     const std::string text = "東京・ﾃｽﾄ～①髙 ABC";
     EXPECT_EQ(platform::Cp932ToUtf8(platform::Utf8ToCp932(text)), text);

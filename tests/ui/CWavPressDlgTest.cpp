@@ -304,6 +304,8 @@ TEST_F(CWavPressDlgTest, DroppedFilesAndFoldersAreAddedInDropOrder) {
 
 TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     const std::string a = Wave("a.wav");
+    // Code page 932 bytes, as a Windows archive unpacks them.
+    const std::string cp932 = Wave("\x93\xfa\x96\x7b.wav");
     const std::string mono = Wave("mono.wav", 1);
     Wave("b.wav");
     std::filesystem::create_directory(inputFolder.File("sub"));
@@ -312,14 +314,20 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(ToQString(inputFolder.Path())));
     const std::unique_ptr<CWavPressDlg> started = CWavPressApp::CreateMainDialog(
-        settingsFolder.Path(),
-        {QStringLiteral("wavpress"), QStringLiteral("b.wav"), ToQString(mono),
-         QStringLiteral("./link.wav"), QStringLiteral("sub"),
-         QUrl::fromLocalFile(ToQString(a)).toString(), QStringLiteral("missing.wav")});
+        settingsFolder.Path(), {"wavpress", "b.wav", mono, "./link.wav", "sub",
+                                ToUtf8(QUrl::fromLocalFile(ToQString(a)).toString()), "missing.wav",
+                                cp932, "file://" + inputFolder.Path() + "%93%FA%96%7B.wav"});
     QDir::setCurrent(previous);
 
     const std::vector<FileRow> rows = started->Rows();
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"b.wav", "link.wav", "c.wav", "a.wav"}));
+    EXPECT_EQ(Names(rows),
+              (std::vector<std::string>{"b.wav", "link.wav", "c.wav", "a.wav",
+                                        "\x93\xfa\x96\x7b.wav", "\x93\xfa\x96\x7b.wav"}));
+    const auto* list = started->findChild<CListEditCtrl*>();
+    for (const int row : {4, 5}) {
+        EXPECT_EQ(list->topLevelItem(row)->text(kColumnName),
+                  QStringLiteral("\\x93\\xFA\\x96{.wav"));
+    }
     const std::string folder = std::filesystem::canonical(inputFolder.Path()).string() + "/";
     for (const FileRow& row : rows) {
         EXPECT_EQ(row[kColumnFolder], row[kColumnName] == "c.wav" ? folder + "sub/" : folder);

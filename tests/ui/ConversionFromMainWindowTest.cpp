@@ -19,10 +19,14 @@
 #include "ui/QtText.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -172,6 +176,32 @@ TEST_F(ConversionTest, ConvertsEveryFileOfTheListToMp3AndToOggVorbis) {
     }
     // A conversion writes no settings: they are written when the window ends.
     EXPECT_FALSE(platform::FileExists(settingsFolder.File("opt.ini")));
+}
+
+TEST_F(ConversionTest, DroppedNamesThatAreNotUtf8AreShownEscapedAndConvertUnderTheirBytes) {
+    // Code page 932 and Latin-1 names, as Windows archives and old disks hold them.
+    Tone("\x93\xfa\x96\x7b.wav", 0.3);
+    Tone("caf\xe9.wav", 0.3);
+    QMimeData data;
+    data.setUrls({QUrl::fromEncoded(QByteArray::fromStdString("file://" + inputFolder.Path() +
+                                                              "%93%FA%96%7B.wav")),
+                  QUrl::fromEncoded(
+                      QByteArray::fromStdString("file://" + inputFolder.Path() + "caf%E9.wav"))});
+    QWidget* viewport = List()->viewport();
+    const QPoint at = viewport->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &drop);
+
+    ASSERT_EQ(List()->RowCount(), 2);
+    EXPECT_EQ(Cell(0, kColumnName), QStringLiteral("\\x93\\xFA\\x96{.wav"));
+    EXPECT_EQ(Cell(1, kColumnName), QStringLiteral("caf\\xE9.wav"));
+    EXPECT_EQ(Cell(1, kColumnFolder), ToQString(inputFolder.Path()));
+    Convert(kEncodeTypeOgg);
+    EXPECT_TRUE(script.boxes.empty());
+    EXPECT_TRUE(DecodeOgg(Out("\x93\xfa\x96\x7b.ogg")).opened);
+    EXPECT_TRUE(DecodeOgg(Out("caf\xe9.ogg")).opened);
 }
 
 TEST_F(ConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsTheUserAnswers) {
