@@ -170,8 +170,8 @@ bool AtomicFileWriter::Open() {
             return false;
         }
         // Without a path through /proc the file could not be given its name at the end.
-        tempPath_ = fd_ >= 0 ? ProcPathOf(fd_) : std::string();
-        if (!tempPath_.empty()) {
+        procPath_ = fd_ >= 0 ? ProcPathOf(fd_) : std::string();
+        if (!procPath_.empty()) {
             return true;
         }
         if (fd_ >= 0) {
@@ -196,11 +196,6 @@ bool AtomicFileWriter::OpenNamed() {
         return false;
     }
     leftoverPath_ = folder_ + tempName_;
-    // Through /proc where it can, which reaches the file even when its folder was renamed.
-    tempPath_ = ProcPathOf(fd_);
-    if (tempPath_.empty()) {
-        tempPath_ = leftoverPath_;
-    }
     return true;
 }
 
@@ -225,7 +220,7 @@ bool AtomicFileWriter::Write(const void* bytes, std::size_t size) {
 bool AtomicFileWriter::LinkUnnamed() {
     for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string name = WorkingName();
-        if (::linkat(AT_FDCWD, tempPath_.c_str(), folderFd_, name.c_str(), AT_SYMLINK_FOLLOW) ==
+        if (::linkat(AT_FDCWD, procPath_.c_str(), folderFd_, name.c_str(), AT_SYMLINK_FOLLOW) ==
             0) {
             tempName_ = std::move(name);
             leftoverPath_ = folder_ + tempName_;
@@ -243,7 +238,6 @@ bool AtomicFileWriter::Commit() {
         Discard();
         return false;
     }
-    // Only now: until here the working file stays writable by its path.
     const auto fail = [this] {
         error_ = errno;
         Discard();
@@ -284,7 +278,7 @@ void AtomicFileWriter::Discard() {
         ::close(std::exchange(folderFd_, -1));
     }
     tempName_.clear();
-    tempPath_.clear();
+    procPath_.clear();
     leftoverPath_.clear();
 }
 

@@ -33,9 +33,6 @@ public:
     /// Overwrites bytes written before, from offset on, through the open file (never by its
     /// path); false like Write.
     bool WriteAt(std::uint64_t offset, const void* bytes, std::size_t size);
-    /// A path that opens the working file, for writers that change it in place before Commit
-    /// (empty when none is open). Valid in this process only.
-    const std::string& TemporaryPath() const { return tempPath_; }
     /// The working file's name in its folder, should the process end now without Commit or
     /// Discard; empty when it has none (the usual case: nothing would be left).
     const std::string& LeftoverPath() const { return leftoverPath_; }
@@ -59,7 +56,7 @@ private:
     int folderFd_ = -1;
     std::string folder_;   ///< as given, ending in '/' or empty
     std::string tempName_; ///< a name of the working file in the folder held open, if any
-    std::string tempPath_;
+    std::string procPath_; ///< the unnamed file's path through /proc, to link it by
     std::string leftoverPath_;
     int fd_ = -1;
     bool failed_ = false;

@@ -147,6 +147,7 @@ TEST_P(AtomicFileWriterTest, AFailedRenameOrMissingFolderLeavesNoTrace) {
 
     AtomicFileWriter writer(dir_.File("missing/opt.ini"));
     EXPECT_FALSE(writer.Open());
+    EXPECT_FALSE(writer.WriteAt(0, "x", 1));
     EXPECT_FALSE(writer.Write("x"));
     EXPECT_FALSE(writer.Commit());
     EXPECT_FALSE(std::filesystem::exists(dir_.File("missing")));
@@ -165,18 +166,19 @@ TEST_P(AtomicFileWriterTest, TheWorkingFileIsHiddenShortAndStaysWithItsFolder) {
             EXPECT_EQ(name.rfind(".wavpress-", 0), 0u) << name;
             EXPECT_LE(name.size(), 20u);
         }
-        ASSERT_TRUE(writer.Write("new"));
+        ASSERT_TRUE(writer.Write("ID3-....-audio"));
         std::filesystem::rename(dir_.File("a"), dir_.File("b"));
-        // Changed in place by its path, as the engine does with its info frame, after the
-        // folder was renamed.
-        ASSERT_TRUE(WriteFileBytes(writer.TemporaryPath(), "NEW"));
+        // Changed in place through the open file, as the info frame is, after the folder was
+        // renamed.
+        ASSERT_TRUE(writer.WriteAt(4, "INFO", 4));
+        ASSERT_TRUE(writer.Write("-end"));
         if (commit) {
             EXPECT_TRUE(writer.Commit());
         } else {
             writer.Discard();
         }
         EXPECT_EQ(FolderEntries(dir_.File("b")), std::set<std::string>{longName});
-        EXPECT_EQ(ReadFileBytes(dir_.File("b/" + longName)), commit ? "NEW" : "old");
+        EXPECT_EQ(ReadFileBytes(dir_.File("b/" + longName)), commit ? "ID3-INFO-audio-end" : "old");
         std::filesystem::rename(dir_.File("b"), dir_.File("a"));
     }
 }
