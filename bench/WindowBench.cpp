@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One conversion through the window, offscreen: the main window on its first start, the files
 // in its list, JOBS files at once, "変換". The benchmark's measure of what the progress window
 // costs the jobs against wavpress-cli on the same files. Prints the wall and CPU seconds of the

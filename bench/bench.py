@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Speed and memory of wavpress-cli against the reference command-line encoders.
 
 Builds a release wavpress-cli (build/bench), synthesizes a 3-minute and a 30-minute

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as opt.ini and as preset.ini, through both readers; what the writers make of
 // the result must read back to the very same text.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a WAVE file, through both entry points of the reader.
 
 #include "audio/WaveReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a WAVE file's tag chunks, through the reader of a file's own tags.
 
 #include "platform/CodePage.h"

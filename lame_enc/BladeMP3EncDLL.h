@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 /// The lame_enc engine library's interface: LAME's published DLL entry points and records.

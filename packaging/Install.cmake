@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed layout: the programs and the engine library together in lib/wavpress (they
 # load lame_enc.so from their own folder and nowhere else), links to the programs in bin,
 # and the desktop's entry, icons and AppStream data under share.

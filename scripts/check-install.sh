@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a built tree as users get it: installs it into a temporary prefix and runs the
 # installed programs as an unprivileged user, validates the desktop entry and the AppStream
 # data, builds the Debian package and, as root, installs it with apt-get, converts one file

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages wavPress needs to build, test and benchmark; does nothing
 # when they are all present already. Run as root on Debian 12.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the windows of wavPress offscreen into PNG files: the main window under each of its
 # tabs (the parameter tab once with the MP3 and once with the Ogg Vorbis page), the tag dialog
 # and the progress window in the middle of a conversion (one file at a time and two at once);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds wavPress and runs the whole test suite: a warnings-as-errors build, its install and
 # Debian package checked and its screenshots rendered, the same suite under AddressSanitizer +
 # UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and a bounded run of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws an SVG into a square PNG of the given size, with the renderer the window uses for
 // its own icon: render-icon SVG SIZE PNG. The icon theme's fixed sizes are made from the one
 // drawing at build time, so they cannot drift from it.

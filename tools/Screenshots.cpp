@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the windows of wavPress offscreen into PNG files, for the README:
 //   wavpress-screenshots FOLDER [SCALE]
 // With a SCALE other than 1, as on a screen of that many device pixels to a pixel: the main

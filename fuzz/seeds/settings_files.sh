@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes settings files of the shapes the readers distinguish into folder $1.
 set -euo pipefail
 out=$1

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes small WAVE headers of the shapes the reader distinguishes into folder $1.
 set -euo pipefail
 out=$1

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes small WAVE files with the tag chunks the reader of a file's own tags reads into $1.
 set -euo pipefail
 out=$1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BarRepaintRequest.h"
 
 BarRepaintRequest::BarRepaintRequest(const CProgressBarEx& bar, std::function<void()> requestPaint)

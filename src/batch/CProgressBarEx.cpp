@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CProgressBarEx.h"
 
 void CProgressBarEx::SetPos(std::uint64_t value) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliApp.h"
 
 #include "audio/WaveReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TerminalMessageBackend.h"
 
 platform::MessageAnswer TerminalMessageBackend::Show(const platform::MessageRequest& request) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CLameDll.h"
 
 #include "lame_enc/BladeMP3EncDLL.h"

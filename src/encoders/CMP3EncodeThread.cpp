@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CMP3EncodeThread.h"
 
 #include "audio/WaveReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "GenreNames.h"
 
 const std::array<std::string_view, 148> GenreNames = {"Blues",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/ConversionStart.h"
 #include "batch/FileRow.h"
 #include "platform/Paths.h"

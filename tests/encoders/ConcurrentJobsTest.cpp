@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "EndEventRecorder.h"
 #include "RecordingBar.h"
 #include "support/Mp3Decoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What both jobs read and write: only the data chunk's audio, an output that replaces an
 // earlier one only when it is complete, and never the input.
 

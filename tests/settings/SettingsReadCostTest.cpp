@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What reading a settings file costs, measured on files made to cost the most: the peak memory
 // the reading adds and its time, in a child process of its own.
 

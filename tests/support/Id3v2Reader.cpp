@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Id3v2Reader.h"
 
 #include <taglib/commentsframe.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Mp3Decoder.h"
 
 #include "Id3v2Reader.h"

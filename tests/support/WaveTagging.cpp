@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/WaveTagging.h"
 
 #include <taglib/id3v2tag.h>

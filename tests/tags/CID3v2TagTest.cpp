@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tags/CID3v2Tag.h"
 
 #include "support/Id3v2Reader.h"

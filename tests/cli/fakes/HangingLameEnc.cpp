@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in engine library whose beEncodeChunk never returns, as an engine stuck in a loop or
 // on a dead device would: a job on it can be asked to stop but never sees the request. It says
 // on stderr when it is stuck.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in engine library that lacks beWriteVBRHeader and beGetInfoFrame. It passes the samples through as its
 // "MP3" data and ends every stream with the bytes "FLSH", so a test sees exactly what the job
 // handed over and wrote. Its minimum output buffer is the record's MaxBitrate in KiB (4 KiB

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in engine library that loads but has no beVersion: the version page must not call it.
 
 #include "lame_enc/BladeMP3EncDLL.h"
