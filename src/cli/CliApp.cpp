@@ -109,6 +109,8 @@ int CliApp::Run(int argc, char** argv) {
 int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     quiet_ = options.Quiet;
     std::vector<FileRow> rows;
+    // Each item's audio length from its probe, for the batch's percentage.
+    std::vector<std::uint64_t> audioBytes;
     const auto take = [&](const std::string& path) {
         FileRow row;
         const WaveFileCheck check = TakeWaveFile(path, row, !options.NoWaveTags);
@@ -120,7 +122,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         ApplyTags(options, row);
         arguments_.push_back({path, rows.size()});
         rows.push_back(std::move(row));
-        audioBytes_.push_back(check.Probe.AudioBytes);
+        audioBytes.push_back(check.Probe.AudioBytes);
     };
     for (const std::string& path : options.Files) {
         if (!WaveFolderScan::IsFolder(path)) {
@@ -145,6 +147,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         return kExitUsage;
     }
     batch->Id3v2 = !options.NoId3v2;
+    batch->AudioBytes = std::move(audioBytes);
     // -y allows replacing what existed before the run, never what the run itself has written.
     if (const auto clashes = FindOutputClashes(*batch); !clashes.empty()) {
         for (const std::vector<std::size_t>& items : clashes) {
@@ -187,7 +190,7 @@ void CliApp::RunBatch(const ConversionBatch& batch, std::size_t jobs) {
     view_ = &view;
     view.SetInterruptHandler([this](EventLoop::Event event) { OnSignal(event, true); });
     encodeBatch.SetBatch(batch);
-    view.SetBatch(encodeBatch, audioBytes_);
+    view.SetBatch(encodeBatch);
     {
         const InterruptSignals signals(loop_);
         encodeBatch.Start();
@@ -279,6 +282,10 @@ void CliApp::OnEvent(EventLoop::Event event) {
         batch_->OnEncodeEnd();
         return;
     }
+    if (event == EventLoop::Event::Redraw) {
+        view_->OnRedraw();
+        return;
+    }
     OnSignal(event, false);
 }
 
@@ -321,7 +328,7 @@ void CliApp::EndAtOnce() {
 }
 
 void CliApp::OnTimer() {
-    if (view_ != nullptr) {
-        view_->OnTimer();
+    if (batch_ != nullptr) {
+        batch_->OnTimer();
     }
 }

@@ -63,8 +63,6 @@ private:
     TerminalView* view_ = nullptr;
     bool quiet_ = false;
     std::vector<Argument> arguments_;
-    /// Each item's audio length from its probe, for the batch's percentage.
-    std::vector<std::uint64_t> audioBytes_;
     std::vector<BatchItemReport> results_;
     std::optional<std::chrono::steady_clock::time_point> lastInterrupt_;
     bool allCancelled_ = false;

@@ -84,7 +84,7 @@ void EventLoop::Run(Handler& handler) {
 std::optional<EventLoop::Event> EventLoop::WaitReadable(int fd) {
     for (;;) {
         for (auto it = pending_.begin(); it != pending_.end(); ++it) {
-            if (*it != Event::EncodeEnd) {
+            if (*it == Event::Interrupt || *it == Event::Terminate) {
                 const Event event = *it;
                 pending_.erase(it);
                 return event;

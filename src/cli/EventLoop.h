@@ -9,7 +9,7 @@
 /// travel through a pipe, a single periodic timer fires on time, and nothing polls.
 class EventLoop {
 public:
-    enum class Event : char { EncodeEnd = 'e', Interrupt = 'i', Terminate = 't' };
+    enum class Event : char { EncodeEnd = 'e', Redraw = 'r', Interrupt = 'i', Terminate = 't' };
 
     /// Receives the events on the loop's thread.
     class Handler {

@@ -803,12 +803,13 @@ TEST_F(WavpressCliTest, SideBySideJobsLeaveWhatOneJobAtATimeLeaves) {
     }
 }
 
-// With one job or several: on a terminal each file's paths as its job starts, its line as it
-// ended and the batch's line; without one a line per file; with -q nothing.
+// With one job or several: on a terminal each file's paths as its job starts and its line as it
+// ended, with several jobs the batch's line too; without a terminal a line per file; with -q
+// nothing.
 TEST_F(WavpressCliTest, ProgressShowsEachFileAndTheBatch) {
     const std::string a = Wave("a.wav");
     const std::string b = Wave("b.b.wav");
-    const std::string full = "[####################] 100%  経過時間 ";
+    const std::string full = "[####################] 100%  経過時間：";
     const std::vector<std::pair<std::string, std::string>> files = {{a, Out("a.ogg")},
                                                                     {b, Out("b.b.ogg")}};
     for (const char* jobs : {"1", "2"}) {
@@ -834,7 +835,8 @@ TEST_F(WavpressCliTest, ProgressShowsEachFileAndTheBatch) {
                       std::string::npos)
                 << text;
         }
-        EXPECT_NE(text.find("全体 2/2  " + full), std::string::npos) << text;
+        EXPECT_EQ(text.find("全体 2/2  " + full) != std::string::npos, jobs == std::string("2"))
+            << text;
 
         const CliRun piped = Run(arguments);
         EXPECT_EQ(piped.exitCode, 0);
