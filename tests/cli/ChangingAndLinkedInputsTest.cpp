@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliProcess.h"
 
 #include "encoders/JobMessages.h"
