@@ -10,6 +10,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsFolder.h"
 #include "settings/SettingsLifecycle.h"
+#include "support/ExternalProgram.h"
 #include "support/Id3v2Reader.h"
 #include "support/Mp3Decoder.h"
 #include "support/OggDecoder.h"
@@ -893,26 +894,11 @@ TEST_F(WavpressCliTest, QuestionsWaitTheirTurnWhileTheOtherFilesGoOn) {
     EXPECT_EQ(ReadFileBytes(Out("c.ogg")), "old c");
 }
 
-// The program of that name on PATH, or empty.
-std::string FindProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string folders = path != nullptr ? path : "";
-    for (std::size_t start = 0; start <= folders.size();) {
-        const std::size_t end = std::min(folders.find(':', start), folders.size());
-        const std::string candidate = folders.substr(start, end - start) + "/" + name;
-        if (end > start && ::access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-        start = end + 1;
-    }
-    return {};
-}
-
 // Folders named on the command line give their WAVE files in name order; each file's own tags
 // (an ID3v2 chunk written by TagLib, a code page 932 INFO chunk written by hand) fill what no
 // option gives, on files as sox writes them.
 TEST_F(WavpressCliTest, FoldersGiveTheirWaveFilesWithTheirOwnTags) {
-    const std::string sox = FindProgram("sox");
+    const std::string sox = testsupport::FindProgram("sox");
     if (sox.empty()) {
         GTEST_SKIP() << "sox is not installed";
     }
