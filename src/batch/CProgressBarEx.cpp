@@ -22,7 +22,8 @@ void CProgressBarEx::OffsetPos(std::uint64_t amount) {
     Redraw();
 }
 
-void CProgressBarEx::Redraw() const {
+void CProgressBarEx::Redraw() {
+    changes_.fetch_add(1);
     if (IBarView* view = view_.load()) {
         view->Redraw();
     }

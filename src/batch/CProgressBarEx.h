@@ -27,6 +27,9 @@ public:
     void OffsetPos(std::uint64_t amount) override;
     std::uint64_t GetPos() const override { return pos_.load(); }
     std::uint64_t GetUpper() const override { return upper_.load(); }
+    /// How many times a setter has run: a job's bar shows that job once the count has moved
+    /// from where it stood at the job's start, whatever values it came to.
+    std::uint64_t Changes() const { return changes_.load(); }
 
     /// The whole percentage the bar shows: 0-99 while the position is below the range, 100
     /// once the bar is full. With the client width it decides the painted picture.
@@ -42,10 +45,12 @@ public:
 private:
     /// Percent() of the given values.
     static std::uint64_t PercentOf(std::uint64_t pos, std::uint64_t range);
-    void Redraw() const;
+    /// Counts the change and redraws.
+    void Redraw();
 
     std::atomic<std::uint64_t> pos_{0};
     std::atomic<std::uint64_t> lower_{0};
     std::atomic<std::uint64_t> upper_{100};
+    std::atomic<std::uint64_t> changes_{0};
     std::atomic<IBarView*> view_{nullptr};
 };

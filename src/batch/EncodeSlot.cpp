@@ -19,9 +19,7 @@ bool EncodeSlot::Begin(const ConversionBatch& batch, std::size_t index, const En
     endPosted_.store(false);
     endedAtOnce_ = false;
     elapsedSeconds_ = 0;
-    startPos_ = bar_.GetPos();
-    startUpper_ = bar_.GetUpper();
-    barFresh_ = false;
+    startChanges_ = bar_.Changes();
     EncodeJobInput input;
     input.Item = item;
     input.OutPath = outPath;
@@ -41,13 +39,10 @@ void EncodeSlot::Tick() {
 }
 
 std::uint64_t EncodeSlot::DoneBytes() const {
-    const std::uint64_t pos = bar_.GetPos();
-    const std::uint64_t upper = bar_.GetUpper();
-    barFresh_ = barFresh_ || pos != startPos_ || upper != startUpper_;
-    if (!barFresh_) {
+    if (bar_.Changes() == startChanges_) {
         return 0;
     }
-    return std::min(pos, upper);
+    return std::min(bar_.GetPos(), bar_.GetUpper());
 }
 
 bool EncodeSlot::TakeEnd() {

@@ -40,8 +40,7 @@ public:
     std::uint32_t ElapsedSeconds() const { return elapsedSeconds_; }
     /// One tick of the batch's timer: counts a second while a job runs.
     void Tick();
-    /// The audio bytes the running job has gone through: 0 until its bar has left the values
-    /// the last job left it at.
+    /// The audio bytes the slot's last job has gone through: 0 until that job has set its bar.
     std::uint64_t DoneBytes() const;
 
     /// True, once, when the running job has posted its end; the slot is free from then on.
@@ -68,10 +67,7 @@ private:
     std::string outPath_;
     std::size_t index_ = 0;
     std::uint32_t elapsedSeconds_ = 0;
-    std::uint64_t startPos_ = 0;
-    std::uint64_t startUpper_ = 0;
-    // Once the bar has moved it shows this job, even when it comes back to the old values.
-    mutable bool barFresh_ = false;
+    std::uint64_t startChanges_ = 0;
     bool mp3_ = true;
     bool busy_ = false;
     bool endedAtOnce_ = false;

@@ -108,8 +108,7 @@ void TerminalView::JobStarted(std::size_t slot, std::size_t) {
 std::string TerminalView::FileStatus(std::size_t slot, std::size_t barWidth) const {
     const EncodeSlot& encodeSlot = batch_->Slot(slot);
     const std::uint64_t upper = encodeSlot.ProgressBar().GetUpper();
-    const std::uint64_t done =
-        bars_[slot]->moved.load() ? std::min(encodeSlot.ProgressBar().GetPos(), upper) : 0;
+    const std::uint64_t done = encodeSlot.DoneBytes();
     const std::uint32_t elapsed = encodeSlot.ElapsedSeconds();
     return BarText(done, upper, barWidth) + "  " +
            CompactTime(
@@ -126,10 +125,6 @@ void TerminalView::ItemFinished(std::size_t index, std::optional<std::size_t> sl
                                     status
                               : kInputCaption + encodeSlot.Item().InPath + "  " + kOutputCaption +
                                     encodeSlot.OutputPath() + "  " + status);
-    }
-    if (slot) {
-        // The slot's job has ended: a change of its bar from now on is the next job's.
-        bars_[*slot]->moved.store(false);
     }
     // Many short files end in quick succession: the lines come back at the next due redraw.
     DrawIfDue();
@@ -185,7 +180,6 @@ void TerminalView::SetTimeText(const std::string& text) {
 }
 
 void TerminalView::SlotBar::Redraw() {
-    moved.store(true);
     if (view_.Shows() && NowNs() - view_.lastDraw_.load() >= kRedrawIntervalNs &&
         !view_.redrawQueued_.exchange(true)) {
         view_.loop_.Post(EventLoop::Event::Redraw);

@@ -57,11 +57,8 @@ private:
     class SlotBar : public IBarView {
     public:
         explicit SlotBar(TerminalView& view) : view_(view) {}
-        /// Notes the change and queues a redraw for the event thread when one is due and none
-        /// is queued yet.
+        /// Queues a redraw for the event thread when one is due and none is queued yet.
         void Redraw() override;
-        /// Set by the job's first change of the bar: until then its values are the last job's.
-        std::atomic<bool> moved{false};
 
     private:
         TerminalView& view_;

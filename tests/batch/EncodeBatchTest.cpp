@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -38,6 +39,8 @@ public:
 
     std::vector<std::string> events; ///< "start N", "finish N", "ask TITLE", in order
     std::vector<int> runningAtQuestions;
+    /// The audio bytes the slot counted for each item its job ran, when it ended.
+    std::map<std::size_t, std::uint64_t> doneBytes;
     int running = 0;
     int mostRunning = 0;
     std::optional<int> result;
@@ -58,7 +61,10 @@ public:
     }
     void ItemFinished(std::size_t index, std::optional<std::size_t> slot) override {
         events.push_back("finish " + std::to_string(index));
-        running -= slot ? 1 : 0;
+        if (slot) {
+            --running;
+            doneBytes[index] = batch_->Slot(*slot).DoneBytes();
+        }
     }
     void EndBatch(int code) override {
         ++endCount;
@@ -168,6 +174,19 @@ TEST_F(EncodeBatchTest, SeveralSlotsRunTheWholeListEachItemWithItsOwnTagAndTone)
         const double hz = 300.0 + 150.0 * i;
         EXPECT_NEAR(ToneFrequency(decoded.samples[0], decoded.rate), hz, hz * 0.03) << i;
     }
+}
+
+// Each job's bar ends where the last one on its slot did: what the job went through still
+// counts towards the batch's rate.
+TEST_F(EncodeBatchTest, FilesOfOneLengthEachCountTheirOwnAudio) {
+    constexpr double kSeconds = 0.2;
+    const auto bytes = static_cast<std::uint64_t>(kSeconds * kRate) * 4;
+    for (int i = 0; i < 5; ++i) {
+        Add(Wave("same" + std::to_string(i) + ".wav", kSeconds, 440));
+    }
+    Run(2);
+    EXPECT_EQ(view.doneBytes, (std::map<std::size_t, std::uint64_t>{
+                                  {0, bytes}, {1, bytes}, {2, bytes}, {3, bytes}, {4, bytes}}));
 }
 
 TEST_F(EncodeBatchTest, QuestionsComeOneAtATimeInListOrderWhileJobsRun) {
