@@ -201,9 +201,9 @@ QString EncodeProgressWindow::InputText(std::size_t slot) const {
 
 void EncodeProgressWindow::SetPath(ElidedLabel* label, const char* caption,
                                    const std::string& path) {
-    label->SetText(ToQString(path));
+    label->SetText(ToShownName(path));
     // The label may show the path cut short: the reader hears it whole, after its caption.
-    label->setAccessibleName(ToQString(caption) + QStringLiteral("：") + ToQString(path));
+    label->setAccessibleName(ToQString(caption) + QStringLiteral("：") + ToShownName(path));
 }
 
 void EncodeProgressWindow::ItemTaken(std::size_t, const std::string& inPath,

@@ -181,7 +181,7 @@ TEST_F(ConversionTest, ConvertsEveryFileOfTheListToMp3AndToOggVorbis) {
 
 TEST_F(ConversionTest, DroppedNamesThatAreNotUtf8AreShownEscapedAndConvertUnderTheirBytes) {
     // Code page 932 and Latin-1 names, as Windows archives and old disks hold them.
-    Tone("\x93\xfa\x96\x7b.wav", 0.3);
+    const std::string cp932 = Tone("\x93\xfa\x96\x7b.wav", 0.3);
     Tone("caf\xe9.wav", 0.3);
     QMimeData data;
     data.setUrls({QUrl::fromEncoded(QByteArray::fromStdString("file://" + inputFolder.Path() +
@@ -199,7 +199,12 @@ TEST_F(ConversionTest, DroppedNamesThatAreNotUtf8AreShownEscapedAndConvertUnderT
     EXPECT_EQ(Cell(0, kColumnName), QStringLiteral("\\x93\\xFA\\x96{.wav"));
     EXPECT_EQ(Cell(1, kColumnName), QStringLiteral("caf\\xE9.wav"));
     EXPECT_EQ(Cell(1, kColumnFolder), ToQString(inputFolder.Path()));
+    QString shownInput;
+    watch.During([&](EncodeProgressWindow& window) {
+        return window.Batch().TakenItem().InPath == cp932;
+    }, [&](EncodeProgressWindow& window) { shownInput = LabelText(window, "inputPath"); });
     Convert(kEncodeTypeOgg);
+    EXPECT_EQ(shownInput, ToQString(inputFolder.Path()) + QStringLiteral("\\x93\\xFA\\x96{.wav"));
     EXPECT_TRUE(script.boxes.empty());
     EXPECT_TRUE(DecodeOgg(Out("\x93\xfa\x96\x7b.ogg")).opened);
     EXPECT_TRUE(DecodeOgg(Out("caf\xe9.ogg")).opened);
