@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "BatchInputs.h"
 #include "ScriptedEncodeView.h"
 
-#include "batch/ConversionStart.h"
 #include "batch/EncodeBatch.h"
-#include "batch/FileRow.h"
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "support/Mp3Decoder.h"
-#include "support/RecordingMessageBackend.h"
-#include "support/TempDir.h"
-#include "support/WaveWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +20,7 @@ using batchtest::TestLoop;
 using platform::MessageAnswer;
 using testsupport::ReadFileBytes;
 
-constexpr std::uint32_t kRate = 44100;
+using batchtest::kRate;
 
 // A front end of a batch with several slots: records what the batch does, in order, and how
 // many jobs ran at each step; answers the questions from a script.
@@ -90,64 +86,25 @@ private:
     EncodeBatch* batch_ = nullptr;
 };
 
-class EncodeBatchTest : public ::testing::Test {
+class EncodeBatchTest : public batchtest::BatchInputs {
 protected:
-    EncodeBatchTest() {
-        settings.ApplyFirstStartDefaults();
-        settings.OutFolder.OutFolder = out.Path();
-        settings.OutFolder.IdentityOutFile = 0;
-    }
-
-    /// A tone file in folder (the input folder when empty) whose left tone tells it apart.
-    std::string Wave(const std::string& name, double seconds, double leftHz,
-                     const std::string& folder = {}) {
-        const std::string path = folder.empty() ? in.File(name) : folder + "/" + name;
-        const auto frames = static_cast<std::size_t>(seconds * kRate);
-        EXPECT_TRUE(
-            testsupport::WriteWave(path, {}, testsupport::StereoTone(kRate, frames, leftHz, 660)));
-        return path;
-    }
-
-    void Add(const std::string& path, const std::string& title = {}) {
-        FileRow row;
-        ASSERT_TRUE(TakeWaveFile(path, row));
-        row[kColumnTitle] = title;
-        rows.push_back(row);
-    }
-
     /// Runs the rows with the given number of slots to the batch's one end.
     void Run(std::size_t slots, std::int32_t encodeType = kEncodeTypeMp3) {
-        settings.OutFolder.EncodeType = encodeType;
-        batchSettings = PrepareConversion(rows, settings);
-        ASSERT_TRUE(batchSettings.has_value());
         batch = std::make_unique<EncodeBatch>(view, slots);
         view.Attach(*batch);
-        batch->SetBatch(*batchSettings);
-        batch->Start();
+        StartBatch(*batch, encodeType);
         ASSERT_TRUE(view.RunToEnd());
         EXPECT_EQ(view.endCount, 1);
         EXPECT_EQ(view.running, 0);
     }
 
-    std::vector<BatchItemResult> Results() const {
-        std::vector<BatchItemResult> results;
-        for (const BatchItemReport& report : batch->Results()) {
-            results.push_back(report.Result);
-        }
-        return results;
-    }
+    std::vector<BatchItemResult> Results() const { return ResultsOf(*batch); }
 
     std::size_t EventAt(const std::string& event) const {
         return static_cast<std::size_t>(std::find(view.events.begin(), view.events.end(), event) -
                                         view.events.begin());
     }
 
-    testsupport::ScopedMessageRecorder messages;
-    testsupport::TempDir in;
-    testsupport::TempDir out;
-    EncodeSettings settings;
-    std::vector<FileRow> rows;
-    std::optional<ConversionBatch> batchSettings;
     TestLoop loop;
     RecordingBatchView view{loop};
     std::unique_ptr<EncodeBatch> batch;
@@ -215,9 +172,9 @@ TEST_F(EncodeBatchTest, ItemsWritingOneOutputRunOneAfterTheOtherInListOrder) {
     const std::filesystem::path second = in.File("second");
     std::filesystem::create_directory(first);
     std::filesystem::create_directory(second);
-    Add(Wave("same.wav", 1.5, 440, first));
+    Add(Wave("same.wav", 1.5, 440, 660, first));
     Add(Wave("other.wav", 0.2, 550));
-    Add(Wave("same.wav", 0.3, 880, second));
+    Add(Wave("same.wav", 0.3, 880, 660, second));
     view.answers = {MessageAnswer::Yes};
     Run(3);
     // The third item waits for the first, though a slot was free.

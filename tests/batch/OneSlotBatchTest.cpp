@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "BatchInputs.h"
 #include "ScriptedEncodeView.h"
 
 #include "batch/EncodeBatch.h"
-#include "batch/ConversionStart.h"
-#include "batch/FileRow.h"
 #include "encoders/CDllLoader.h"
 #include "encoders/CEncodeThread.h"
 #include "encoders/LibraryFolder.h"
@@ -31,61 +30,25 @@ using batchtest::TestLoop;
 using platform::MessageAnswer;
 using testsupport::ReadFileBytes;
 
-constexpr std::uint32_t kRate = 44100;
+using batchtest::kRate;
 
 std::string TimeLabel(unsigned elapsed, unsigned estimate) {
     return platform::Format("　　　経過時間：%02u:%02u　　　　　　予想時間：%02u:%02u",
                             elapsed / 60, elapsed % 60, estimate / 60, estimate % 60);
 }
 
-class OneSlotBatchTest : public ::testing::Test {
+class OneSlotBatchTest : public batchtest::BatchInputs {
 protected:
-    OneSlotBatchTest() {
-        settings.ApplyFirstStartDefaults();
-        settings.OutFolder.OutFolder = out.Path();
-        settings.OutFolder.IdentityOutFile = 0;
-        view.Attach(encodeBatch);
-    }
-
-    /// A tone file of the given length; the left and right tones tell the channels apart.
-    std::string Wave(const std::string& name, double seconds, double leftHz = 440.0,
-                     double rightHz = 660.0) {
-        const std::string path = in.File(name);
-        const auto frames = static_cast<std::size_t>(seconds * kRate);
-        EXPECT_TRUE(testsupport::WriteWave(
-            path, {}, testsupport::StereoTone(kRate, frames, leftHz, rightHz)));
-        return path;
-    }
-
-    void Add(const std::string& path, const std::string& title = {},
-             const std::string& genre = {}) {
-        FileRow row;
-        ASSERT_TRUE(TakeWaveFile(path, row));
-        row[kColumnTitle] = title;
-        row[kColumnGenre] = genre;
-        rows.push_back(row);
-    }
+    OneSlotBatchTest() { view.Attach(encodeBatch); }
 
     void Run(std::int32_t encodeType) {
-        settings.OutFolder.EncodeType = encodeType;
-        batch = PrepareConversion(rows, settings);
-        ASSERT_TRUE(batch.has_value());
-        encodeBatch.SetBatch(*batch);
-        encodeBatch.Start();
+        StartBatch(encodeBatch, encodeType);
         ASSERT_TRUE(view.RunToEnd());
         EXPECT_EQ(view.endCount, 1);
         EXPECT_FALSE(view.timerRunning);
     }
 
-    std::string Out(const std::string& name) const { return out.File(name); }
-
-    std::vector<BatchItemResult> Results() const {
-        std::vector<BatchItemResult> results;
-        for (const BatchItemReport& report : encodeBatch.Results()) {
-            results.push_back(report.Result);
-        }
-        return results;
-    }
+    std::vector<BatchItemResult> Results() const { return ResultsOf(encodeBatch); }
 
     /// The job's bar of the item whose audio has the given length, past its first chunk.
     static std::function<bool(std::uint64_t, std::uint64_t)> During(double seconds) {
@@ -95,12 +58,6 @@ protected:
         };
     }
 
-    testsupport::ScopedMessageRecorder messages;
-    testsupport::TempDir in;
-    testsupport::TempDir out;
-    EncodeSettings settings;
-    std::vector<FileRow> rows;
-    std::optional<ConversionBatch> batch;
     TestLoop loop;
     ScriptedEncodeView view{loop};
     EncodeBatch encodeBatch{view, 1};
@@ -390,11 +347,7 @@ TEST_F(OneSlotBatchTest, Mp3WithoutTheEngineLibraryShowsOneMessagePerItemAndEnds
     const LibraryFolder noLibrary(empty.Path());
     Add(Wave("one.wav", 0.2));
     Add(Wave("two.wav", 0.2));
-    settings.OutFolder.EncodeType = kEncodeTypeMp3;
-    batch = PrepareConversion(rows, settings);
-    ASSERT_TRUE(batch.has_value());
-    encodeBatch.SetBatch(*batch);
-    encodeBatch.Start();
+    StartBatch(encodeBatch, kEncodeTypeMp3);
 
     // Everything happened inside the start: no job ran, no timer, nothing to wait for.
     EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
@@ -416,11 +369,7 @@ TEST_F(OneSlotBatchTest, JobsWhoseThreadCannotStartEndAtOnceAndLeaveOlderOutputs
     Add(Wave("one.wav", 0.2), "new title");
     Add(Wave("two.wav", 0.2));
     CEncodeThread::SetStartFailsForTests(true);
-    settings.OutFolder.EncodeType = kEncodeTypeMp3;
-    batch = PrepareConversion(rows, settings);
-    ASSERT_TRUE(batch.has_value());
-    encodeBatch.SetBatch(*batch);
-    encodeBatch.Start();
+    StartBatch(encodeBatch, kEncodeTypeMp3);
     CEncodeThread::SetStartFailsForTests(false);
 
     EXPECT_EQ(view.result, IEncodeBatchView::kResultOk);
@@ -452,11 +401,7 @@ TEST_F(OneSlotBatchTest, TimeLabelCountsTheCurrentFileOnly) {
         encodeBatch.OnTimer();
         expected.push_back(TimeLabel(2, static_cast<unsigned>(upper / (position / 2))));
     });
-    settings.OutFolder.EncodeType = kEncodeTypeOgg;
-    batch = PrepareConversion(rows, settings);
-    ASSERT_TRUE(batch.has_value());
-    encodeBatch.SetBatch(*batch);
-    encodeBatch.Start();
+    StartBatch(encodeBatch, kEncodeTypeOgg);
     EXPECT_EQ(view.times, std::vector<std::string>{TimeLabel(0, 0)});
     ASSERT_TRUE(view.RunToEnd());
     EXPECT_EQ(view.times, expected);
