@@ -13,6 +13,7 @@
 #include "platform/Format.h"
 #include "settings/EncodeSettings.h"
 #include "support/RecordingMessageBackend.h"
+#include "support/OpenFiles.h"
 #include "support/TempDir.h"
 #include "support/WaveLayouts.h"
 #include "support/WaveWriter.h"
@@ -30,6 +31,7 @@
 
 namespace {
 
+using testsupport::OpenFileCount;
 using testsupport::FolderEntries;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
@@ -69,6 +71,7 @@ public:
         input.Item.InPath = in;
         input.OutPath = out;
         input.LameParm = lame_;
+        input.Ogg = oggParm_;
         return Job().BeginEncode(input, onBar, &notify);
     }
     bool Run(const std::string& in, const std::string& out) { return Run(in, out, bar); }
@@ -78,6 +81,16 @@ public:
     }
     CEncodeThread& Job() { return kind_ == Kind::Ogg ? static_cast<CEncodeThread&>(ogg_) : mp3_; }
     std::string Extension() const { return kind_ == Kind::Ogg ? ".ogg" : ".mp3"; }
+    /// Settings the encoder refuses: a channel mode the engine does not have, or the Ogg
+    /// Vorbis bitrates with none of them set; returns the message the job shows for them.
+    std::string RefuseSettings() {
+        lame_.Mode = 7;
+        oggParm_.Custom = 1;
+        return kind_ == Kind::Ogg ? "OggVorbisのエンコードの初期化に失敗しました\n"
+                                    "申し訳ありませんが、作成者までメールをお願いいたします"
+                                  : "LAME_ENC.DLLの初期化に失敗しました\n"
+                                    "申し訳ありませんが、作成者までメールをお願いいたします";
+    }
 
     EndEventRecorder notify;
     RecordingBar bar;
@@ -85,6 +98,7 @@ public:
 private:
     Kind kind_;
     BE_CONFIG lame_{};
+    OggParm oggParm_;
     EncodeItem item_;
     // Last, so that they are gone before what their workers use.
     COggEncodeThread ogg_;
@@ -104,15 +118,6 @@ Decoded DecodeOutput(Kind kind, const std::string& path) {
     }
     DecodedMp3 mp3 = DecodeMp3(path);
     return {mp3.opened && mp3.channels == 2, mp3.rate, std::move(mp3.samples)};
-}
-
-std::size_t OpenFileCount() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/fd")) {
-        ++count;
-    }
-    return count;
 }
 
 std::size_t CountOf(const std::vector<BarCall>& calls, BarCall::Kind kind) {
@@ -333,6 +338,18 @@ TEST_P(JobFilesTest, AnInputOrOutputThatCannotBeOpenedIsReportedAndNothingIsLeft
     EXPECT_EQ(shown[1].title, "CLameDll");
     EXPECT_NE(shown[1].text.find(absent), std::string::npos);
     EXPECT_TRUE(untouched.Calls().empty());
+    EXPECT_EQ(FolderEntries(dir_.Path()), std::set<std::string>{"in.wav"});
+    EXPECT_EQ(OpenFileCount(), filesOpen);
+}
+
+TEST_P(JobFilesTest, RefusedSettingsAreReportedAndLeaveNothing) {
+    const std::string in = Tone("in.wav", 0.2);
+    const std::string out = dir_.File("refused" + jobs_.Extension());
+    const std::string message = jobs_.RefuseSettings();
+    const std::size_t filesOpen = OpenFileCount();
+    ASSERT_TRUE(jobs_.Run(in, out));
+    EXPECT_EQ(jobs_.Job().Outcome(), EncodeOutcome::Failed);
+    EXPECT_EQ(OnlyMessage(), message);
     EXPECT_EQ(FolderEntries(dir_.Path()), std::set<std::string>{"in.wav"});
     EXPECT_EQ(OpenFileCount(), filesOpen);
 }

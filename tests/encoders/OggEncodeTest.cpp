@@ -7,29 +7,21 @@
 #include "platform/File.h"
 #include "support/ExternalProgram.h"
 #include "support/RecordingMessageBackend.h"
+#include "support/OpenFiles.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 
 namespace {
 
+using testsupport::OpenFileCount;
 using platform::MessageIcon;
 using testsupport::Correlation;
 
 constexpr std::uint64_t kChunk = 16384;
-
-std::size_t OpenFileCount() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/fd")) {
-        ++count;
-    }
-    return count;
-}
 
 std::vector<float> Channel(const std::vector<std::int16_t>& samples, std::size_t channel) {
     std::vector<float> out;
@@ -264,23 +256,6 @@ TEST_F(OggEncodeTest, AnIncompleteLastFrameIsDropped) {
         EXPECT_EQ(bar.Calls(), ExpectedBarCalls(audioBytes));
         EXPECT_EQ(bar.GetPos(), audioBytes);
     }
-}
-
-TEST_F(OggEncodeTest, RefusedBitratesAreReportedAndTheOutputRemoved) {
-    parm_.Custom = 1;
-    const std::string in = WriteTone("in.wav", 44100, 1000);
-    const std::string out = dir_.File("in.ogg");
-    const std::size_t filesOpen = OpenFileCount();
-    Convert(in, out);
-    EXPECT_EQ(job_->Outcome(), EncodeOutcome::Failed);
-    const auto shown = messages_->Requests();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "OggVorbisのエンコードの初期化に失敗しました\n"
-                             "申し訳ありませんが、作成者までメールをお願いいたします");
-    EXPECT_EQ(shown[0].title, "エラー");
-    EXPECT_EQ(shown[0].icon, MessageIcon::Warning);
-    EXPECT_FALSE(platform::FileExists(out));
-    EXPECT_EQ(OpenFileCount(), filesOpen);
 }
 
 } // namespace
