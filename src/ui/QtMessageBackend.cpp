@@ -65,7 +65,7 @@ bool OnGuiThread() {
 
 MessageAnswer QtMessageBackend::ShowBox(const MessageRequest& request, QWidget* owner) {
     const bool question = request.buttons == MessageButtons::YesNo;
-    QMessageBox box(IconOf(request.icon), ToQString(request.title), ToQString(request.text),
+    QMessageBox box(IconOf(request.icon), ToShownName(request.title), ToShownText(request.text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
     if (request.systemError != 0) {
         box.setInformativeText(ReasonOf(request.systemError));

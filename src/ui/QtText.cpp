@@ -18,6 +18,10 @@ QString ToShownName(std::string_view name) {
     return ToQString(platform::EscapeControls(name, false));
 }
 
+QString ToShownText(std::string_view text) {
+    return ToQString(platform::EscapeControls(text, true));
+}
+
 std::string LocalPathOf(const QUrl& url) {
     if (!url.isLocalFile()) {
         return {};

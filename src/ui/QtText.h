@@ -16,6 +16,9 @@ std::string ToUtf8(const QString& text);
 /// prints it (platform::EscapeControls), so that bytes that are not UTF-8 show instead of being
 /// lost. Never to be turned back into a path.
 QString ToShownName(std::string_view name);
+/// A message's text with the names in it shown as ToShownName shows them, its line breaks and
+/// tabs kept.
+QString ToShownText(std::string_view text);
 /// The bytes of the local path that url names, bytes that are not UTF-8 included (as %XX in the
 /// URL); empty when it names no local file.
 std::string LocalPathOf(const QUrl& url);

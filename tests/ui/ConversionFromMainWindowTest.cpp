@@ -199,13 +199,22 @@ TEST_F(ConversionTest, DroppedNamesThatAreNotUtf8AreShownEscapedAndConvertUnderT
     EXPECT_EQ(Cell(0, kColumnName), QStringLiteral("\\x93\\xFA\\x96{.wav"));
     EXPECT_EQ(Cell(1, kColumnName), QStringLiteral("caf\\xE9.wav"));
     EXPECT_EQ(Cell(1, kColumnFolder), ToQString(inputFolder.Path()));
+    // The question before the existing output is replaced names it as the list would.
+    Settings().OutFolder.IdentityOutFile = 1;
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("\x93\xfa\x96\x7b.ogg"), "old"));
+    script.Click(QMessageBox::Yes);
     QString shownInput;
-    watch.During([&](EncodeProgressWindow& window) {
-        return window.Batch().TakenItem().InPath == cp932;
-    }, [&](EncodeProgressWindow& window) { shownInput = LabelText(window, "inputPath"); });
+    watch.During(
+        [&](EncodeProgressWindow& window) { return window.Batch().TakenItem().InPath == cp932; },
+        [&](EncodeProgressWindow& window) { shownInput = LabelText(window, "inputPath"); });
     Convert(kEncodeTypeOgg);
     EXPECT_EQ(shownInput, ToQString(inputFolder.Path()) + QStringLiteral("\\x93\\xFA\\x96{.wav"));
-    EXPECT_TRUE(script.boxes.empty());
+    ASSERT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(script.boxes[0].title,
+              ToQString("保存確認(" + out.Path()) + QStringLiteral("\\x93\\xFA\\x96{.ogg)"));
+    EXPECT_EQ(
+        script.boxes[0].text,
+        QStringLiteral("保存先に同一ファイル名が存在します\n上書きしてもよろしいでしょうか？"));
     EXPECT_TRUE(DecodeOgg(Out("\x93\xfa\x96\x7b.ogg")).opened);
     EXPECT_TRUE(DecodeOgg(Out("caf\xe9.ogg")).opened);
 }
