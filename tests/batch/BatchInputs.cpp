@@ -15,13 +15,12 @@ std::string BatchInputs::Wave(const std::string& name, double seconds, double le
                               double rightHz, const std::string& folder) {
     const std::string path = folder.empty() ? in.File(name) : folder + "/" + name;
     const auto frames = static_cast<std::size_t>(seconds * kRate);
-    EXPECT_TRUE(testsupport::WriteWave(
-        path, {}, testsupport::StereoTone(kRate, frames, leftHz, rightHz)));
+    EXPECT_TRUE(
+        testsupport::WriteWave(path, {}, testsupport::StereoTone(kRate, frames, leftHz, rightHz)));
     return path;
 }
 
-void BatchInputs::Add(const std::string& path, const std::string& title,
-                      const std::string& genre) {
+void BatchInputs::Add(const std::string& path, const std::string& title, const std::string& genre) {
     FileRow row;
     ASSERT_TRUE(TakeWaveFile(path, row));
     row[kColumnTitle] = title;

@@ -30,8 +30,7 @@ protected:
     std::string Wave(const std::string& name, double seconds, double leftHz = 440.0,
                      double rightHz = 660.0, const std::string& folder = {});
     /// A row of the file with the given tag texts.
-    void Add(const std::string& path, const std::string& title = {},
-             const std::string& genre = {});
+    void Add(const std::string& path, const std::string& title = {}, const std::string& genre = {});
     /// Prepares the rows for the encoder and starts encodeBatch on them.
     void StartBatch(EncodeBatch& encodeBatch, std::int32_t encodeType);
 

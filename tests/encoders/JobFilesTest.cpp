@@ -12,8 +12,8 @@
 #include "encoders/JobMessages.h"
 #include "platform/Format.h"
 #include "settings/EncodeSettings.h"
-#include "support/RecordingMessageBackend.h"
 #include "support/OpenFiles.h"
+#include "support/RecordingMessageBackend.h"
 #include "support/TempDir.h"
 #include "support/WaveLayouts.h"
 #include "support/WaveWriter.h"
@@ -31,8 +31,8 @@
 
 namespace {
 
-using testsupport::OpenFileCount;
 using testsupport::FolderEntries;
+using testsupport::OpenFileCount;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 

@@ -11,8 +11,8 @@
 #include "platform/Paths.h"
 #include "settings/EncodeSettings.h"
 #include "support/ExternalProgram.h"
-#include "support/RecordingMessageBackend.h"
 #include "support/OpenFiles.h"
+#include "support/RecordingMessageBackend.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
 
@@ -29,8 +29,8 @@
 
 namespace {
 
-using testsupport::OpenFileCount;
 using platform::MessageIcon;
+using testsupport::OpenFileCount;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WaveHeader;

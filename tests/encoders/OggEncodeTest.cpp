@@ -6,8 +6,8 @@
 #include "encoders/COggEncodeThread.h"
 #include "platform/File.h"
 #include "support/ExternalProgram.h"
-#include "support/RecordingMessageBackend.h"
 #include "support/OpenFiles.h"
+#include "support/RecordingMessageBackend.h"
 #include "support/TempDir.h"
 #include "support/WaveWriter.h"
 
@@ -17,9 +17,9 @@
 
 namespace {
 
-using testsupport::OpenFileCount;
 using platform::MessageIcon;
 using testsupport::Correlation;
+using testsupport::OpenFileCount;
 
 constexpr std::uint64_t kChunk = 16384;
 
