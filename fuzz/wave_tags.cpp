@@ -33,12 +33,12 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    const std::string& Write(const std::uint8_t* data, std::size_t size) {
+    platform::File Write(const std::uint8_t* data, std::size_t size) {
         platform::File file;
-        if (!file.Create(path_) || !file.Write(data, size)) {
+        if (!file.Create(path_) || !file.Write(data, size) || !file.OpenRead(path_)) {
             std::abort();
         }
-        return path_;
+        return file;
     }
 
 private:
@@ -57,7 +57,8 @@ void CheckText(const std::string& text, std::size_t width) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static InputFile input;
-    const EncodeItem item = WaveFileTags::Read(input.Write(data, size));
+    platform::File file = input.Write(data, size);
+    const EncodeItem item = WaveFileTags::Read(file);
     CheckText(item.Title, 30);
     CheckText(item.Artist, 30);
     CheckText(item.Album, 30);

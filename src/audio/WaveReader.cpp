@@ -297,6 +297,10 @@ bool ProbeWave(const std::string& path, WaveFormat& format) {
 
 WaveProbe ProbeWave(const std::string& path) {
     platform::File file;
+    return ProbeWave(path, file);
+}
+
+WaveProbe ProbeWave(const std::string& path, platform::File& file) {
     WaveProbe probe;
     probe.Failure = ReadWaveHeader(file, path.c_str(), probe.Format, probe.AudioBytes);
     probe.Error = file.LastError();

@@ -43,6 +43,9 @@ bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
 bool ProbeWave(const std::string& path, WaveFormat& format);
 /// The same, telling why a file is refused; read once, this serves every later question.
 WaveProbe ProbeWave(const std::string& path);
+/// The same, leaving a file it takes open in file (as OpenWave does) for further reading of
+/// that very file.
+WaveProbe ProbeWave(const std::string& path, platform::File& file);
 
 /// True for the three accepted sample rates.
 bool IsAcceptedSampleRate(std::uint32_t samplesPerSec);

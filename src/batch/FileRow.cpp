@@ -36,7 +36,9 @@ WaveFileCheck TakeWaveFile(const std::string& path, FileRow& row, bool readTags)
     if (!check.WaveName) {
         return check;
     }
-    check.Probe = ProbeWave(path);
+    // The tags come from the file the probe checked: the path may lead elsewhere by now.
+    platform::File file;
+    check.Probe = ProbeWave(path, file);
     if (!check) {
         return check;
     }
@@ -44,7 +46,7 @@ WaveFileCheck TakeWaveFile(const std::string& path, FileRow& row, bool readTags)
     row[kColumnName] = platform::NameOf(path);
     row[kColumnFormat] = platform::Format("16bit Stereo %uHz", check.Probe.Format.samplesPerSec);
     if (readTags) {
-        const EncodeItem tags = WaveFileTags::Read(path);
+        const EncodeItem tags = WaveFileTags::Read(file);
         FillEmpty(row[kColumnTitle], tags.Title);
         FillEmpty(row[kColumnArtist], tags.Artist);
         FillEmpty(row[kColumnAlbum], tags.Album);

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WaveFileTags.h"
 
+#include "WaveTagChunks.h"
 #include "platform/CodePage.h"
 
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
+#include <taglib/tbytevectorstream.h>
 #include <taglib/tdebuglistener.h>
 #include <taglib/textidentificationframe.h>
-#include <taglib/tfilestream.h>
 #include <taglib/wavfile.h>
 
 #include <cctype>
@@ -118,6 +119,41 @@ std::uint8_t Id3v2Genre(const TagLib::ID3v2::Tag* tag) {
     return NoGenre;
 }
 
+std::string LittleEndian32(std::size_t value) {
+    std::string bytes(4, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(value & 0xFF);
+        value >>= 8;
+    }
+    return bytes;
+}
+
+std::string Chunk(std::string_view id, const std::string& body) {
+    std::string chunk(id);
+    chunk += LittleEndian32(body.size());
+    chunk += body;
+    if (body.size() % 2 != 0) {
+        chunk += '\0';
+    }
+    return chunk;
+}
+
+// A WAVE file of the tag chunks alone, for TagLib to parse in memory: nothing it reads can be
+// more than what was copied out of the file, and the file itself is never opened again.
+std::string TagOnlyWave(const WaveTagChunks& chunks) {
+    // 16-bit stereo at 44100 Hz: any valid format does, no audio is read.
+    static const std::string kFormat(
+        "\x01\x00\x02\x00\x44\xAC\x00\x00\x10\xB1\x02\x00\x04\x00\x10\x00", 16);
+    std::string body = "WAVE" + Chunk("fmt ", kFormat) + Chunk("data", {});
+    if (!chunks.Id3v2.empty()) {
+        body += Chunk("ID3 ", chunks.Id3v2);
+    }
+    if (!chunks.Info.empty()) {
+        body += Chunk("LIST", chunks.Info);
+    }
+    return "RIFF" + LittleEndian32(body.size()) + body;
+}
+
 std::string Cut(const std::string& text, std::size_t width) {
     return std::string(platform::CutUtf8ToCp932Width(text, width));
 }
@@ -128,21 +164,22 @@ std::string FirstOf(const std::string& id3v2, const std::string& info, std::size
 
 } // namespace
 
-EncodeItem WaveFileTags::Read(const std::string& path) {
+EncodeItem WaveFileTags::Read(platform::File& file) {
     EncodeItem item;
-    item.InPath = path;
+    const WaveTagChunks chunks = WaveTagChunks::Read(file);
+    if (chunks.Id3v2.empty() && chunks.Info.empty()) {
+        return item;
+    }
     PrepareTagLib();
-    // Read-only: TagLib would otherwise open the input for writing too.
-    TagLib::FileStream stream(path.c_str(), true);
-    if (!stream.isOpen()) {
+    const std::string wave = TagOnlyWave(chunks);
+    TagLib::ByteVectorStream stream(
+        TagLib::ByteVector(wave.data(), static_cast<unsigned>(wave.size())));
+    const TagLib::RIFF::WAV::File tagged(&stream, false);
+    if (!tagged.isValid()) {
         return item;
     }
-    const TagLib::RIFF::WAV::File file(&stream, false);
-    if (!file.isValid()) {
-        return item;
-    }
-    const TagLib::ID3v2::Tag* id3v2 = file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
-    const TagLib::RIFF::Info::Tag* info = file.hasInfoTag() ? file.InfoTag() : nullptr;
+    const TagLib::ID3v2::Tag* id3v2 = tagged.hasID3v2Tag() ? tagged.ID3v2Tag() : nullptr;
+    const TagLib::RIFF::Info::Tag* info = tagged.hasInfoTag() ? tagged.InfoTag() : nullptr;
     item.Title = FirstOf(FrameText(id3v2, "TIT2"), InfoText(info, "INAM"), 30);
     item.Artist = FirstOf(FrameText(id3v2, "TPE1"), InfoText(info, "IART"), 30);
     item.Album = FirstOf(FrameText(id3v2, "TALB"), InfoText(info, "IPRD"), 30);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tags/WaveFileTags.h"
 
+#include "tags/Id3v2TagFilter.h"
+#include "tags/WaveTagChunks.h"
+
 #include "platform/CodePage.h"
 #include "support/TempDir.h"
 #include "support/WaveTagging.h"
@@ -10,6 +13,8 @@
 
 #include <functional>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -125,8 +130,9 @@ TEST(WaveFileTagsTest, TagsOfEveryKindOfChunkComeOutAsUtf8CutToTheirFields) {
         if (c.Tag) {
             ASSERT_TRUE(c.Tag(path)) << c.Name;
         }
-        const EncodeItem item = WaveFileTags::Read(path);
-        EXPECT_EQ(item.InPath, path);
+        platform::File file;
+        ASSERT_TRUE(file.OpenRead(path));
+        const EncodeItem item = WaveFileTags::Read(file);
         EXPECT_EQ(item.Title, c.Read.Title) << c.Name;
         EXPECT_EQ(item.Artist, c.Read.Artist) << c.Name;
         EXPECT_EQ(item.Album, c.Read.Album) << c.Name;
@@ -134,6 +140,97 @@ TEST(WaveFileTagsTest, TagsOfEveryKindOfChunkComeOutAsUtf8CutToTheirFields) {
         EXPECT_EQ(item.Comment, c.Read.Comment) << c.Name;
         EXPECT_EQ(GenreName(item.Genre), c.Read.Genre) << c.Name;
     }
+}
+
+} // namespace
+
+namespace {
+
+using testsupport::Id3v2Frame;
+using testsupport::Id3v2Tag;
+using testsupport::Id3v2Text;
+
+struct CraftedCase {
+    const char* Name;
+    std::string Trailing; ///< chunks after the data
+    std::string Title, Artist;
+};
+
+EncodeItem TagsOf(const std::string& path) {
+    platform::File file;
+    EXPECT_TRUE(file.OpenRead(path));
+    return WaveFileTags::Read(file);
+}
+
+// Chunks made to cost memory or time, or to be inflated: what can be read within bounds is,
+// the rest is passed over, and the file keeps its other tags.
+TEST(WaveFileTagsTest, CraftedTagChunksAreReadWithinBoundsOrPassedOver) {
+    const std::string artist = Id3v2Frame(3, "TPE1", Id3v2Text("artist"));
+    const std::string title = Id3v2Frame(3, "TIT2", Id3v2Text("title"));
+    std::string manyFrames;
+    for (std::size_t i = 0; i <= Id3v2TagFilter::kMaxFramesWalked; ++i) {
+        manyFrames += Id3v2Frame(3, "TXXX", Id3v2Text("x"));
+    }
+    std::string emptyChunks;
+    for (std::size_t i = 0; i < WaveTagChunks::kMaxChunks; ++i) {
+        emptyChunks += Chunk("junk", "");
+    }
+    const std::string infoTitle = InfoList({{"INAM", "info"}});
+    // 2.3 unsynchronisation: 0xFF 0x00 in the stored bytes stands for 0xFF ("ÿ" in Latin-1).
+    const std::string unsynchronised = Id3v2Frame(3, "TIT2", std::string("\0\xFF\x00x", 4))
+                                           .replace(4, 4, std::string("\0\0\0\x03", 4));
+    const std::vector<CraftedCase> cases = {
+        {"compressed frame",
+         Chunk("id3 ",
+               Id3v2Tag(3,
+                        Id3v2Frame(3, "TIT2",
+                                   testsupport::CompressedZerosBody(std::uint64_t{1} << 30), 0x80) +
+                            artist)),
+         "", "artist"},
+        {"encrypted frame",
+         Chunk("id3 ", Id3v2Tag(3, Id3v2Frame(3, "TIT2", "\x01secret", 0x40) + artist)), "",
+         "artist"},
+        {"2.4 compressed frame",
+         Chunk("id3 ",
+               Id3v2Tag(4, Id3v2Frame(4, "TIT2", std::string("\0\0\0\x10zz", 6), 0x08 | 0x01) +
+                               Id3v2Frame(4, "TPE1", Id3v2Text("artist")))),
+         "", "artist"},
+        {"picture of 2 MB before the title",
+         Chunk("id3 ", Id3v2Tag(3, Id3v2Frame(3, "APIC", std::string(2 << 20, 'p')) + title)),
+         "title", ""},
+        {"title after more frames than are walked", Chunk("id3 ", Id3v2Tag(3, manyFrames + title)),
+         "", ""},
+        {"unsynchronised 2.3 tag with an extended header",
+         Chunk("id3 ", Id3v2Tag(3, std::string("\0\0\0\x06\0\0\0\0\0\0", 10) + unsynchronised,
+                                0x80 | 0x40)),
+         "\xC3\xBFx", ""},
+        {"INFO list of 2 MB", InfoList({{"INAM", std::string(2 << 20, 'i')}}), "", ""},
+        {"INFO after as many empty chunks as are walked", emptyChunks + infoTitle, "", ""},
+        {"INFO after a few empty chunks", emptyChunks.substr(0, 80) + infoTitle, "info", ""},
+    };
+    testsupport::TempDir dir;
+    for (const CraftedCase& c : cases) {
+        const std::string path = dir.File("crafted.wav");
+        ASSERT_TRUE(testsupport::WriteWave(path, {}, testsupport::StereoTone(44100, 4, 440, 660),
+                                           c.Trailing));
+        const EncodeItem item = TagsOf(path);
+        EXPECT_EQ(item.Title, c.Title) << c.Name;
+        EXPECT_EQ(item.Artist, c.Artist) << c.Name;
+    }
+}
+
+// The tags come from the file that was opened and checked, whatever the path leads to later:
+// a FIFO put in its place cannot hold the reader.
+TEST(WaveFileTagsTest, TagsComeFromTheOpenFileNotItsPath) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("swapped.wav");
+    ASSERT_TRUE(testsupport::WriteWave(path, {}, testsupport::StereoTone(44100, 4, 440, 660),
+                                       InfoList({{"INAM", "kept"}})));
+    platform::File file;
+    ASSERT_TRUE(file.OpenRead(path));
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(WaveFileTags::Read(file).Title, "kept");
 }
 
 } // namespace
