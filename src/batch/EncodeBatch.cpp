@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 
 namespace {
 
@@ -102,11 +103,13 @@ std::uint32_t EncodeBatch::EstimateSeconds(std::uint32_t elapsedSeconds, std::ui
     if (elapsedSeconds == 0) {
         return 0;
     }
-    const std::uint32_t rate = static_cast<std::uint32_t>(position) / elapsedSeconds;
+    // In 64 bits: a file beyond 4 GiB has positions that 32 bits would wrap.
+    const std::uint64_t rate = position / elapsedSeconds;
     if (rate == 0) {
         return 0;
     }
-    return static_cast<std::uint32_t>(upper) / rate;
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(upper / rate, std::numeric_limits<std::uint32_t>::max()));
 }
 
 std::string EncodeBatch::TimeText(std::uint32_t elapsedSeconds, std::uint32_t estimateSeconds) {
@@ -229,7 +232,7 @@ bool EncodeBatch::WrittenByThisBatch(const std::string& path) const {
 }
 
 bool EncodeBatch::ConfirmOverwrite(const std::string& path) {
-    if (!platform::FileExists(path)) {
+    if (!platform::NameExists(path)) {
         return false;
     }
     const platform::MessageRequest question{

@@ -97,7 +97,7 @@ int TerminalQuestions::AskSaveAs(const std::string& initialPath, const SaveAsFil
         } else if (platform::LastDot(platform::NameOf(path)) == std::string::npos) {
             path = path + "." + filter.DefaultExtension;
         }
-        if (platform::FileExists(path)) {
+        if (platform::NameExists(path)) {
             // A save dialog asks on its own before it lets an existing file be chosen.
             const platform::MessageRequest again{
                 EncodeBatch::kOverwriteText,

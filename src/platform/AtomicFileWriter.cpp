@@ -12,10 +12,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
 
@@ -24,10 +26,13 @@ namespace {
 
 std::atomic<bool> unnamedUnsupportedForTests{false};
 
-// Named working files: the prefix and a fixed number of letters and digits, so that the name
-// stays short whatever the target's, and so that a stale one is told from every other file.
+// Named working files: the prefix and a fixed number of random letters and digits, so that the
+// name stays short whatever the target's and is none a user would choose. The name alone proves
+// nothing: a working file also carries a mark of ours until it takes the target's place.
 constexpr std::string_view kWorkingPrefix = ".wavpress-";
-constexpr std::size_t kWorkingRandomLength = 6;
+constexpr std::size_t kWorkingRandomLength = 10;
+constexpr const char* kWorkingMark = "user.wavpress";
+constexpr std::string_view kWorkingMarkValue = "working";
 constexpr std::time_t kStaleAge = 24 * 60 * 60;
 constexpr unsigned kNameAttempts = 100;
 
@@ -60,8 +65,32 @@ std::string WorkingName() {
     return name;
 }
 
-// Working files of ours that a killed process left, older than any job that may still be
-// writing one (a writer touches its file all the time). Nothing else is touched.
+bool HasWorkingMark(int fd) {
+    char value[16];
+    const ssize_t size = ::fgetxattr(fd, kWorkingMark, value, sizeof value);
+    return size >= 0 &&
+           std::string_view(value, static_cast<std::size_t>(size)) == kWorkingMarkValue;
+}
+
+// Whether the entry is a working file of ours that a killed process left: our name, our mark,
+// our user, a regular file (never a link or a folder), older than any job that may still be
+// writing one (a writer touches its file all the time).
+bool IsStaleWorkingFile(int folderFd, const char* name, std::time_t staleBefore) {
+    if (!IsWorkingName(name)) {
+        return false;
+    }
+    const int fd = ::openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                       info.st_uid == ::geteuid() && info.st_mtime < staleBefore &&
+                       HasWorkingMark(fd);
+    ::close(fd);
+    return stale;
+}
+
 void RemoveStaleWorkingFiles(int folderFd) {
     const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listFd < 0) {
@@ -74,10 +103,7 @@ void RemoveStaleWorkingFiles(int folderFd) {
     }
     const std::time_t staleBefore = std::time(nullptr) - kStaleAge;
     while (const dirent* entry = ::readdir(folder)) {
-        struct stat info {};
-        if (IsWorkingName(entry->d_name) &&
-            ::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_mtime < staleBefore) {
+        if (IsStaleWorkingFile(folderFd, entry->d_name, staleBefore)) {
             ::unlinkat(folderFd, entry->d_name, 0);
         }
     }
@@ -106,12 +132,29 @@ std::string ProcPathOf(int fd) {
     return path;
 }
 
+// As the kernel's protection of sticky folders (fs.protected_symlinks) decides for open: a
+// link in a sticky, world-writable folder is followed only by its owner, or when the folder's
+// owner owns the link too. Another user's link there must not lead our bytes elsewhere.
+bool MayFollowLink(const std::string& path, const struct stat& link) {
+    struct stat folder {};
+    const std::string folderPath(FolderOf(path));
+    if (::stat(folderPath.empty() ? "." : folderPath.c_str(), &folder) != 0) {
+        return false;
+    }
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
+
 // The file the bytes must end up in: a symbolic link is followed, so that a settings file
-// linked from elsewhere stays linked; a dangling link is replaced itself.
-std::string ResolveTarget(const std::string& path) {
+// linked from elsewhere stays linked; a dangling link is replaced itself. Nothing for a link
+// that may not be followed.
+std::optional<std::string> ResolveTarget(const std::string& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
         return path;
+    }
+    if (!MayFollowLink(path, info)) {
+        return std::nullopt;
     }
     char resolved[PATH_MAX];
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
@@ -134,7 +177,12 @@ bool AtomicFileWriter::Open() {
     failed_ = false;
     keptMode_ = -1;
     error_ = 0;
-    target_ = ResolveTarget(target_);
+    const std::optional<std::string> target = ResolveTarget(target_);
+    if (!target) {
+        error_ = EACCES;
+        return false;
+    }
+    target_ = *target;
     struct stat existing {};
     if (::stat(target_.c_str(), &existing) == 0) {
         // What could not have been truncated in place is not replaced by a rename either.
@@ -161,7 +209,6 @@ bool AtomicFileWriter::Open() {
         error_ = errno;
         return false;
     }
-    RemoveStaleWorkingFilesOnce(folderFd_, folder_);
     if (!unnamedUnsupportedForTests.load()) {
         // 0666 lets the umask decide, as for any newly created file.
         fd_ = ::openat(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
@@ -183,6 +230,8 @@ bool AtomicFileWriter::Open() {
 }
 
 bool AtomicFileWriter::OpenNamed() {
+    // Only where working files need names can a killed process have left one.
+    RemoveStaleWorkingFilesOnce(folderFd_, folder_);
     for (unsigned attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
         tempName_ = WorkingName();
         fd_ = ::openat(folderFd_, tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -197,6 +246,8 @@ bool AtomicFileWriter::OpenNamed() {
         return false;
     }
     leftoverPath_ = folder_ + tempName_;
+    // Where the file system keeps no marks, no leftover will ever be taken for ours.
+    ::fsetxattr(fd_, kWorkingMark, kWorkingMarkValue.data(), kWorkingMarkValue.size(), 0);
     return true;
 }
 
@@ -245,6 +296,10 @@ bool AtomicFileWriter::Commit() {
         return false;
     };
     if (keptMode_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(keptMode_)) != 0) {
+        return fail();
+    }
+    // The finished file is the user's, not a working file of ours.
+    if (::fremovexattr(fd_, kWorkingMark) != 0 && errno != ENODATA && errno != ENOTSUP) {
         return fail();
     }
     if (::fsync(fd_) != 0) {

@@ -13,9 +13,12 @@ namespace platform {
 /// after every byte was written; on any failure the target stays as it was. A process that ends
 /// on the way, killed or not, leaves nothing behind. Where the file system cannot create
 /// unnamed files, the working file is a hidden one of a short fixed-length name (whatever the
-/// target's name), removed on failure; such files more than a day old, left by a process that
-/// was killed, are removed when a writer first opens in their folder. A target that is a
-/// symbolic link is replaced behind the link; an existing target's permission bits are kept.
+/// target's name, marked as ours until it is put in place), removed on failure; such files of
+/// the user's, marked and more than a day old, left by a process that was killed, are removed
+/// when a writer first needs one in their folder. A target that is a symbolic link is replaced
+/// behind the link, unless the kernel's protection of sticky folders would not follow that link
+/// for open (another user's link in a shared folder): then nothing is written; an existing
+/// target's permission bits are kept.
 /// Not copyable; discards an uncommitted working file on destruction.
 class AtomicFileWriter {
 public:

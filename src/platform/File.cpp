@@ -144,6 +144,11 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
+bool NameExists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
 bool CreateFolders(const std::string& folder) {
     std::size_t end = 0;
     do {

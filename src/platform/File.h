@@ -70,6 +70,9 @@ struct FileIdentity {
 std::optional<FileIdentity> IdentifyFile(const std::string& path);
 
 bool FileExists(const std::string& path);
+/// Whether anything has the name path: a file, a folder or a symbolic link, dangling or not;
+/// whatever a file written there would replace.
+bool NameExists(const std::string& path);
 /// Creates folder and any missing folder above it, each readable by its owner only; true when
 /// folder exists as a folder afterwards.
 bool CreateFolders(const std::string& folder);

@@ -315,7 +315,7 @@ int EncodeProgressWindow::AskSaveAs(const std::string& initialPath, const SaveAs
         }
         const std::string path =
             WithDefaultExtension(ToUtf8(chooser.selectedFiles().constFirst()), filter);
-        if (platform::FileExists(path)) {
+        if (platform::NameExists(path)) {
             const platform::MessageRequest again{
                 EncodeBatch::kOverwriteText,
                 platform::Format(EncodeBatch::kOverwriteTitleFormat, path.c_str()),

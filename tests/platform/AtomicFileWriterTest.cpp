@@ -11,6 +11,8 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -195,37 +197,80 @@ TEST_P(AtomicFileWriterTest, ALinkedTargetIsReplacedBehindTheLink) {
     EXPECT_EQ(FolderEntries(dir_.File("real")), std::set<std::string>{"opt.ini"});
 }
 
+// Only where working files need names can one have been left; and only a file that is
+// provably ours goes: our name, our mark inside, a regular file, stale.
 TEST_P(AtomicFileWriterTest, OnlyOurOwnStaleWorkingFilesAreRemoved) {
     constexpr std::time_t kDay = 24 * 60 * 60;
+    enum Kind { File, MarkedFile, Folder, LinkToMarked };
     const struct Case {
         const char* name;
         std::time_t age;
-        bool folder;
-        bool removed;
+        Kind kind;
+        bool stale;
     } cases[] = {
-        {".wavpress-Ab12Cd", kDay + 60, false, true},
-        {".wavpress-Ab12Ce", kDay - 60, false, false},
-        {".wavpress-Ab12C", 2 * kDay, false, false},
-        {".wavpress-Ab12Cde", 2 * kDay, false, false},
-        {".wavpress-Ab_2Cd", 2 * kDay, false, false},
-        {"x.wavpress-Ab12C", 2 * kDay, false, false},
-        {".song.mp3.123.0.0.tmp", 2 * kDay, false, false},
-        {"song.mp3", 2 * kDay, false, false},
-        {".wavpress-Folder", 2 * kDay, true, false},
+        {".wavpress-Ab12Cd34Ef", kDay + 60, MarkedFile, true},
+        {".wavpress-Ab12Cd34Eg", kDay - 60, MarkedFile, false},
+        {".wavpress-Ab12Cd34Eh", 2 * kDay, File, false},
+        {".wavpress-backup", 3 * kDay, File, false},
+        {".wavpress-Ab12Cd34E", 2 * kDay, MarkedFile, false},
+        {".wavpress-Ab_2Cd34Ei", 2 * kDay, MarkedFile, false},
+        {".wavpress-Folder1234", 2 * kDay, Folder, false},
+        {".wavpress-Link123456", 2 * kDay, LinkToMarked, false},
+        {"song.mp3", 2 * kDay, MarkedFile, false},
     };
-    std::set<std::string> kept{"new.mp3"};
+    const std::string elsewhere = dir_.File("elsewhere");
+    ASSERT_TRUE(std::filesystem::create_directory(elsewhere));
+    std::set<std::string> kept{"elsewhere", "new.mp3"};
     for (const Case& c : cases) {
         const std::string path = dir_.File(c.name);
-        ASSERT_TRUE(c.folder ? std::filesystem::create_directory(path) : WriteFileBytes(path, "x"));
+        const std::string file = c.kind == LinkToMarked ? elsewhere + "/target" : path;
+        ASSERT_TRUE(c.kind == Folder ? std::filesystem::create_directory(path)
+                                     : WriteFileBytes(file, "x"));
+        if (c.kind == MarkedFile || c.kind == LinkToMarked) {
+            ASSERT_EQ(::setxattr(file.c_str(), "user.wavpress", "working", 7, 0), 0);
+        }
+        if (c.kind == LinkToMarked) {
+            std::filesystem::create_symlink(file, path);
+        }
         const timespec times[2] = {{std::time(nullptr) - c.age, 0},
                                    {std::time(nullptr) - c.age, 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-        if (!c.removed) {
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+        if (!c.stale || Unnamed()) {
             kept.insert(c.name);
         }
     }
     EXPECT_TRUE(ReplaceFileContent(dir_.File("new.mp3"), "new"));
     EXPECT_EQ(FolderEntries(dir_.Path()), kept);
+    char mark[16];
+    EXPECT_LT(::getxattr(dir_.File("new.mp3").c_str(), "user.wavpress", mark, sizeof mark), 0)
+        << "the output carries no mark";
+}
+
+// Another user's link in a shared folder (sticky, world-writable) is not followed, as open
+// would not follow it: nothing is written there or behind it. Root owns every folder here, so
+// the planted link is given another owner and the folder a third.
+TEST_P(AtomicFileWriterTest, AnotherUsersLinkInASharedFolderIsNotFollowed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give files other owners";
+    }
+    const std::string shared = dir_.File("shared");
+    const std::string victim = dir_.File("victim.txt");
+    ASSERT_TRUE(std::filesystem::create_directory(shared));
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    ASSERT_TRUE(WriteFileBytes(victim, "notes"));
+    const std::string link = shared + "/x.mp3";
+    std::filesystem::create_symlink(victim, link);
+    for (const auto& [linkOwner, folderOwner, followed] :
+         {std::tuple{1000u, 0u, false}, std::tuple{1000u, 1000u, true},
+          std::tuple{0u, 1001u, true}}) {
+        ASSERT_EQ(::lchown(link.c_str(), linkOwner, 0), 0);
+        ASSERT_EQ(::chown(shared.c_str(), folderOwner, 0), 0);
+        AtomicFileWriter writer(link);
+        EXPECT_EQ(writer.Open() && writer.Write("mp3") && writer.Commit(), followed) << linkOwner;
+        EXPECT_EQ(ReadFileBytes(victim), followed ? "mp3" : "notes");
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        ASSERT_TRUE(WriteFileBytes(victim, "notes"));
+    }
 }
 
 } // namespace
