@@ -218,4 +218,24 @@ INSTANTIATE_TEST_SUITE_P(RunningOrAll, EncodeBatchCancel,
                                                       BatchItemResult::Cancelled}),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// One file's expected time from its elapsed time and bytes done of all: in 64 bits, so that a
+// file beyond 4 GiB is not taken for a small one.
+TEST(EncodeBatchEstimate, OneFilesTimeScalesItsRateToItsWholeLength) {
+    const struct {
+        std::uint32_t elapsed;
+        std::uint64_t position, upper;
+        std::uint32_t expected;
+    } cases[] = {
+        {0, 100, 1000, 0},
+        {10, 5, 1000, 0},
+        {10, 1000, 5000, 50},
+        {7, 405'874'409, 4'509'715'660, 77},
+        {1, 1, std::uint64_t{1} << 40, 0xFFFFFFFF},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EncodeBatch::EstimateSeconds(c.elapsed, c.position, c.upper), c.expected)
+            << c.position << " of " << c.upper;
+    }
+}
+
 } // namespace
