@@ -207,6 +207,34 @@ std::string_view CutCp932(std::string_view cp932, std::size_t maxBytes) {
     return cp932.substr(0, end);
 }
 
+namespace {
+
+// The code point of a valid UTF-8 character of length bytes.
+char32_t CodePoint(std::string_view character) {
+    const auto byte = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(character[i]));
+    };
+    switch (character.size()) {
+    case 1:
+        return byte(0);
+    case 2:
+        return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+    case 3:
+        return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    default:
+        return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 |
+               (byte(3) & 0x3F);
+    }
+}
+
+// Characters that reorder what follows them: shown raw, "f\u202Evaw.exe" reads "fexe.wav".
+bool IsBidiControl(char32_t c) {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+} // namespace
+
 std::string EscapeControls(std::string_view text, bool keepLayout) {
     std::string shown;
     shown.reserve(text.size());
@@ -220,8 +248,9 @@ std::string EscapeControls(std::string_view text, bool keepLayout) {
         }
         if ((lead < 0x20 || lead == 0x7F) && !(keepLayout && (lead == '\n' || lead == '\t'))) {
             shown += Format("\\x%02X", lead);
-        } else if (lead == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0) {
-            shown += Format("\\u%04X", static_cast<unsigned char>(text[1]));
+        } else if (const char32_t c = CodePoint(text.substr(0, length));
+                   (c >= 0x80 && c < 0xA0) || IsBidiControl(c)) {
+            shown += Format("\\u%04X", static_cast<unsigned>(c));
         } else {
             shown.append(text.substr(0, length));
         }

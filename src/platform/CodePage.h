@@ -26,8 +26,9 @@ std::string Utf8ToCp932(std::string_view utf8);
 /// a lead byte without a valid second byte (the byte after it is read on its own).
 std::string Cp932ToUtf8(std::string_view cp932);
 
-/// text with its control characters (C0, DEL, C1) and the bytes that are not valid UTF-8 in a
-/// visible form: "\x1B", "\u009B", "\xFF". Line breaks and tabs stay when keepLayout. How both
+/// text with its control characters (C0, DEL, C1, and the bidirectional controls that reorder
+/// what is shown: U+061C, U+200E/F, U+202A–E, U+2066–9) and the bytes that are not valid
+/// UTF-8 in a visible form: "\x1B", "\u009B", "\u202E", "\xFF". Line breaks and tabs stay when keepLayout. How both
 /// front ends show a name: whatever its bytes, it is shown whole and cannot drive a terminal.
 std::string EscapeControls(std::string_view text, bool keepLayout);
 /// The longest prefix of at most maxBytes bytes that ends on a UTF-8 character boundary.

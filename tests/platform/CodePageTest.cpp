@@ -50,6 +50,9 @@ TEST(CodePageTest, EscapedTextShowsEveryByteAndNoControl) {
         {"a\x1b[2J\x7f\xc2\x9b\xc2\xa0", "a\\x1B[2J\\x7F\\u009B\xc2\xa0",
          "a\\x1B[2J\\x7F\\u009B\xc2\xa0"},
         {"1\n2\t3\r", "1\\x0A2\\x093\\x0D", "1\n2\t3\\x0D"},
+        {"f\u202Eevil.wav \u2066\u200F\u061C\u2069\u2028",
+         "f\\u202Eevil.wav \\u2066\\u200F\\u061C\\u2069\u2028",
+         "f\\u202Eevil.wav \\u2066\\u200F\\u061C\\u2069\u2028"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(platform::EscapeControls(c.text, false), c.escaped);
