@@ -3,6 +3,7 @@
 
 #include "PresetFile.h"
 #include "platform/File.h"
+#include "platform/Paths.h"
 
 SettingsFileState LoadStartupSettings(const std::string& folder, EncodeSettings& settings) {
     LoadPresets(folder, settings.Presets);
@@ -16,11 +17,15 @@ SettingsFileState LoadStartupSettings(const std::string& folder, EncodeSettings&
 }
 
 bool SaveExitSettings(const std::string& folder, const EncodeSettings& settings,
-                      SettingsFileState loaded) {
+                      SettingsFileState loaded, std::string* unsaved) {
     // The user's configuration folder may not exist before the first exit.
     platform::CreateFolders(folder);
     const bool settingsSaved =
         loaded == SettingsFileState::Unreadable || SaveSettings(folder, settings);
     const bool presetsSaved = SavePresets(folder, settings.Presets);
+    if (unsaved != nullptr && !(settingsSaved && presetsSaved)) {
+        *unsaved =
+            platform::JoinFolder(folder, settingsSaved ? kPresetFileName : kSettingsFileName);
+    }
     return settingsSaved && presetsSaved;
 }

@@ -17,7 +17,7 @@ SettingsFileState LoadStartupSettings(const std::string& folder, EncodeSettings&
 /// Creates the folder when it is missing, then writes opt.ini and then preset.ini (the latter
 /// only when the preset list is not empty). An opt.ini that was there at start but could not be
 /// read is left alone rather than replaced by settings its owner never saw. Failures leave the
-/// old files as they were and are not reported to the user; the result is true when every file
-/// that was to be written was written.
+/// old files as they were; the result is true when every file that was to be written was
+/// written, and unsaved, when given, receives the path of the first one that was not.
 bool SaveExitSettings(const std::string& folder, const EncodeSettings& settings,
-                      SettingsFileState loaded);
+                      SettingsFileState loaded, std::string* unsaved = nullptr);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/CWavPressDlg.h"
 
+#include "platform/Format.h"
+#include "platform/MessageBox.h"
 #include "settings/PresetFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLifecycle.h"
@@ -30,6 +32,13 @@
 #include <array>
 
 namespace {
+
+// Shown when the user ends the program and the settings could not be written; the old files
+// stay as they were.
+constexpr const char* kSettingsNotSavedFormat = "設定ファイル(%s)を保存できませんでした\n"
+                                                "フォルダの書き込み権限と空き容量をご確認ください\n"
+                                                "今回変更した設定は次回の起動時には反映されません";
+constexpr const char* kSettingsNotSavedTitle = "wavPress";
 
 constexpr int kMargin = 7;
 constexpr int kPageGap = 5;
@@ -123,17 +132,31 @@ void CWavPressDlg::AddDroppedFiles(const std::vector<std::string>& paths) {
     fileList_->AddDroppedFiles(paths);
 }
 
-void CWavPressDlg::SaveSettings() {
+bool CWavPressDlg::SaveSettings(std::string* unsaved) {
     std::string content = RenderSettings(settings_) + RenderPresets(settings_.Presets);
     if (savedContent_ == content) {
-        return;
+        return true;
     }
-    if (SaveExitSettings(settingsFolder_, settings_, settingsFileState_)) {
-        savedContent_ = std::move(content);
+    if (!SaveExitSettings(settingsFolder_, settings_, settingsFileState_, unsaved)) {
+        return false;
     }
+    savedContent_ = std::move(content);
+    return true;
+}
+
+void CWavPressDlg::reject() {
+    // The user ending the program is told; a signal or the session's end has no one to answer.
+    std::string unsaved;
+    if (!endRequested_ && !SaveSettings(&unsaved)) {
+        platform::MessageBox::Show(platform::Format(kSettingsNotSavedFormat, unsaved.c_str()),
+                                   kSettingsNotSavedTitle, platform::MessageIcon::Warning,
+                                   platform::MessageButtons::Ok);
+    }
+    QDialog::reject();
 }
 
 void CWavPressDlg::OnEndRequest() {
+    endRequested_ = true;
     if (QWidget* popup = QApplication::activePopupWidget()) {
         popup->close();
     }

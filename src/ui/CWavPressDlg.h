@@ -77,8 +77,10 @@ public:
     void AddDroppedFiles(const std::vector<std::string>& paths);
 
     /// Writes opt.ini and preset.ini, unless this very content was written by this window
-    /// before: at destruction, and earlier when the desktop session ends.
-    void SaveSettings();
+    /// before: when the user ends the program, at destruction, and earlier when the desktop
+    /// session ends. False when a file could not be written; unsaved, when given, receives its
+    /// path.
+    bool SaveSettings(std::string* unsaved = nullptr);
 
     /// The desktop session or a signal asks the program to end: windows open over this one
     /// are closed as by their cancel, then this one as by "終了". A running batch is cancelled
@@ -89,6 +91,10 @@ public Q_SLOTS:
     /// "変換": the conversion start of the list's rows with Settings(), under the modal
     /// progress window; returns when the batch is over.
     void OnConvert();
+
+    /// "終了", the close box and the window menu: the settings are written first, and the user
+    /// is told when they could not be.
+    void reject() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -126,4 +132,5 @@ private:
     std::optional<std::string> savedContent_;
     WindowConversion conversion_{*this};
     bool endAfterConversion_ = false;
+    bool endRequested_ = false; ///< by a signal or the session, not by the user
 };

@@ -4,6 +4,7 @@
 
 #include "settings/PresetFile.h"
 #include "settings/SettingsFile.h"
+#include "support/RecordingMessageBackend.h"
 #include "support/WaveTagging.h"
 #include "ui/COutFolderPage.h"
 #include "ui/CParmSetPage.h"
@@ -444,6 +445,32 @@ TEST(CWavPressDlgLifetimeTest, DestroyingTheWindowWritesItsSettings) {
     // The next start reads what the last one wrote.
     CWavPressDlg next(folder.Path());
     EXPECT_EQ(next.Settings().OutFolder.Preset, 3);
+}
+
+// A settings folder that cannot hold files (its name is taken by a file): "終了" says so, in
+// Japanese, naming the file; an end asked for by a signal or the session says nothing.
+TEST(CWavPressDlgLifetimeTest, TheUserIsToldWhenTheSettingsCannotBeSaved) {
+    testsupport::TempDir folder;
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder.File("taken"), "a file"));
+    const std::string settingsFolder = folder.File("taken") + "/";
+    testsupport::ScopedMessageRecorder messages;
+    for (const bool byUser : {true, false}) {
+        CWavPressDlg window(settingsFolder);
+        window.show();
+        window.Settings().OutFolder.Preset = 2;
+        if (byUser) {
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("exitButton")),
+                              Qt::LeftButton);
+        } else {
+            window.OnEndRequest();
+        }
+        EXPECT_FALSE(window.isVisible());
+    }
+    const auto requests = messages->Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].text.rfind("設定ファイル(" + settingsFolder + "opt.ini)を保存できませんでした\n", 0),
+              0u)
+        << requests[0].text;
 }
 
 } // namespace
