@@ -23,6 +23,8 @@
 
 #include <csignal>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -581,6 +583,71 @@ TEST_F(WavpressCliTest, AFileSizeLimitFailsTheFileNotTheProcess) {
     EXPECT_TRUE(DecodeMp3(Out("after.mp3")).opened);
 }
 
+// Crafted tag chunks cost neither the process nor the batch: a title frame that inflates to
+// 1 GiB and an INFO value of 8 MB are passed over under a memory limit far below what reading
+// them would take; the file converts with the tags that could be read.
+TEST_F(WavpressCliTest, CraftedTagChunksConvertWithinAMemoryLimit) {
+    const std::string tags =
+        testsupport::Chunk(
+            "id3 ",
+            testsupport::Id3v2Tag(
+                3, testsupport::Id3v2Frame(3, "TIT2", testsupport::CompressedZerosBody(1 << 30),
+                                           0x80) +
+                       testsupport::Id3v2Frame(3, "TPE1", testsupport::Id3v2Text("artist")))) +
+        testsupport::Chunk("LIST", "INFO" + testsupport::Chunk("INAM", std::string(8 << 20, 'i')));
+    const std::string wave = in.File("crafted.wav");
+    ASSERT_TRUE(
+        testsupport::WriteWave(wave, {}, testsupport::StereoTone(kRate, 4410, 440, 660), tags));
+    const CliRun run = Run({"-q", "-o", out.Path(), wave}, {}, [] {
+        const rlimit limit{512 << 20, 512 << 20};
+        ::setrlimit(RLIMIT_AS, &limit);
+    });
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const Id3v2Read tag = ReadId3v2(ReadFileBytes(Out("crafted.mp3")));
+    EXPECT_EQ(tag.texts.count("TIT2"), 0u);
+    EXPECT_EQ(tag.texts.at("TPE1"), "artist");
+}
+
+// A link another user planted in a shared output folder (sticky and world-writable, as /tmp)
+// is never followed, not even with -y: the file it points to and the link stay, and the output
+// fails as one that cannot be created. Without -y the name is asked about as any existing one.
+TEST_F(WavpressCliTest, AnotherUsersLinkInASharedOutputFolderIsNotFollowed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give the link another owner";
+    }
+    const std::string shared = out.File("shared");
+    ASSERT_TRUE(std::filesystem::create_directory(shared));
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const std::string victim = in.File("notes.txt");
+    ASSERT_TRUE(testsupport::WriteFileBytes(victim, "notes"));
+    const std::string link = shared + "/x.mp3";
+    std::filesystem::create_symlink(victim, link);
+    ASSERT_EQ(::lchown(link.c_str(), 1000, 1000), 0);
+    const std::string wave = Wave("x.wav");
+
+    CliRun run = Run({"-y", "-o", shared, wave});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find(platform::Format(kOutputOpenFailed, link.c_str())), std::string::npos)
+        << run.err;
+    run = Run({"-o", shared, wave});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("保存確認(" + link + ")"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFileBytes(victim), "notes");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(VisibleEntries(shared), Names{"x.mp3"});
+}
+
+// A file of the user's that merely looks like a working file of ours is never cleaned up.
+TEST_F(WavpressCliTest, AFileNamedLikeAWorkingFileSurvivesARun) {
+    const std::string backup = Out(".wavpress-backup");
+    ASSERT_TRUE(testsupport::WriteFileBytes(backup, "mine"));
+    const timespec old[2] = {{std::time(nullptr) - 3 * 24 * 60 * 60, 0},
+                             {std::time(nullptr) - 3 * 24 * 60 * 60, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, backup.c_str(), old, 0), 0);
+    EXPECT_EQ(Run({"-q", "-o", out.Path(), Wave("a.wav")}).exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(backup), "mine");
+}
+
 TEST_F(WavpressCliTest, AJobThatNeverReturnsEndsOnTheSignalAfterCancellingAll) {
     std::filesystem::copy_file(platform::ExecutableFolder() + "hanging/lame_enc.so",
                                app.File("lame_enc.so"),
@@ -669,10 +736,13 @@ TEST_F(WavpressCliTest, CtrlCAtAQuestionSkipsOnlyThatFile) {
 TEST_F(WavpressCliTest, ControlCharactersInNamesAreShownEscapedOnATerminal) {
     const std::string wave = Wave("x\x1b]0;owned\x07\xc2\x9b.wav");
     const std::string invalid = in.File("bad\xff.wav");
+    // A right-to-left override would show this name as "fvaw.live".
+    const std::string reordering = Wave("f\u202Eevil.wav");
     clitest::PseudoTerminal terminal;
     clitest::Transcript shown(terminal.TestSide());
     const CliRun run = Run(
-        {"-t", "ogg", "-o", out.Path(), "--title", "\x1b[2J" + std::string(40, 'A'), wave, invalid},
+        {"-t", "ogg", "-o", out.Path(), "--title", "\x1b[2J" + std::string(40, 'A'), wave, invalid,
+         reordering},
         [&](int) {
             terminal.CloseProgramSide();
             EXPECT_TRUE(shown.ReadToEnd());
@@ -682,13 +752,14 @@ TEST_F(WavpressCliTest, ControlCharactersInNamesAreShownEscapedOnATerminal) {
         });
     EXPECT_EQ(run.exitCode, 1);
     const std::string& text = shown.Text();
-    for (const char* raw : {"\x1b]", "\x07", "\x1b[2J", "\xc2\x9b", "\xff"}) {
+    for (const char* raw : {"\x1b]", "\x07", "\x1b[2J", "\xc2\x9b", "\xff", "\u202E"}) {
         EXPECT_EQ(text.find(raw), std::string::npos) << raw;
     }
     EXPECT_NE(text.find("変換済み: " + in.File("x\\x1B]0;owned\\x07\\u009B.wav")),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("bad\\xFF.wav: ファイルがありません"), std::string::npos);
+    EXPECT_NE(text.find("f\\u202Eevil.wav"), std::string::npos) << text;
     EXPECT_NE(text.find("\"\\x1B[2JAAA"), std::string::npos);
     EXPECT_TRUE(platform::FileExists(Out("x\x1b]0;owned\x07\xc2\x9b.ogg")));
 }
