@@ -15,3 +15,13 @@ id3='ID3\x03\x00\x00\x00\x00\x00\x1bTIT2\x00\x00\x00\x02\x00\x00\x00tTCON\x00\x0
 printf "RIFF\x00\x00\x00\x00WAVE${fmt}${data}${info}" >"$out/info"
 printf "RIFF\x00\x00\x00\x00WAVE${fmt}${data}id3 \x25\x00\x00\x00${id3}\x00" >"$out/id3"
 printf "RIFF\x00\x00\x00\x00WAVE${fmt}${data}${info}ID3 \x25\x00\x00\x00${id3}\x00" >"$out/both"
+# A compressed title frame (its inflated size, then zlib data) and an encrypted one, before an
+# artist frame: the kinds of frame that are passed over.
+frames='TIT2\x00\x00\x00\x08\x00\x80\x40\x00\x00\x00\x78\x9c\x63\x00TIT2\x00\x00\x00\x03\x00\x40\x01xyTPE1\x00\x00\x00\x02\x00\x00\x00a'
+printf "RIFF\x00\x00\x00\x00WAVE${fmt}${data}id3 \x35\x00\x00\x00ID3\x03\x00\x00\x00\x00\x00\x2b${frames}\x00" >"$out/packed"
+# More empty chunks before the tags than are walked.
+{
+  printf "RIFF\x00\x00\x00\x00WAVE${fmt}${data}"
+  for _ in $(seq 2000); do printf 'junk\x00\x00\x00\x00'; done
+  printf "${info}"
+} >"$out/many"

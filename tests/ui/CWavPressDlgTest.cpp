@@ -337,6 +337,12 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     EXPECT_TRUE(started->findChild<QPushButton*>(QStringLiteral("convertButton"))->isEnabled());
 }
 
+// A right-to-left override would show "f‹RLO›evil.wav" as "fvaw.live".
+TEST_F(CWavPressDlgTest, BidirectionalControlsInNamesAreShownEscaped) {
+    Add({Wave("f\u202Eevil.wav")});
+    EXPECT_EQ(List()->topLevelItem(0)->text(kColumnName), QStringLiteral("f\\u202Eevil.wav"));
+}
+
 TEST_F(CWavPressDlgTest, ChangeReplacesTheFileAndKeepsPositionAndTags) {
     Add({Wave("a.wav"), Wave("b.wav"), Wave("c.wav")});
     const FileRow tags{"", "", "", "Title", "Artist", "Album", "1999", "Comment", "Rock"};
