@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/WaveTagging.h"
 
+#include "support/WaveWriter.h"
+
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/tpropertymap.h>
@@ -113,6 +115,13 @@ std::string CompressedZerosBody(std::uint64_t inflatedBytes) {
     end.resize(end.size() - 4);
     const auto adler = static_cast<std::uint32_t>(1 + ((blocks * kBlock) % 65521 << 16));
     return body + end + BigEndian32(adler);
+}
+
+std::string InflatingTitleChunk(const std::string& artist) {
+    const std::string tag =
+        Id3v2Tag(3, Id3v2Frame(3, "TIT2", CompressedZerosBody(std::uint64_t{1} << 30), 0x80) +
+                        Id3v2Frame(3, "TPE1", Id3v2Text(artist)));
+    return Chunk("id3 ", tag);
 }
 
 } // namespace testsupport

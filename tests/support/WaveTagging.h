@@ -39,4 +39,8 @@ std::string Id3v2Tag(int version, const std::string& frames, unsigned char flags
 /// bytes, made without ever holding them.
 std::string CompressedZerosBody(std::uint64_t inflatedBytes);
 
+/// An "id3 " chunk of about 1 MB whose ID3v2.3 title frame inflates to 1 GiB, followed by an
+/// artist frame of the given text.
+std::string InflatingTitleChunk(const std::string& artist);
+
 } // namespace testsupport

@@ -180,13 +180,7 @@ TEST(WaveFileTagsTest, CraftedTagChunksAreReadWithinBoundsOrPassedOver) {
     const std::string unsynchronised = Id3v2Frame(3, "TIT2", std::string("\0\xFF\x00x", 4))
                                            .replace(4, 4, std::string("\0\0\0\x03", 4));
     const std::vector<CraftedCase> cases = {
-        {"compressed frame",
-         Chunk("id3 ",
-               Id3v2Tag(3,
-                        Id3v2Frame(3, "TIT2",
-                                   testsupport::CompressedZerosBody(std::uint64_t{1} << 30), 0x80) +
-                            artist)),
-         "", "artist"},
+        {"compressed frame", testsupport::InflatingTitleChunk("artist"), "", "artist"},
         {"encrypted frame",
          Chunk("id3 ", Id3v2Tag(3, Id3v2Frame(3, "TIT2", "\x01secret", 0x40) + artist)), "",
          "artist"},

@@ -6,6 +6,7 @@
 #include "settings/SettingsFile.h"
 #include "support/RecordingMessageBackend.h"
 #include "support/WaveTagging.h"
+#include "support/WaveWriter.h"
 #include "ui/COutFolderPage.h"
 #include "ui/CParmSetPage.h"
 #include "ui/CVersionPage.h"
@@ -335,6 +336,20 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
         EXPECT_EQ(row[kColumnFolder], row[kColumnName] == "c.wav" ? folder + "sub/" : folder);
     }
     EXPECT_TRUE(started->findChild<QPushButton*>(QStringLiteral("convertButton"))->isEnabled());
+}
+
+// A title frame that inflates to 1 GiB, on the command line: the window starts with the file
+// listed and the tags that could be read.
+TEST_F(CWavPressDlgTest, ACraftedTagChunkOnTheCommandLineCostsNothing) {
+    const std::string crafted = inputFolder.File("crafted.wav");
+    ASSERT_TRUE(testsupport::WriteWave(crafted, {}, std::vector<std::int16_t>(64),
+                                       testsupport::InflatingTitleChunk("artist")));
+    const std::unique_ptr<CWavPressDlg> started =
+        CWavPressApp::CreateMainDialog(settingsFolder.Path(), {"wavpress", crafted});
+    const std::vector<FileRow> rows = started->Rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][kColumnTitle], "");
+    EXPECT_EQ(rows[0][kColumnArtist], "artist");
 }
 
 // A right-to-left override would show "f‹RLO›evil.wav" as "fvaw.live".
