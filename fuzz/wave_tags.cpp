@@ -59,10 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static InputFile input;
     platform::File file = input.Write(data, size);
     const EncodeItem item = WaveFileTags::Read(file);
-    CheckText(item.Title, 30);
-    CheckText(item.Artist, 30);
-    CheckText(item.Album, 30);
-    CheckText(item.Comment, 30);
+    CheckText(item.Title, kTagTextWidth);
+    CheckText(item.Artist, kTagTextWidth);
+    CheckText(item.Album, kTagTextWidth);
+    CheckText(item.Comment, kTagTextWidth);
     const bool fourDigits =
         item.Year.size() == 4 && std::all_of(item.Year.begin(), item.Year.end(),
                                              [](char c) { return c >= '0' && c <= '9'; });

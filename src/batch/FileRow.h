@@ -2,6 +2,7 @@
 #pragma once
 
 #include "audio/WaveReader.h"
+#include "tags/EncodeItem.h"
 
 #include <array>
 #include <cstddef>
@@ -24,6 +25,11 @@ enum FileColumn : std::size_t {
 
 /// The nine column texts of one file of the list (UTF-8).
 using FileRow = std::array<std::string, kFileColumnCount>;
+
+/// The most a tag column's text holds, in code page 932 bytes, as typed, given or read.
+constexpr std::size_t TagTextWidth(std::size_t column) {
+    return column == kColumnYear ? kTagYearWidth : kTagTextWidth;
+}
 
 /// What TakeWaveFile found out about a file; true when it took it.
 struct WaveFileCheck {

@@ -67,13 +67,12 @@ constexpr option kLongOptions[] = {
 struct TagField {
     OptionId Id;
     FileColumn Column;
-    std::size_t MaxBytes; ///< the ID3v1 field width, in code page 932 bytes
 };
 
 constexpr TagField kTagFields[] = {
-    {OptionId::Title, kColumnTitle, 30},     {OptionId::Artist, kColumnArtist, 30},
-    {OptionId::Album, kColumnAlbum, 30},     {OptionId::Year, kColumnYear, 4},
-    {OptionId::Comment, kColumnComment, 30},
+    {OptionId::Title, kColumnTitle},     {OptionId::Artist, kColumnArtist},
+    {OptionId::Album, kColumnAlbum},     {OptionId::Year, kColumnYear},
+    {OptionId::Comment, kColumnComment},
 };
 
 const option* FindOption(int id) {
@@ -213,11 +212,11 @@ bool TakeOption(OptionId id, const std::string& value, CliOptions& options, std:
             if (field.Id != id) {
                 continue;
             }
-            std::string text(platform::CutUtf8ToCp932Width(value, field.MaxBytes));
+            const std::size_t width = TagTextWidth(field.Column);
+            std::string text(platform::CutUtf8ToCp932Width(value, width));
             if (text.size() != value.size()) {
                 warnings.push_back(platform::Format("%s は %zu バイトまでのため \"%s\" にしました",
-                                                    OptionName(id).c_str(), field.MaxBytes,
-                                                    text.c_str()));
+                                                    OptionName(id).c_str(), width, text.c_str()));
             }
             options.Tags[field.Column] = std::move(text);
         }
@@ -317,11 +316,12 @@ std::string UsageText() {
            "  -p, --preset N         MP3 のプリセット番号 (0 はプリセットを使わない)\n"
            "  -y, --overwrite        既存の出力ファイルを確認せずに上書きする\n"
            "  -j, --jobs N           同時に変換するファイルの数 (1～256、既定はCPUの数)\n"
-           "      --title TEXT       タイトル (30 バイトまで、全角文字は 2 バイト)\n"
-           "      --artist TEXT      アーティスト (30 バイトまで)\n"
-           "      --album TEXT       アルバムタイトル (30 バイトまで)\n"
+           "      --title TEXT       タイトル (500 バイトまで、全角文字は 2 バイト。\n"
+           "                         ID3v1 タグには先頭の 30 バイトだけが入る)\n"
+           "      --artist TEXT      アーティスト (500 バイトまで)\n"
+           "      --album TEXT       アルバムタイトル (500 バイトまで)\n"
            "      --year TEXT        年 (4 バイトまで)\n"
-           "      --comment TEXT     コメント (30 バイトまで)\n"
+           "      --comment TEXT     コメント (500 バイトまで)\n"
            "      --genre NAME       ジャンル (一覧の名前のとおりに)\n"
            "      --no-id3v2         MP3 に ID3v2 タグを付けず、末尾の ID3v1 タグだけにする\n"
            "      --no-wave-tags     WAVE ファイル自身のタグ (ID3v2、LIST/INFO) を読まない\n"

@@ -158,8 +158,8 @@ std::string Cut(const std::string& text, std::size_t width) {
     return std::string(platform::CutUtf8ToCp932Width(text, width));
 }
 
-std::string FirstOf(const std::string& id3v2, const std::string& info, std::size_t width) {
-    return Cut(id3v2.empty() ? info : id3v2, width);
+std::string FirstOf(const std::string& id3v2, const std::string& info) {
+    return Cut(id3v2.empty() ? info : id3v2, kTagTextWidth);
 }
 
 } // namespace
@@ -180,14 +180,14 @@ EncodeItem WaveFileTags::Read(platform::File& file) {
     }
     const TagLib::ID3v2::Tag* id3v2 = tagged.hasID3v2Tag() ? tagged.ID3v2Tag() : nullptr;
     const TagLib::RIFF::Info::Tag* info = tagged.hasInfoTag() ? tagged.InfoTag() : nullptr;
-    item.Title = FirstOf(FrameText(id3v2, "TIT2"), InfoText(info, "INAM"), 30);
-    item.Artist = FirstOf(FrameText(id3v2, "TPE1"), InfoText(info, "IART"), 30);
-    item.Album = FirstOf(FrameText(id3v2, "TALB"), InfoText(info, "IPRD"), 30);
+    item.Title = FirstOf(FrameText(id3v2, "TIT2"), InfoText(info, "INAM"));
+    item.Artist = FirstOf(FrameText(id3v2, "TPE1"), InfoText(info, "IART"));
+    item.Album = FirstOf(FrameText(id3v2, "TALB"), InfoText(info, "IPRD"));
     item.Year = FirstFourDigits(FrameText(id3v2, "TDRC"));
     if (item.Year.empty()) {
         item.Year = FirstFourDigits(InfoText(info, "ICRD"));
     }
-    item.Comment = FirstOf(Id3v2Comment(id3v2), InfoText(info, "ICMT"), 30);
+    item.Comment = FirstOf(Id3v2Comment(id3v2), InfoText(info, "ICMT"));
     item.Genre = Id3v2Genre(id3v2);
     if (item.Genre == NoGenre) {
         item.Genre = FindGenre(InfoText(info, "IGNR"));

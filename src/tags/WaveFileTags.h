@@ -9,8 +9,8 @@
 /// give a value, the ID3v2 one. INFO texts are taken as UTF-8 when they are valid UTF-8,
 /// otherwise as code page 932, as Japanese Windows tools write them. The year is the first four
 /// digits in a row; the genre a name of GenreNames (in ID3v2 also an ID3v1 genre number), else
-/// NoGenre. Each text is cut to its ID3v1 field width in code page 932 bytes, between
-/// characters, as the editors cut. Only what WaveTagChunks copies out of the file is parsed.
+/// NoGenre. Each text is cut to kTagTextWidth code page 932 bytes, between characters, as the
+/// editors cut. Only what WaveTagChunks copies out of the file is parsed.
 class WaveFileTags {
 public:
     /// Reads through the file already open (and checked) rather than by its path again. Never

@@ -20,16 +20,15 @@ namespace {
 struct TagBox {
     const char* Label;
     std::size_t Column;
-    std::size_t ByteLimit;
     bool DigitsOnly;
 };
 
 constexpr std::array<TagBox, 5> kTagBoxes{{
-    {"タイトル", kColumnTitle, 30, false},
-    {"アーティスト", kColumnArtist, 30, false},
-    {"アルバム", kColumnAlbum, 30, false},
-    {"年", kColumnYear, 4, true},
-    {"コメント", kColumnComment, 30, false},
+    {"タイトル", kColumnTitle, false},
+    {"アーティスト", kColumnArtist, false},
+    {"アルバム", kColumnAlbum, false},
+    {"年", kColumnYear, true},
+    {"コメント", kColumnComment, false},
 }};
 
 struct FileText {
@@ -82,7 +81,7 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
     }
     for (std::size_t i = 0; i < kTagBoxes.size(); ++i) {
         const TagBox& spec = kTagBoxes[i];
-        auto* box = new ByteLimitEdit(spec.ByteLimit, spec.DigitsOnly, this);
+        auto* box = new ByteLimitEdit(TagTextWidth(spec.Column), spec.DigitsOnly, this);
         box->SetText(ToQString(row_[spec.Column]));
         box->setFixedWidth(spec.DigitsOnly ? kYearWidth : kFieldWidth);
         fields->addWidget(NewCaption(spec.Label, box, this), line, 0);

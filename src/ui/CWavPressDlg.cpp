@@ -47,18 +47,8 @@ constexpr int kMinimumContentWidth = 700;
 constexpr int kListHeight = 210;
 constexpr int kMinimumButtonWidth = 88;
 
-struct EditBoxColumn {
-    std::size_t Column;
-    std::size_t ByteLimit;
-};
-
-constexpr std::array<EditBoxColumn, 5> kEditBoxColumns{{
-    {kColumnTitle, 30},
-    {kColumnArtist, 30},
-    {kColumnAlbum, 30},
-    {kColumnYear, 4},
-    {kColumnComment, 30},
-}};
+constexpr std::array<std::size_t, 5> kEditBoxColumns{kColumnTitle, kColumnArtist, kColumnAlbum,
+                                                     kColumnYear, kColumnComment};
 
 QStringList AskWithFileDialog(QWidget* parent, bool several) {
     QFileDialog dialog(parent);
@@ -236,10 +226,9 @@ void CWavPressDlg::CreateFileList() {
     fileList_ = new CListEditCtrl(this);
     fileList_->setObjectName(QStringLiteral("fileList"));
     QWidget* viewport = fileList_->viewport();
-    for (const EditBoxColumn& column : kEditBoxColumns) {
-        auto* editor = new ByteLimitEdit(column.ByteLimit, false, viewport);
-        fileList_->SetColumnEditor(static_cast<int>(column.Column), CListEditCtrl::kEditBox,
-                                   editor);
+    for (const std::size_t column : kEditBoxColumns) {
+        auto* editor = new ByteLimitEdit(TagTextWidth(column), false, viewport);
+        fileList_->SetColumnEditor(static_cast<int>(column), CListEditCtrl::kEditBox, editor);
     }
     genreEditor_ = new QComboBox(viewport);
     genreEditor_->setEditable(false);

@@ -41,8 +41,8 @@ public:
     static constexpr const char* kConvertText = "変換";
     static constexpr const char* kExitText = "終了";
     static constexpr const char* kListHint =
-        "ここに変換したいWAVEファイルを追加して下さい\nOggVorbisのファイル情報の設定は英数字を\n"
-        "使用するようにして下さい\n日本語は使用できません";
+        "ここに変換したいWAVEファイルを追加して下さい\nフォルダを追加すると中のWAVEファイルが"
+        "全て入ります\nタグはセルのダブルクリックか「ID3タグ編集」で変更できます";
     /// The list's name for a screen reader, in the words of its hint.
     static constexpr const char* kListName = "変換したいWAVEファイル";
     static constexpr const char* kAddItem = "項目の追加";

@@ -18,6 +18,7 @@
 #include "support/TempDir.h"
 #include "support/WaveTagging.h"
 #include "support/WaveWriter.h"
+#include "tags/EncodeItem.h"
 
 #include <gtest/gtest.h>
 
@@ -195,14 +196,19 @@ TEST_F(WavpressCliTest, OggFilesConvertWithTheirCommentsAndNoSettingsAreWritten)
     EXPECT_FALSE(platform::FileExists(app.File("preset.ini")));
 }
 
+// A long Japanese title reaches the ID3v2 tag and the Vorbis comments whole; only the ID3v1
+// record cuts it, between characters, to its 30 bytes.
 TEST_F(WavpressCliTest, Mp3GetsTheTagWithTextsCutToTheirFields) {
     const std::string a = Wave("a.wav");
-    const std::string longTitle = "あいうえおかきくけこさしすせそた"; // 16 characters, 32 bytes
+    const std::string longTitle = "あいうえおかきくけこさしすせそたちつてとなに"; // 22 characters
     const CliRun run = Run({"-t", "mp3", "-o", out.Path(), "--title", longTitle, "--year", "20245",
                             "--genre", "Synthpop", a});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.err.find("--title"), std::string::npos);
+    EXPECT_EQ(run.err.find("--title"), std::string::npos);
     EXPECT_NE(run.err.find("--year"), std::string::npos);
+    EXPECT_EQ(ReadId3v2(ReadFileBytes(Out("a.mp3"))).texts.at("TIT2"), longTitle);
+    ASSERT_EQ(Run({"-t", "ogg", "-o", out.Path(), "--title", longTitle, a}).exitCode, 0);
+    EXPECT_EQ(DecodeOgg(Out("a.ogg")).comments.at(0), "TITLE=" + longTitle);
 
     const DecodedMp3 decoded = DecodeMp3(Out("a.mp3"));
     ASSERT_TRUE(decoded.opened);
@@ -736,7 +742,8 @@ TEST_F(WavpressCliTest, ControlCharactersInNamesAreShownEscapedOnATerminal) {
     clitest::PseudoTerminal terminal;
     clitest::Transcript shown(terminal.TestSide());
     const CliRun run = Run(
-        {"-t", "ogg", "-o", out.Path(), "--title", "\x1b[2J" + std::string(40, 'A'), wave, invalid,
+        {"-t", "ogg", "-o", out.Path(), "--title",
+         "\x1b[2J" + std::string(kTagTextWidth, 'A'), wave, invalid,
          reordering},
         [&](int) {
             terminal.CloseProgramSide();

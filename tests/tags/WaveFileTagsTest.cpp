@@ -55,8 +55,10 @@ TEST(WaveFileTagsTest, TagsOfEveryKindOfChunkComeOutAsUtf8CutToTheirFields) {
     };
     const std::string sjisTitle = platform::Utf8ToCp932("夜明けのスキャット");
     const std::string sjisArtist = platform::Utf8ToCp932("由紀さおり");
-    // 31 bytes in code page 932: the last double-byte character does not fit.
-    const std::string longTitle = "a" + std::string("あいうえおかきくけこさしすせそ");
+    // Whole: 45 bytes in code page 932, more than an ID3v1 field holds.
+    const std::string longTitle = "a" + std::string("あいうえおかきくけこさしすせそたちつてとなにぬ");
+    // One byte more than a text holds: the last double-byte character does not fit.
+    const std::string overlong = std::string(kTagTextWidth - 1, 'x') + "あ";
 
     const std::vector<TagCase> cases = {
         {"no tags", nullptr, kNoTagBytes, {}},
@@ -104,9 +106,9 @@ TEST(WaveFileTagsTest, TagsOfEveryKindOfChunkComeOutAsUtf8CutToTheirFields) {
          Chunk("id3 ", testsupport::Id3v2TagBytes({{"TITLE", "小文字"}, {"GENRE", "(17)"}}, 3)),
          {"小文字", "", "", "", "", "Rock"}},
         {"texts longer than their fields",
-         info({{"INAM", longTitle}, {"IART", std::string(40, 'x')}, {"ICRD", "19991231"}}),
+         info({{"INAM", longTitle}, {"IART", overlong}, {"ICRD", "19991231"}}),
          kNoTagBytes,
-         {"aあいうえおかきくけこさしすせ", std::string(30, 'x'), "", "1999", "", ""}},
+         {longTitle, std::string(kTagTextWidth - 1, 'x'), "", "1999", "", ""}},
         {"unknown genres and years without four digits",
          info({{"IGNR", "Rockabilly"}, {"ICRD", "99"}}),
          kNoTagBytes,

@@ -113,10 +113,18 @@ TEST_F(CListEditCtrlTest, DoubleClickAfterScrollingEditsTheClickedRow) {
 
 struct LimitCase {
     std::size_t column;
-    const char* before;
-    const char* typed;
-    const char* after;
+    std::string before;
+    std::string typed;
+    std::string after;
 };
+
+std::string Repeated(const std::string& text, std::size_t times) {
+    std::string repeated;
+    for (std::size_t i = 0; i < times; ++i) {
+        repeated += text;
+    }
+    return repeated;
+}
 
 class ByteLimitTest : public CListEditCtrlTest, public ::testing::WithParamInterface<LimitCase> {};
 
@@ -134,40 +142,45 @@ TEST_P(ByteLimitTest, RefusesWhatWouldPassTheFieldsCodePage932Width) {
 INSTANTIATE_TEST_SUITE_P(
     Fields, ByteLimitTest,
     ::testing::Values(
-        // 30 bytes, the 31st refused.
-        LimitCase{kColumnTitle, "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "b",
-                  "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"},
-        // 15 Japanese characters fill 30 bytes; the 16th is refused, as is the half of one.
-        LimitCase{kColumnArtist, "あいうえおかきくけこさしすせそ", "た",
-                  "あいうえおかきくけこさしすせそ"},
-        LimitCase{kColumnAlbum, "aaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "あb",
-                  "aaaaaaaaaaaaaaaaaaaaaaaaaaaaab"},
+        // A full text, one byte more refused.
+        LimitCase{kColumnTitle, std::string(kTagTextWidth, 'a'), "b",
+                  std::string(kTagTextWidth, 'a')},
+        // Japanese characters take two bytes; the one past the end is refused, as is the half
+        // of one.
+        LimitCase{kColumnArtist, Repeated("あ", kTagTextWidth / 2), "た",
+                  Repeated("あ", kTagTextWidth / 2)},
+        LimitCase{kColumnAlbum, std::string(kTagTextWidth - 1, 'a'), "あb",
+                  std::string(kTagTextWidth - 1, 'a') + "b"},
         // The list's year takes any 4 bytes.
         LimitCase{kColumnYear, "ab1", "23", "ab12"}, LimitCase{kColumnYear, "あ", "いう", "あい"},
         // Half-width katakana take one byte each, as in code page 932.
-        LimitCase{kColumnComment, "aaaaaaaaaaaaaaaaaaaaaaaaa", "ｱｲｳｴｵｶ",
-                  "aaaaaaaaaaaaaaaaaaaaaaaaaｱｲｳｴｵ"}));
+        LimitCase{kColumnComment, std::string(kTagTextWidth - 5, 'a'), "ｱｲｳｴｵｶ",
+                  std::string(kTagTextWidth - 5, 'a') + "ｱｲｳｴｵ"}));
 
 TEST_F(CListEditCtrlTest, PastedAndComposedTextIsCutBetweenCharacters) {
     auto* editor = qobject_cast<QLineEdit*>(Edit(0, kColumnTitle));
     ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, QStringLiteral("0123456789012345678901234"));
+    // Five bytes left: two Japanese characters fit, the third does not.
+    const std::string typed(kTagTextWidth - 5, '0');
+    QTest::keyClicks(editor, ToQString(typed));
     QApplication::clipboard()->setText(ToQString("あいう"));
     QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Cell(0, kColumnTitle), ToQString("0123456789012345678901234あい"));
+    EXPECT_EQ(Cell(0, kColumnTitle), ToQString(typed + "あい"));
 
     // An input method's composition ends in a commit, which is cut like a paste.
-    editor->setText(ToQString("01234567890123456789012345678"));
+    const std::string oneLeft(kTagTextWidth - 1, '0');
+    editor->setText(ToQString(oneLeft));
     QInputMethodEvent preedit(ToQString("かな"), {});
     QApplication::sendEvent(editor, &preedit);
-    EXPECT_EQ(Cell(0, kColumnTitle), ToQString("01234567890123456789012345678"));
+    EXPECT_EQ(Cell(0, kColumnTitle), ToQString(oneLeft));
     QInputMethodEvent commit;
     commit.setCommitString(ToQString("仮名"));
     QApplication::sendEvent(editor, &commit);
-    EXPECT_EQ(Cell(0, kColumnTitle), ToQString("01234567890123456789012345678"));
-    editor->setText(ToQString("0123456789012345678901234567"));
+    EXPECT_EQ(Cell(0, kColumnTitle), ToQString(oneLeft));
+    const std::string twoLeft(kTagTextWidth - 2, '0');
+    editor->setText(ToQString(twoLeft));
     QApplication::sendEvent(editor, &commit);
-    EXPECT_EQ(Cell(0, kColumnTitle), ToQString("0123456789012345678901234567仮"));
+    EXPECT_EQ(Cell(0, kColumnTitle), ToQString(twoLeft + "仮"));
 }
 
 TEST_F(CListEditCtrlTest, GenreDropDownSelectsByPrefixAndAChoiceEndsTheEdit) {

@@ -116,9 +116,7 @@ TEST_F(CWavPressDlgTest, FirstStartShowsDefaultsUnderTheFirstTab) {
     EXPECT_EQ(List()->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(
         List()->toolTip(),
-        WrapToolTipText(ToQString(
-            "ここに変換したいWAVEファイルを追加して下さい\nOggVorbisのファイル情報の設定は英数"
-            "字を\n使用するようにして下さい\n日本語は使用できません")));
+        WrapToolTipText(ToQString(CWavPressDlg::kListHint)));
 
     // Nothing overlaps and nothing sticks out of the fixed window.
     const std::vector<QWidget*> controls{Tabs(), outFolder, List(), ConvertButton(), ExitButton()};
