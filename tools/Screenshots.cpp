@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
         tabs->setCurrentIndex(2);
         saved = shots.Save(*window, "main-window-version") && saved;
         if (!scaled) {
-            CID3TagDlg tagDialog(window->Rows().front(), window.get());
+            CID3TagDlg tagDialog({window->Rows().front()}, window.get());
             tagDialog.show();
             saved = shots.Save(tagDialog, "tag-dialog") && saved;
         }

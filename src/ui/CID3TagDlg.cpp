@@ -51,7 +51,8 @@ constexpr int kYearWidth = 60;
 
 } // namespace
 
-CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), row_(row) {
+CID3TagDlg::CID3TagDlg(std::vector<FileRow> rows, QWidget* parent)
+    : QDialog(parent), rows_(std::move(rows)) {
     setWindowTitle(ToQString(kTitle));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -67,7 +68,9 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
         text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         text->setFixedWidth(kFieldWidth);
         // A long path keeps both ends, and shows whole as its tip.
-        const QString whole = ToShownName(row_[spec.Column]);
+        std::string common;
+        const QString whole =
+            CommonText(spec.Column, common) ? ToShownName(common) : ToQString(kSeveralValues);
         const int room = kFieldWidth - 2 * text->frameWidth() - 2 * text->margin() - 4;
         const QString shown = text->fontMetrics().elidedText(whole, Qt::ElideMiddle, room);
         text->setText(shown);
@@ -82,7 +85,11 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
     for (std::size_t i = 0; i < kTagBoxes.size(); ++i) {
         const TagBox& spec = kTagBoxes[i];
         auto* box = new ByteLimitEdit(TagTextWidth(spec.Column), spec.DigitsOnly, this);
-        box->SetText(ToQString(row_[spec.Column]));
+        std::string common;
+        if (!CommonText(spec.Column, common)) {
+            box->setPlaceholderText(ToQString(kSeveralValues));
+        }
+        box->SetText(ToQString(common));
         box->setFixedWidth(spec.DigitsOnly ? kYearWidth : kFieldWidth);
         fields->addWidget(NewCaption(spec.Label, box, this), line, 0);
         fields->addWidget(box, line, 1, Qt::AlignLeft);
@@ -92,7 +99,14 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
     genre_ = new QComboBox(this);
     genre_->setEditable(false);
     FillGenreNames(genre_);
-    SelectGenreByPrefix(genre_, ToQString(row_[kColumnGenre]));
+    std::string genre;
+    if (CommonText(kColumnGenre, genre)) {
+        SelectGenreByPrefix(genre_, ToQString(genre));
+    } else {
+        genre_->setPlaceholderText(ToQString(kSeveralValues));
+        genre_->setCurrentIndex(-1);
+    }
+    shownGenre_ = genre_->currentIndex();
     fields->addWidget(NewCaption(kGenreLabel, genre_, this), line, 0);
     fields->addWidget(genre_, line, 1, Qt::AlignLeft);
 
@@ -115,10 +129,24 @@ CID3TagDlg::CID3TagDlg(const FileRow& row, QWidget* parent) : QDialog(parent), r
     tagBoxes_[0]->setFocus(Qt::OtherFocusReason);
 }
 
+bool CID3TagDlg::CommonText(std::size_t column, std::string& text) const {
+    const bool agree = std::all_of(rows_.begin(), rows_.end(), [&](const FileRow& row) {
+        return row[column] == rows_.front()[column];
+    });
+    text = agree ? rows_.front()[column] : std::string();
+    return agree;
+}
+
 void CID3TagDlg::accept() {
-    for (std::size_t i = 0; i < kTagBoxes.size(); ++i) {
-        row_[kTagBoxes[i].Column] = ToUtf8(tagBoxes_[i]->text());
+    for (FileRow& row : rows_) {
+        for (std::size_t i = 0; i < kTagBoxes.size(); ++i) {
+            if (tagBoxes_[i]->isModified()) {
+                row[kTagBoxes[i].Column] = ToUtf8(tagBoxes_[i]->text());
+            }
+        }
+        if (genre_->currentIndex() != shownGenre_) {
+            row[kColumnGenre] = ToUtf8(SelectedGenre(genre_));
+        }
     }
-    row_[kColumnGenre] = ToUtf8(SelectedGenre(genre_));
     QDialog::accept();
 }

@@ -188,14 +188,18 @@ void CListEditCtrl::SetTagCells(int row, const FileRow& cells) {
     }
 }
 
-int CListEditCtrl::FirstSelectedRow() const {
-    int first = -1;
+std::vector<int> CListEditCtrl::SelectedRows() const {
+    std::vector<int> rows;
     for (const QModelIndex& index : selectionModel()->selectedRows()) {
-        if (first < 0 || index.row() < first) {
-            first = index.row();
-        }
+        rows.push_back(index.row());
     }
-    return first;
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int CListEditCtrl::FirstSelectedRow() const {
+    const std::vector<int> rows = SelectedRows();
+    return rows.empty() ? -1 : rows.front();
 }
 
 bool CListEditCtrl::HasSelection() const {
@@ -204,13 +208,9 @@ bool CListEditCtrl::HasSelection() const {
 
 void CListEditCtrl::DeleteSelectedRows() {
     EndEdit();
-    std::vector<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows()) {
-        rows.push_back(index.row());
-    }
-    std::sort(rows.begin(), rows.end(), std::greater<>());
-    for (int row : rows) {
-        delete takeTopLevelItem(row);
+    const std::vector<int> rows = SelectedRows();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        delete takeTopLevelItem(*row);
     }
 }
 

@@ -53,6 +53,8 @@ public:
     /// Writes the title, artist, album, year, comment and genre cells of a row, in that order.
     void SetTagCells(int row, const FileRow& cells);
 
+    /// The selected rows, top to bottom.
+    std::vector<int> SelectedRows() const;
     /// The selected row nearest the top, or -1.
     int FirstSelectedRow() const;
     bool HasSelection() const;

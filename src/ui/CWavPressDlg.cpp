@@ -291,22 +291,28 @@ void CWavPressDlg::CreateContextMenu() {
     contextMenu_ = new QMenu(this);
     connect(contextMenu_->addAction(ToQString(kAddItem)), &QAction::triggered, this,
             &CWavPressDlg::OnAddItems);
-    connect(contextMenu_->addAction(ToQString(kChangeItem)), &QAction::triggered, this,
-            &CWavPressDlg::OnChangeItem);
-    connect(contextMenu_->addAction(ToQString(kDeleteItem)), &QAction::triggered, this,
-            &CWavPressDlg::OnDeleteItems);
+    changeAction_ = contextMenu_->addAction(ToQString(kChangeItem));
+    connect(changeAction_, &QAction::triggered, this, &CWavPressDlg::OnChangeItem);
+    deleteAction_ = contextMenu_->addAction(ToQString(kDeleteItem));
+    connect(deleteAction_, &QAction::triggered, this, &CWavPressDlg::OnDeleteItems);
     contextMenu_->addSeparator();
     editTagAction_ = contextMenu_->addAction(ToQString(kEditTagItem));
     connect(editTagAction_, &QAction::triggered, this, &CWavPressDlg::OnEditTag);
     contextMenu_->addSeparator();
-    contextMenu_->addAction(ToQString(kSelectAllItem))->setEnabled(false);
-    contextMenu_->addAction(ToQString(kDeselectAllItem))->setEnabled(false);
+    selectAllAction_ = contextMenu_->addAction(ToQString(kSelectAllItem));
+    connect(selectAllAction_, &QAction::triggered, fileList_, &QTreeWidget::selectAll);
+    deselectAllAction_ = contextMenu_->addAction(ToQString(kDeselectAllItem));
+    connect(deselectAllAction_, &QAction::triggered, fileList_, &QTreeWidget::clearSelection);
 }
 
 void CWavPressDlg::OnListContextMenu() {
-    const bool selected = fileList_->HasSelection();
-    editTagAction_->setText(ToQString(selected ? kEditTagItem : kEditTagUnavailable));
-    editTagAction_->setEnabled(selected);
+    // Each command is offered when it would do something.
+    const std::size_t selected = fileList_->SelectedRows().size();
+    editTagAction_->setText(ToQString(selected > 0 ? kEditTagItem : kEditTagUnavailable));
+    for (QAction* action : {changeAction_, deleteAction_, editTagAction_, deselectAllAction_}) {
+        action->setEnabled(selected > 0);
+    }
+    selectAllAction_->setEnabled(selected < static_cast<std::size_t>(fileList_->RowCount()));
     contextMenu_->popup(QCursor::pos());
 }
 
@@ -337,13 +343,20 @@ void CWavPressDlg::OnDeleteItems() {
 }
 
 void CWavPressDlg::OnEditTag() {
-    const int row = fileList_->FirstSelectedRow();
-    if (row < 0) {
+    const std::vector<int> selected = fileList_->SelectedRows();
+    if (selected.empty()) {
         return;
     }
-    CID3TagDlg dialog(fileList_->Row(row), this);
-    if (dialog.exec() == QDialog::Accepted) {
-        fileList_->SetTagCells(row, dialog.Row());
+    std::vector<FileRow> rows;
+    for (const int row : selected) {
+        rows.push_back(fileList_->Row(row));
+    }
+    CID3TagDlg dialog(std::move(rows), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    for (std::size_t i = 0; i < selected.size(); ++i) {
+        fileList_->SetTagCells(selected[i], dialog.Rows()[i]);
     }
 }
 

@@ -127,7 +127,11 @@ private:
     CListEditCtrl* fileList_ = nullptr;
     QComboBox* genreEditor_ = nullptr;
     QMenu* contextMenu_ = nullptr;
+    QAction* changeAction_ = nullptr;
+    QAction* deleteAction_ = nullptr;
     QAction* editTagAction_ = nullptr;
+    QAction* selectAllAction_ = nullptr;
+    QAction* deselectAllAction_ = nullptr;
     OpenFileNamesAsker askOpenFileNames_;
     std::optional<std::string> savedContent_;
     WindowConversion conversion_{*this};

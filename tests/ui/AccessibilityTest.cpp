@@ -147,7 +147,7 @@ class AccessibilityTest : public WavPressWindowTest {};
 TEST_F(AccessibilityTest, EveryControlHasANameOfItsOwn) {
     Add({Wave("a.wav")});
     ExpectEveryControlNamed(Window());
-    CID3TagDlg dialog(Window().Rows().front(), &Window());
+    CID3TagDlg dialog({Window().Rows().front()}, &Window());
     ExpectEveryControlNamed(dialog);
 }
 
@@ -166,7 +166,7 @@ TEST_F(AccessibilityTest, TabReachesEveryControlOfEveryPageAndShowsWhereTheFocus
             ExpectTabReachesAndMarksEveryControl(Window(), Tabs());
         }
     }
-    CID3TagDlg dialog(Window().Rows().front(), &Window());
+    CID3TagDlg dialog({Window().Rows().front()}, &Window());
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));

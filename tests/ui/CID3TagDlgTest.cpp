@@ -61,9 +61,8 @@ protected:
     }
 };
 
-TEST_F(CID3TagDlgTest, ShowsTheFirstSelectedRowAndOkWritesItsTagCells) {
-    ClickRow(2);
-    ClickRow(1, Qt::ControlModifier);
+TEST_F(CID3TagDlgTest, ShowsTheSelectedRowAndOkWritesItsTagCells) {
+    ClickRow(1);
     const FileRow untouched = Window().Rows()[2];
     EditTags([&](QDialog* dialog, TagControls& controls) {
         EXPECT_EQ(dialog->windowTitle(), ToQString("ID3TAG Ver1編集"));
@@ -114,6 +113,37 @@ TEST_F(CID3TagDlgTest, ShowsTheFirstSelectedRowAndOkWritesItsTagCells) {
                            "2024",     "Comment",          "Synthpop"};
     EXPECT_EQ(Window().Rows()[1], expected);
     EXPECT_EQ(Window().Rows()[2], untouched);
+}
+
+// Three rows at once: fields that agree show their value, the others "（複数の値）" in grey; OK
+// writes what the user changed, and only that, into every row.
+TEST_F(CID3TagDlgTest, SeveralRowsShowWhatTheyShareAndTakeOnlyWhatWasChanged) {
+    List()->SetTagCells(0, {"", "", "", "Zero", "Artist", "", "1999", "", "Rock"});
+    const std::vector<FileRow> before = Window().Rows();
+    ClickRow(0);
+    ClickRow(2, Qt::ShiftModifier);
+    EditTags([&](QDialog* dialog, TagControls& controls) {
+        const QString several = ToQString(CID3TagDlg::kSeveralValues);
+        EXPECT_EQ(controls.fileTexts[0]->text(), several);
+        EXPECT_EQ(controls.fileTexts[2]->text(), QStringLiteral("16bit Stereo 44100Hz"));
+        for (QLineEdit* box : controls.tagBoxes) {
+            EXPECT_EQ(box->text(), QString());
+            EXPECT_EQ(box->placeholderText(), several);
+        }
+        EXPECT_EQ(controls.genre->currentIndex(), -1);
+        EXPECT_EQ(controls.genre->placeholderText(), several);
+        Type(controls.tagBoxes[2], ToQString("アルバム"));
+        Type(controls.tagBoxes[4], QStringLiteral("note"));
+        QTest::mouseClick(controls.ok, Qt::LeftButton);
+        EXPECT_FALSE(dialog->isVisible());
+    });
+    const std::vector<FileRow> after = Window().Rows();
+    for (std::size_t row = 0; row < 3; ++row) {
+        FileRow expected = before[row];
+        expected[kColumnAlbum] = "アルバム";
+        expected[kColumnComment] = "note";
+        EXPECT_EQ(after[row], expected) << row;
+    }
 }
 
 TEST_F(CID3TagDlgTest, CancelEscapeAndTheCloseBoxTouchNothing) {
@@ -180,9 +210,9 @@ TEST_F(CID3TagDlgTest, BoxesKeepTheFieldLimitsAndTheYearTakesDigitsOnly) {
 TEST(CID3TagDlgAloneTest, ShowsAnOverlongCellAsItIs) {
     // Cells written elsewhere than by the editors are shown, not cut; only typing is held.
     const std::string year = "2024年";
-    CID3TagDlg dialog(FileRow{"a.wav", "/", "16bit Stereo 44100Hz", "", "", "", year, "", ""});
+    CID3TagDlg dialog({FileRow{"a.wav", "/", "16bit Stereo 44100Hz", "", "", "", year, "", ""}});
     dialog.accept();
-    EXPECT_EQ(dialog.Row()[kColumnYear], year);
+    EXPECT_EQ(dialog.Rows().front()[kColumnYear], year);
 }
 
 } // namespace

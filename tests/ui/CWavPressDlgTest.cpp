@@ -194,7 +194,7 @@ TEST_F(CWavPressDlgTest, EnterAndEscapeNeitherEndTheWindowNorPressAButton) {
     EXPECT_EQ(Window().result(), QDialog::Rejected);
 }
 
-TEST_F(CWavPressDlgTest, ContextMenuOffersTheTagEditorOnlyForASelection) {
+TEST_F(CWavPressDlgTest, ContextMenuOffersEachCommandWhenItWouldDoSomething) {
     Add({Wave("a.wav")});
     for (const bool selected : {false, true}) {
         List()->clearSelection();
@@ -205,7 +205,8 @@ TEST_F(CWavPressDlgTest, ContextMenuOffersTheTagEditorOnlyForASelection) {
         const std::array<const char*, 8> texts{
             "項目の追加", "項目の変更", "項目の削除", "", selected ? "ID3タグ編集" : "ID3TAG編集",
             "",           "全てを選択", "全てを解除"};
-        const std::array<bool, 8> enabled{true, true, true, true, selected, true, false, false};
+        const std::array<bool, 8> enabled{true,     selected, selected,  true,
+                                          selected, true,     !selected, selected};
         for (int i = 0; i < 8; ++i) {
             EXPECT_EQ(items[i]->isSeparator(), i == 3 || i == 5);
             EXPECT_EQ(items[i]->text(), ToQString(texts[i])) << i;
@@ -214,12 +215,12 @@ TEST_F(CWavPressDlgTest, ContextMenuOffersTheTagEditorOnlyForASelection) {
         EXPECT_EQ(List()->HasSelection(), selected);
         menu->close();
     }
-    // Change and delete without a selection do nothing.
+    Add({Wave("b.wav")});
     List()->clearSelection();
-    Choose(OpenContextMenu(-1), Dialog::kChangeItem);
-    Choose(OpenContextMenu(-1), Dialog::kDeleteItem);
-    EXPECT_TRUE(askedSeveral.size() == 1 && askedSeveral[0]); // the add above only
-    EXPECT_EQ(List()->RowCount(), 1);
+    Choose(OpenContextMenu(-1), Dialog::kSelectAllItem);
+    EXPECT_EQ(List()->SelectedRows(), (std::vector<int>{0, 1}));
+    Choose(OpenContextMenu(-1), Dialog::kDeselectAllItem);
+    EXPECT_FALSE(List()->HasSelection());
 }
 
 TEST_F(CWavPressDlgTest, AddTakesSuitableFilesInTheDialogsOrder) {

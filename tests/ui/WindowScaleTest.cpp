@@ -108,7 +108,7 @@ TEST_F(WindowScale, EveryWindowIsWhole) {
     }
     FileRow row = Window().Rows().front();
     row[kColumnFolder] = std::string(40, 'f') + "/" + std::string(40, 'g') + "/";
-    CID3TagDlg dialog(row, &Window());
+    CID3TagDlg dialog({row}, &Window());
     dialog.show();
     ExpectWhole(dialog);
 
