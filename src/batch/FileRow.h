@@ -22,8 +22,12 @@ enum FileColumn : std::size_t {
     kFileColumnCount = 9,
 };
 
-/// The nine column texts of one file of the list (UTF-8).
-using FileRow = std::array<std::string, kFileColumnCount>;
+/// The nine column texts of one file of the list (UTF-8), and the folder it came with.
+struct FileRow : std::array<std::string, kFileColumnCount> {
+    /// The folder the file was added with (dropped, chosen or named), as it was given; empty
+    /// for a file added on its own.
+    std::string AddedFrom{};
+};
 
 /// What TakeWaveFile found out about a file; true when it took it.
 struct WaveFileCheck {

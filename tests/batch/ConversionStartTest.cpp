@@ -86,10 +86,48 @@ TEST_F(ConversionStartTest, RowsBecomeItemsInListOrder) {
     // Genre names are matched exactly, case included; an empty one is no genre.
     EXPECT_EQ(batch->Items[1].Genre, NoGenre);
     EXPECT_EQ(batch->Items[2].Genre, NoGenre);
-    EXPECT_EQ(batch->OutFolder, "/music/");
+    EXPECT_EQ(batch->OutPaths,
+              (std::vector<std::string>{"/music/a.mp3", "/music/b.mp3", "/music/c.mp3"}));
     EXPECT_EQ(batch->Ogg, &settings.Ogg);
     EXPECT_EQ(batch->IdentityOutFile, &settings.OutFolder.IdentityOutFile);
     EXPECT_EQ(batch->EncodeType, kEncodeTypeMp3);
+}
+
+TEST_F(ConversionStartTest, OutputsClashOnlyWhereTheLayoutPutsTwoInOnePlace) {
+    // Two albums with the same track names, and one track added on its own.
+    std::vector<FileRow> rows = {Row("/lib/A/", "01.wav"), Row("/lib/A/", "02.wav"),
+                                 Row("/lib/B/", "01.wav"), Row("/other/", "01.wav")};
+    rows[0].AddedFrom = rows[1].AddedFrom = "/lib/A";
+    rows[2].AddedFrom = "/lib/B/";
+    settings.OutFolder.OutFolder = "/music";
+    const struct {
+        std::int32_t layout;
+        std::vector<std::string> outPaths;
+        std::vector<std::vector<std::size_t>> clashes;
+    } cases[] = {
+        {kOutputLayoutFlat,
+         {"/music/01.mp3", "/music/02.mp3", "/music/01.mp3", "/music/01.mp3"},
+         {{0, 2, 3}}},
+        {kOutputLayoutTree,
+         {"/music/A/01.mp3", "/music/A/02.mp3", "/music/B/01.mp3", "/music/01.mp3"},
+         {}},
+        {kOutputLayoutBeside,
+         {"/lib/A/01.mp3", "/lib/A/02.mp3", "/lib/B/01.mp3", "/other/01.mp3"},
+         {}},
+    };
+    for (const auto& c : cases) {
+        settings.OutFolder.OutputLayout = c.layout;
+        const auto batch = PrepareConversion(rows, settings);
+        ASSERT_TRUE(batch.has_value());
+        EXPECT_EQ(batch->OutPaths, c.outPaths) << c.layout;
+        EXPECT_EQ(FindOutputClashes(*batch), c.clashes) << c.layout;
+    }
+    // One place under two spellings is one output.
+    rows = {Row("/lib/A/", "01.wav"), Row("/lib/A/./", "01.wav")};
+    settings.OutFolder.OutputLayout = kOutputLayoutBeside;
+    const auto batch = PrepareConversion(rows, settings);
+    ASSERT_TRUE(batch.has_value());
+    EXPECT_EQ(FindOutputClashes(*batch), (std::vector<std::vector<std::size_t>>{{0, 1}}));
 }
 
 TEST_F(ConversionStartTest, PresetZeroRunsOnLameParm) {

@@ -952,4 +952,63 @@ TEST_F(WavpressCliTest, FoldersGiveTheirWaveFilesWithTheirOwnTags) {
         << clash.err;
 }
 
+TEST_F(WavpressCliTest, ALibraryOfAlbumsConvertsInEveryLayout) {
+    for (const char* folder : {"lib/A", "lib/B/sub", "solo"}) {
+        std::filesystem::create_directories(in.File(folder));
+    }
+    // Tracks of one name in every album, each of its own length so that a mix-up shows.
+    const Names tracks = {"lib/A/01.wav", "lib/A/02.wav", "lib/B/01.wav", "lib/B/sub/01.wav",
+                          "solo/03.wav"};
+    std::map<std::string, std::string> alone;
+    for (std::size_t track = 0; track < tracks.size(); ++track) {
+        const std::string path = Wave(tracks[track], 0.2 + 0.05 * static_cast<double>(track));
+        testsupport::TempDir own;
+        ASSERT_EQ(Run({"-o", own.Path(), path}).exitCode, 0);
+        alone[path] = ReadFileBytes(own.File(std::filesystem::path(path).stem().string() + ".mp3"));
+    }
+    const struct {
+        const char* layout;
+        int exitCode;
+        Names outputs; ///< per track, in order
+    } cases[] = {
+        {"flat", 2, {}},
+        {"tree",
+         0,
+         {Out("A/01.mp3"), Out("A/02.mp3"), Out("B/01.mp3"), Out("B/sub/01.mp3"), Out("03.mp3")}},
+        {"BESIDE",
+         0,
+         {in.File("lib/A/01.mp3"), in.File("lib/A/02.mp3"), in.File("lib/B/01.mp3"),
+          in.File("lib/B/sub/01.mp3"), in.File("solo/03.mp3")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.layout);
+        ClearOut();
+        // Folders with the tracks, and a track named on its own.
+        const CliRun run = Run({"-l", c.layout, "-o", out.Path(), in.File("lib/A"),
+                                in.File("lib/B/"), in.File("solo/03.wav")});
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        if (c.outputs.empty()) {
+            EXPECT_NE(run.err.find("出力ファイル(" + Out("01.mp3") + ")が同じになる"),
+                      std::string::npos)
+                << run.err;
+            EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+            continue;
+        }
+        std::string summary;
+        for (std::size_t track = 0; track < tracks.size(); ++track) {
+            const std::string input = in.File(tracks[track]);
+            summary += "変換済み: " + input + " -> " + c.outputs[track] + "\n";
+            EXPECT_EQ(ReadFileBytes(c.outputs[track]), alone[input]) << c.outputs[track];
+            std::filesystem::remove(c.outputs[track]);
+        }
+        EXPECT_EQ(run.out, summary + "変換済み 5, スキップ 0, 失敗 0, キャンセル 0\n");
+    }
+    EXPECT_NE(Run({"--settings", "--layout", "tree"}).out.find("\tOutputLayout=1\r\n[LAME Parm]"),
+              std::string::npos);
+    const CliRun wrong = Run({"-l", "nested", in.File("solo/03.wav")});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_NE(wrong.err.find("--layout は flat か tree か beside で指定してください: \"nested\""),
+              std::string::npos);
+}
+
 } // namespace
