@@ -81,7 +81,8 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
     overwriteBox_ = new QCheckBox(ToQString("出力先に同一ファイル名があった場合は確認する"), this);
 
     auto* page = new QGridLayout(this);
-    page->addWidget(NewCaption("出力フォルダ", folderField_, this), 0, 0, 1, 2);
+    folderCaption_ = NewCaption("出力フォルダ", folderField_, this);
+    page->addWidget(folderCaption_, 0, 0, 1, 2);
     jobsBox_ = new QSpinBox(this);
     jobsBox_->setObjectName(QStringLiteral("jobsBox"));
     jobsBox_->setRange(1, OnlineJobs());
@@ -147,6 +148,7 @@ void COutFolderPage::OnLayoutChosen(int layout) {
     }
     // Beside its input an output needs no output folder.
     const bool folderUsed = layout != kOutputLayoutBeside;
+    folderCaption_->setEnabled(folderUsed);
     folderField_->setEnabled(folderUsed);
     browseButton_->setEnabled(folderUsed);
 }

@@ -9,6 +9,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -48,6 +49,7 @@ private:
     std::int32_t* identityOutFile_;
     std::int32_t* jobs_;
     std::int32_t* outputLayout_;
+    QLabel* folderCaption_;
     QLineEdit* folderField_;
     QPushButton* browseButton_;
     QButtonGroup* layoutChoice_;
