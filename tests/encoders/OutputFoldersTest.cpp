@@ -65,14 +65,4 @@ TEST(OutputFoldersTest, AFolderThatCannotBeMadeIsTheOutputsErrorAndLeavesNothing
     }
 }
 
-TEST(OutputFoldersTest, AbandonedFoldersGoAtOnceAndNoneIsMadeAfterwards) {
-    TempDir top;
-    OutputFolders folders;
-    ASSERT_EQ(folders.Hold(top.File("A/cd1/01.mp3")), 0);
-    folders.Abandon();
-    EXPECT_TRUE(testsupport::FolderEntries(top.Path()).empty());
-    EXPECT_NE(folders.Hold(top.File("B/01.mp3")), 0);
-    EXPECT_TRUE(testsupport::FolderEntries(top.Path()).empty());
-}
-
 } // namespace
