@@ -13,5 +13,6 @@ printf '[Preset7]\r\n\tName=\x82\x65\x82\x6c\x83\x89\x83\x57\x83\x49\r\n\tMode=1
   >"$out/preset-cp932"
 printf '\xef\xbb\xbf\tName=Early\n\tBitrate=32\n[Preset1]\nName=\xe5\xa3\xb0\n' >"$out/preset-utf8-bom"
 printf 'OutFolder=c:\\music\r\nIdentityOutFile=1\r\nMode=3\r\n' >"$out/opt-windows-no-headers"
+printf '[OutFolder]\r\n\tJobs=2\r\n\tOutputLayout=1\r\n[OutFolder]\r\n\tOutputLayout=-2\r\n' >"$out/opt-layouts"
 printf '\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR' >"$out/not-settings"
 printf '[\n[\nName=carried\n[\nBitrate=320\n' >"$out/preset-carried-name"

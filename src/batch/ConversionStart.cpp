@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConversionStart.h"
 
-#include "batch/EncodeBatch.h"
+#include "batch/OutputLayout.h"
 #include "platform/MessageBox.h"
 #include "tags/GenreNames.h"
 
@@ -40,7 +40,6 @@ std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& row
         batch.Items.push_back(ItemOf(row));
         batch.Paths.push_back(batch.Items.back().InPath);
     }
-    batch.OutFolder = settings.OutFolder.OutFolder;
     batch.Inputs = IdentifyInputs(batch.Paths);
 
     const std::int32_t preset = settings.OutFolder.Preset;
@@ -58,6 +57,12 @@ std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& row
     batch.Ogg = &settings.Ogg;
     batch.IdentityOutFile = &settings.OutFolder.IdentityOutFile;
     batch.EncodeType = settings.OutFolder.EncodeType;
+    const OutputLayout layout(settings.OutFolder.OutputLayout, settings.OutFolder.OutFolder,
+                              batch.EncodeType);
+    batch.OutPaths.reserve(rows.size());
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        batch.OutPaths.push_back(layout.OutputPathOf(batch.Paths[index], rows[index].AddedFrom));
+    }
 
     const OggParm& ogg = settings.Ogg;
     if (batch.EncodeType == kEncodeTypeOgg && ogg.MinBitrate != -1 && ogg.MinBitrate < 64000 &&
@@ -71,9 +76,8 @@ std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& row
 std::vector<std::vector<std::size_t>> FindOutputClashes(const ConversionBatch& batch) {
     std::map<std::string, std::vector<std::size_t>> byOutput;
     std::vector<std::string> order;
-    for (std::size_t index = 0; index < batch.Paths.size(); ++index) {
-        const std::string output =
-            EncodeBatch::OutputPathOf(batch.Paths[index], batch.OutFolder, batch.EncodeType);
+    for (std::size_t index = 0; index < batch.OutPaths.size(); ++index) {
+        const std::string output = PlaceOf(batch.OutPaths[index]).string();
         std::vector<std::size_t>& items = byOutput[output];
         if (items.empty()) {
             order.push_back(output);

@@ -28,7 +28,7 @@ inline constexpr const char* kOggMinBitrateMessage =
 struct ConversionBatch {
     std::vector<std::string> Paths; ///< one InPath per item
     std::vector<EncodeItem> Items;  ///< same order and length as Paths
-    std::string OutFolder;
+    std::vector<std::string> OutPaths; ///< where the layout puts each item's output
     BE_CONFIG* LameParm = nullptr; ///< LameParm, or LameWork holding the preset in effect
     const OggParm* Ogg = nullptr;
     const std::int32_t* IdentityOutFile = nullptr;
@@ -36,6 +36,8 @@ struct ConversionBatch {
     bool Id3v2 = true; ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
     /// The files of Paths as found when the batch was prepared: no output may be one of them.
     std::shared_ptr<const std::vector<BatchInput>> Inputs;
+    /// The folders made for the outputs, shared by the batch's jobs.
+    std::shared_ptr<OutputFolders> Folders = std::make_shared<OutputFolders>();
     /// The audio bytes of each item as its probe found them, for the progress of the whole
     /// batch; empty when the front end shows none.
     std::vector<std::uint64_t> AudioBytes;
@@ -47,6 +49,6 @@ struct ConversionBatch {
 std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& rows,
                                                  EncodeSettings& settings);
 
-/// Items of a batch that would be converted to the same output path, as groups of item indices
-/// in list order; empty when every item has an output of its own.
+/// Items of a batch whose output paths name one place, as groups of item indices in list order;
+/// empty when every item has an output of its own.
 std::vector<std::vector<std::size_t>> FindOutputClashes(const ConversionBatch& batch);

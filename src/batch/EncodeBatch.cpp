@@ -1,30 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EncodeBatch.h"
 
+#include "batch/OutputLayout.h"
 #include "platform/File.h"
 #include "platform/Format.h"
-#include "platform/Paths.h"
 #include "settings/OutFolderParm.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <limits>
-
-namespace {
-
-// The place a path names, links in its existing folders followed, for telling whether two
-// output paths are one file before either exists.
-std::filesystem::path PlaceOf(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error) {
-        return std::filesystem::path(path).lexically_normal();
-    }
-    const std::filesystem::path place = std::filesystem::weakly_canonical(absolute, error);
-    return error ? absolute.lexically_normal() : place;
-}
-
-} // namespace
 
 EncodeBatch::EncodeBatch(IEncodeBatchView& view, std::size_t slots) : view_(view) {
     slots_.resize(std::max<std::size_t>(slots, 1));
@@ -163,7 +147,7 @@ void EncodeBatch::TakeItems() {
             cancelRequest_ = 0;
             pending_ = Pending{nextIndex_};
             taken_ = batch_->Items[nextIndex_];
-            takenOut_ = OutputPathOf(taken_.InPath, batch_->OutFolder, batch_->EncodeType);
+            takenOut_ = batch_->OutPaths[nextIndex_];
             view_.ItemTaken(nextIndex_, taken_.InPath, takenOut_);
             ++nextIndex_;
         }
@@ -213,17 +197,6 @@ void EncodeBatch::TakeItems() {
         // so that the batch goes on and can never wait for an end that never comes.
         FinishItem(*slot, false);
     }
-}
-
-std::string EncodeBatch::OutputPathOf(const std::string& inPath, const std::string& folder,
-                                      std::int32_t encodeType) {
-    std::string name(platform::NameOf(inPath));
-    const std::size_t dot = platform::LastDot(name);
-    if (dot != std::string::npos) {
-        name.resize(dot + 1);
-    }
-    name += encodeType == kEncodeTypeOgg ? "ogg" : "mp3";
-    return platform::JoinFolder(folder, name);
 }
 
 bool EncodeBatch::WrittenByThisBatch(const std::string& path) const {

@@ -68,11 +68,6 @@ public:
     /// runs any more.
     void StartNextFile();
 
-    /// The output path of an input: its file name cut after the last dot, "mp3" or "ogg"
-    /// appended, placed in folder (relative when folder is empty).
-    static std::string OutputPathOf(const std::string& inPath, const std::string& folder,
-                                    std::int32_t encodeType);
-
     /// The end of one or more jobs, on the event thread.
     void OnEncodeEnd();
     /// Stops the jobs running now; the batch goes on with the next items.

@@ -27,6 +27,7 @@ bool EncodeSlot::Begin(const ConversionBatch& batch, std::size_t index, const En
     input.Ogg = *batch.Ogg;
     input.Id3v2 = batch.Id3v2;
     input.BatchInputs = batch.Inputs;
+    input.Folders = batch.Folders;
     const bool started = Job().BeginEncode(input, bar_, this);
     busy_ = started && !endedAtOnce_;
     return busy_;

@@ -23,8 +23,12 @@ enum FileColumn : std::size_t {
     kFileColumnCount = 9,
 };
 
-/// The nine column texts of one file of the list (UTF-8).
-using FileRow = std::array<std::string, kFileColumnCount>;
+/// The nine column texts of one file of the list (UTF-8), and the folder it came with.
+struct FileRow : std::array<std::string, kFileColumnCount> {
+    /// The folder the file was added with (dropped, chosen or named), as it was given; empty
+    /// for a file added on its own.
+    std::string AddedFrom{};
+};
 
 /// The most a tag column's text holds, in code page 932 bytes, as typed, given or read.
 constexpr std::size_t TagTextWidth(std::size_t column) {

@@ -18,14 +18,17 @@ bool WaveFolderScan::IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::vector<std::string> WaveFolderScan::ExpandFolders(const std::vector<std::string>& paths) {
-    std::vector<std::string> expanded;
+std::vector<WaveFolderScan::AddedFile>
+WaveFolderScan::ExpandFolders(const std::vector<std::string>& paths) {
+    std::vector<AddedFile> expanded;
     for (const std::string& path : paths) {
         if (IsFolder(path)) {
             const WaveFolderScan scan(path);
-            expanded.insert(expanded.end(), scan.Files().begin(), scan.Files().end());
+            for (const std::string& file : scan.Files()) {
+                expanded.push_back({file, path});
+            }
         } else {
-            expanded.push_back(path);
+            expanded.push_back({path, {}});
         }
     }
     return expanded;

@@ -18,6 +18,13 @@ public:
         int Error = 0; ///< the system's error number
     };
 
+    /// A file of a drop, and the folder it came with (empty for a file dropped on its own).
+    struct AddedFile {
+        std::string Path;
+        std::string AddedFrom;
+        bool operator==(const AddedFile&) const = default;
+    };
+
     explicit WaveFolderScan(const std::string& folder);
 
     /// The paths found, each the folder's path joined with the names below it.
@@ -28,7 +35,7 @@ public:
     static bool IsFolder(const std::string& path);
 
     /// Each path as a drop takes it: a folder as its WAVE files, any other path as it is.
-    static std::vector<std::string> ExpandFolders(const std::vector<std::string>& paths);
+    static std::vector<AddedFile> ExpandFolders(const std::vector<std::string>& paths);
 
 private:
     struct FolderId {

@@ -111,8 +111,9 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     std::vector<FileRow> rows;
     // Each item's audio length from its probe, for the batch's percentage.
     std::vector<std::uint64_t> audioBytes;
-    const auto take = [&](const std::string& path) {
+    const auto take = [&](const std::string& path, const std::string& addedFrom) {
         FileRow row;
+        row.AddedFrom = addedFrom;
         const WaveFileCheck check = TakeWaveFile(path, row, !options.NoWaveTags);
         if (!check) {
             ReportRefusal(path, check);
@@ -126,7 +127,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     };
     for (const std::string& path : options.Files) {
         if (!WaveFolderScan::IsFolder(path)) {
-            take(path);
+            take(path, {});
             continue;
         }
         const WaveFolderScan scan(path);
@@ -138,7 +139,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
             ReportFolder(path, kNoWaveInFolder, 0);
         }
         for (const std::string& file : scan.Files()) {
-            take(file);
+            take(file, path);
         }
     }
 
@@ -158,8 +159,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
                     inputs += " " + argument.Path;
                 }
             }
-            const std::string outPath = EncodeBatch::OutputPathOf(
-                batch->Paths[items.front()], batch->OutFolder, batch->EncodeType);
+            const std::string& outPath = batch->OutPaths[items.front()];
             output_.PrintLine(
                 platform::Format("%s: 出力ファイル(%s)が同じになる入力ファイルがあります:%s",
                                  kProgramName, outPath.c_str(), inputs.c_str()));

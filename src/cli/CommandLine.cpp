@@ -22,6 +22,7 @@ namespace {
 enum OptionId : int {
     Type = 't',
     OutFolder = 'o',
+    Layout = 'l',
     Preset = 'p',
     Overwrite = 'y',
     Quiet = 'q',
@@ -41,11 +42,12 @@ enum OptionId : int {
 
 // A leading '-' hands over every file name in its place, so that options after file names
 // work even with POSIXLY_CORRECT set; ':' tells a missing value from an unknown option.
-constexpr const char* kShortOptions = "-:t:o:p:j:yqhV";
+constexpr const char* kShortOptions = "-:t:o:l:p:j:yqhV";
 
 constexpr option kLongOptions[] = {
     {"type", required_argument, nullptr, Type},
     {"out-folder", required_argument, nullptr, OutFolder},
+    {"layout", required_argument, nullptr, Layout},
     {"preset", required_argument, nullptr, Preset},
     {"overwrite", no_argument, nullptr, Overwrite},
     {"quiet", no_argument, nullptr, Quiet},
@@ -154,6 +156,21 @@ bool TakeOption(OptionId id, const std::string& value, CliOptions& options, std:
         }
         options.OutFolder = value;
         return true;
+    case OptionId::Layout: {
+        const std::string layout = Lower(value);
+        if (layout == "flat") {
+            options.OutputLayout = kOutputLayoutFlat;
+        } else if (layout == "tree") {
+            options.OutputLayout = kOutputLayoutTree;
+        } else if (layout == "beside") {
+            options.OutputLayout = kOutputLayoutBeside;
+        } else {
+            error = platform::Format(
+                "--layout は flat か tree か beside で指定してください: \"%s\"", value.c_str());
+            return false;
+        }
+        return true;
+    }
     case OptionId::Preset: {
         std::int32_t preset = 0;
         if (!ParseInt32(value, preset)) {
@@ -288,6 +305,9 @@ void ApplyOptions(const CliOptions& options, EncodeSettings& settings) {
     if (options.OutFolder) {
         settings.OutFolder.OutFolder = *options.OutFolder;
     }
+    if (options.OutputLayout) {
+        settings.OutFolder.OutputLayout = *options.OutputLayout;
+    }
     if (options.Preset) {
         settings.OutFolder.Preset = *options.Preset;
     }
@@ -313,6 +333,10 @@ std::string UsageText() {
            "\n"
            "  -t, --type mp3|ogg     エンコーダの種類\n"
            "  -o, --out-folder DIR   出力フォルダ\n"
+           "  -l, --layout flat|tree|beside\n"
+           "                         出力先: flat は出力フォルダに全て、tree は指定した\n"
+           "                         フォルダの構成のまま出力フォルダの下に、beside は\n"
+           "                         入力ファイルと同じフォルダに\n"
            "  -p, --preset N         MP3 のプリセット番号 (0 はプリセットを使わない)\n"
            "  -y, --overwrite        既存の出力ファイルを確認せずに上書きする\n"
            "  -j, --jobs N           同時に変換するファイルの数 (1～256、既定はCPUの数)\n"
@@ -342,6 +366,9 @@ std::string UsageText() {
            "フォルダを指定すると、その中とサブフォルダの .wav ファイル (拡張子の大文字と小文字は\n"
            "問わない) を、フォルダごとに名前の順に変換します。オプションで指定しないタグは\n"
            "WAVE ファイル自身のタグ (ID3v2、LIST/INFO) から取ります (--no-wave-tags で読まない)。\n"
+           "-l tree では、指定したフォルダの名前のフォルダを出力フォルダの下に作り、その中に\n"
+           "サブフォルダの構成のまま出力します (ファイルを直接指定したときは出力フォルダに)。\n"
+           "出力先のフォルダは出力ファイルを書くときに作り、書けなかったときは消します。\n"
            "\n"
            "タグはすべてのファイルに付けます。変換中の Ctrl-C はそのとき変換中のファイルを\n"
            "取り消し、2 秒以内にもう一度押すと残りもすべて取り消します。上書きの確認や新しい\n"

@@ -17,6 +17,7 @@ struct CliOptions {
     CliCommand Command = CliCommand::Convert;
     std::optional<std::int32_t> EncodeType;
     std::optional<std::string> OutFolder;
+    std::optional<std::int32_t> OutputLayout;
     std::optional<std::int32_t> Preset;
     bool Overwrite = false;
     bool Quiet = false;

@@ -157,6 +157,7 @@ std::optional<std::string> CEncodeThread::InputAt(const std::string& outPath) co
 bool CEncodeThread::CreateOutput(platform::AtomicFileWriter& output) {
     const std::string& outPath = input_.OutPath;
     std::optional<std::string> input;
+    int folderError = 0;
     {
         // One step with the record, so that no file can be created that AbandonOutput misses.
         std::lock_guard lock(outputMutex_);
@@ -166,7 +167,10 @@ bool CEncodeThread::CreateOutput(platform::AtomicFileWriter& output) {
         // The finished file would take the place of the file the output names: an input linked
         // under the output's name would be lost.
         input = InputAt(outPath);
-        if (!input && output.Open()) {
+        if (!input) {
+            folderError = HoldFolders();
+        }
+        if (!input && folderError == 0 && output.Open()) {
             // Empty for a working file without a name: the process's end frees that.
             unfinishedOutput_ = output.LeftoverPath();
             return true;
@@ -176,9 +180,26 @@ bool CEncodeThread::CreateOutput(platform::AtomicFileWriter& output) {
     if (input) {
         ShowJobError(platform::Format(kOutputIsInput, outPath.c_str(), input->c_str()));
     } else {
-        ShowJobError(platform::Format(kOutputOpenFailed, outPath.c_str()), output.LastError());
+        ShowJobError(platform::Format(kOutputOpenFailed, outPath.c_str()),
+                     folderError != 0 ? folderError : output.LastError());
     }
     return false;
+}
+
+int CEncodeThread::HoldFolders() {
+    if (input_.Folders == nullptr) {
+        return 0;
+    }
+    const int error = input_.Folders->Hold(input_.OutPath);
+    foldersHeld_ = error == 0;
+    return error;
+}
+
+void CEncodeThread::ReleaseFolders() {
+    if (foldersHeld_) {
+        foldersHeld_ = false;
+        input_.Folders->Release(input_.OutPath);
+    }
 }
 
 void CEncodeThread::AbandonOutput() {
@@ -188,6 +209,9 @@ void CEncodeThread::AbandonOutput() {
         platform::DeleteFile(unfinishedOutput_);
         unfinishedOutput_.clear();
     }
+    if (input_.Folders != nullptr) {
+        input_.Folders->Abandon();
+    }
 }
 
 void CEncodeThread::ThreadProc() {
@@ -196,6 +220,7 @@ void CEncodeThread::ThreadProc() {
         // Kept or removed by now, whatever the outcome.
         std::lock_guard lock(outputMutex_);
         unfinishedOutput_.clear();
+        ReleaseFolders();
     }
     state_.store(Finished);
     if (notify_ != nullptr) {

@@ -82,6 +82,10 @@ private:
     /// The working file beside the output, which counts as unfinished until Run returns. An
     /// output that is an input of the batch, under any name, is refused.
     bool CreateOutput(platform::AtomicFileWriter& output);
+    /// Makes the missing folders of the output's path: 0, or the system's error number.
+    int HoldFolders();
+    /// Lets the folders go that HoldFolders made: removed again when the output is not there.
+    void ReleaseFolders();
     /// The input of the batch that outPath is, if it is one.
     std::optional<std::string> InputAt(const std::string& outPath) const;
     void EndAtOnce(INotifyTarget* notify);
@@ -98,4 +102,5 @@ private:
     std::mutex outputMutex_;
     std::string unfinishedOutput_;
     bool outputAbandoned_ = false;
+    bool foldersHeld_ = false;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "encoders/OutputFolders.h"
 #include "platform/File.h"
 #include "settings/BE_CONFIG.h"
 #include "settings/OggParm.h"
@@ -26,6 +27,8 @@ struct EncodeJobInput {
     bool Id3v2 = true; ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
     /// The inputs of the whole batch, shared by its jobs: no output may be one of them.
     std::shared_ptr<const std::vector<BatchInput>> BatchInputs;
+    /// The folders the batch makes for its outputs; without it none is made.
+    std::shared_ptr<OutputFolders> Folders;
 };
 
 /// The files at paths (links followed), those that exist.

@@ -20,3 +20,8 @@ std::int32_t JobsInRange(std::int32_t jobs) {
     const std::int32_t most = OnlineJobs();
     return jobs >= 1 && jobs <= most ? jobs : most;
 }
+
+std::int32_t OutputLayoutInRange(std::int32_t layout) {
+    return layout >= kOutputLayoutFlat && layout <= kOutputLayoutBeside ? layout
+                                                                        : kOutputLayoutFlat;
+}

@@ -23,6 +23,7 @@ constexpr std::string_view kPresetKey = "Preset=";
 constexpr std::string_view kIdentityOutFileKey = "IdentityOutFile=";
 constexpr std::string_view kEncodeTypeKey = "EncodeType=";
 constexpr std::string_view kJobsKey = "Jobs=";
+constexpr std::string_view kOutputLayoutKey = "OutputLayout=";
 
 constexpr std::string_view kOggModeKey = "Mode=";
 constexpr std::string_view kOggPresetKey = "Preset=";
@@ -57,6 +58,8 @@ bool ReadOutFolderLine(const IniKeyValue& line, OutFolderParm& parm) {
         parm.EncodeType = ParseIniInt(line.value);
     } else if (line.key == kJobsKey) {
         parm.Jobs = JobsInRange(ParseIniInt(line.value));
+    } else if (line.key == kOutputLayoutKey) {
+        parm.OutputLayout = OutputLayoutInRange(ParseIniInt(line.value));
     } else {
         return false;
     }
@@ -114,6 +117,7 @@ public:
             values->outFolder.Preset = 0;
             // A file of the Windows program has no Jobs line.
             values->outFolder.Jobs = OnlineJobs();
+            values->outFolder.OutputLayout = kOutputLayoutFlat;
         }
         pristine_ = headed_;
     }
@@ -243,6 +247,7 @@ std::string RenderSettings(const EncodeSettings& settings) {
     AppendKeyLine(out, kIdentityOutFileKey, settings.OutFolder.IdentityOutFile);
     AppendKeyLine(out, kEncodeTypeKey, settings.OutFolder.EncodeType);
     AppendKeyLine(out, kJobsKey, JobsInRange(settings.OutFolder.Jobs));
+    AppendKeyLine(out, kOutputLayoutKey, OutputLayoutInRange(settings.OutFolder.OutputLayout));
 
     AppendLine(out, kLameHeader);
     WriteLameKeys(out, settings.LameParm);

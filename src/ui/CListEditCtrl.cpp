@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/CListEditCtrl.h"
 
-#include "batch/WaveFolderScan.h"
 #include "ui/ByteLimitEdit.h"
 #include "ui/GenreChoice.h"
 #include "ui/QtText.h"
+#include "ui/ToolTips.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -46,6 +46,10 @@ constexpr int kRowPadding = 6;
 // The bytes of the name and folder cells, which need not be UTF-8; their text is only what is
 // shown.
 constexpr int kPathRole = Qt::UserRole;
+// The folder a row's file was added with, on the name cell.
+constexpr int kAddedFromRole = Qt::UserRole + 1;
+
+constexpr const char* kAddedFromLine = "追加したフォルダ：";
 
 bool IsPathColumn(std::size_t column) {
     return column == kColumnName || column == kColumnFolder;
@@ -118,7 +122,7 @@ void CListEditCtrl::SetColumnEditor(int column, EditorKind kind, QWidget* editor
     }
 }
 
-bool CListEditCtrl::AddFileEntry(const std::string& path, int row) {
+bool CListEditCtrl::AddFileEntry(const std::string& path, int row, const std::string& addedFrom) {
     if (row >= RowCount()) {
         return false;
     }
@@ -127,6 +131,8 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row) {
         return false;
     }
     QTreeWidgetItem* item = row < 0 ? new QTreeWidgetItem : topLevelItem(row);
+    item->setData(kColumnName, kAddedFromRole,
+                  QByteArray(addedFrom.data(), static_cast<qsizetype>(addedFrom.size())));
     // The tag cells the file's own tags filled are new; the others come back as they were.
     for (std::size_t column = 0; column < cells.size(); ++column) {
         const std::string& text = cells[column];
@@ -148,10 +154,10 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row) {
     return true;
 }
 
-void CListEditCtrl::AddFileEntries(const std::vector<std::string>& paths) {
+void CListEditCtrl::AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files) {
     setUpdatesEnabled(false);
-    for (const std::string& path : paths) {
-        AddFileEntry(path, -1);
+    for (const WaveFolderScan::AddedFile& file : files) {
+        AddFileEntry(file.Path, -1, file.AddedFrom);
     }
     setUpdatesEnabled(true);
 }
@@ -169,6 +175,7 @@ FileRow CListEditCtrl::Row(int row) const {
         cells[column] = IsPathColumn(column) ? item->data(at, kPathRole).toByteArray().toStdString()
                                              : ToUtf8(item->text(at));
     }
+    cells.AddedFrom = item->data(kColumnName, kAddedFromRole).toByteArray().toStdString();
     return cells;
 }
 
@@ -274,7 +281,8 @@ bool CListEditCtrl::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip &&
         (watched == viewport() || watched == header()->viewport())) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        QToolTip::showText(help->globalPos(), toolTip(), this);
+        const QString tip = watched == viewport() ? ToolTipAt(help->pos()) : toolTip();
+        QToolTip::showText(help->globalPos(), tip, this);
         return true;
     }
     if (event->type() == QEvent::FocusOut && editColumn_ >= 0) {
@@ -288,6 +296,17 @@ bool CListEditCtrl::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QTreeWidget::eventFilter(watched, event);
+}
+
+QString CListEditCtrl::ToolTipAt(const QPoint& position) const {
+    const QTreeWidgetItem* item = itemAt(position);
+    const QByteArray addedFrom =
+        item != nullptr ? item->data(kColumnName, kAddedFromRole).toByteArray() : QByteArray();
+    if (addedFrom.isEmpty()) {
+        return toolTip();
+    }
+    return toolTip() + QLatin1Char('\n') +
+           WrapToolTipText(ToQString(kAddedFromLine) + ToShownName(addedFrom.toStdString()));
 }
 
 const CListEditCtrl::ColumnEditor* CListEditCtrl::FindEditor(int column) const {

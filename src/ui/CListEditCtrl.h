@@ -2,6 +2,7 @@
 #pragma once
 
 #include "batch/FileRow.h"
+#include "batch/WaveFolderScan.h"
 
 #include <QTreeWidget>
 
@@ -35,12 +36,13 @@ public:
     void SetColumnEditor(int column, EditorKind kind, QWidget* editor);
 
     /// Takes a file as a new last row (row -1) or into an existing row, whose tag cells stay;
-    /// the file's own tags fill the empty ones. A file that is not a ".wav" (any case) of the
-    /// accepted format is refused silently: false.
-    bool AddFileEntry(const std::string& path, int row);
+    /// the file's own tags fill the empty ones. The row keeps addedFrom, the folder the file came
+    /// with (empty for a file added on its own), and names it in its tip. A file that is not a
+    /// ".wav" (any case) of the accepted format is refused silently: false.
+    bool AddFileEntry(const std::string& path, int row, const std::string& addedFrom = {});
 
     /// Adds files as new rows in the order given, with the drawing suspended meanwhile.
-    void AddFileEntries(const std::vector<std::string>& paths);
+    void AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files);
 
     /// Takes files as a drop of them onto the list does: a folder as its WAVE files
     /// (WaveFolderScan), then AddFileEntries, then FilesDropped.
@@ -59,6 +61,10 @@ public:
     int FirstSelectedRow() const;
     bool HasSelection() const;
     void DeleteSelectedRows();
+
+    /// The tip of the list at a point of its viewport: the list's hint, and the folder the row
+    /// there was added with.
+    QString ToolTipAt(const QPoint& position) const;
 
     /// The cell being edited; -1 when no edit is in progress.
     int EditRow() const { return editRow_; }

@@ -8,17 +8,21 @@
 #include "ui/QtText.h"
 #include "ui/ToolTips.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -42,8 +46,9 @@ QString StartFolder(const QString& field) {
 } // namespace
 
 COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOutFile,
-                               std::int32_t* jobs, QWidget* parent)
-    : QWidget(parent), outFolder_(outFolder), identityOutFile_(identityOutFile), jobs_(jobs) {
+                               std::int32_t* jobs, std::int32_t* outputLayout, QWidget* parent)
+    : QWidget(parent), outFolder_(outFolder), identityOutFile_(identityOutFile), jobs_(jobs),
+      outputLayout_(outputLayout) {
     setWindowTitle(ToQString(kTitle));
     UseDialogFont(this);
 
@@ -53,15 +58,31 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
     folderField_->setReadOnly(true);
     folderField_->setMinimumWidth(folderField_->fontMetrics().averageCharWidth() * 40);
     auto* browseButton = new QPushButton(ToQString("…"), this);
+    browseButton_ = browseButton;
     browseButton->setObjectName(QStringLiteral("browseButton"));
     // Its caption is a mere ellipsis: it is named after the dialog it opens.
     NameControl(browseButton, kBrowseTitle);
     browseButton->setFixedWidth(
         browseButton->fontMetrics().horizontalAdvance(QStringLiteral("……")) + 16);
+
+    // A group box names its choices for a screen reader; the arrow keys move between them.
+    auto* layoutBox = new QGroupBox(ToQString(kLayoutCaption), this);
+    auto* layoutColumn = new QVBoxLayout(layoutBox);
+    layoutChoice_ = new QButtonGroup(this);
+    const std::int32_t layout = OutputLayoutInRange(outputLayout_ != nullptr ? *outputLayout_ : 0);
+    for (std::size_t choice = 0; choice < kLayoutChoices.size(); ++choice) {
+        auto* button = new QRadioButton(ToQString(kLayoutChoices[choice]), layoutBox);
+        button->setObjectName(QStringLiteral("layout%1").arg(choice));
+        SetToolTip(button, kLayoutTips[choice]);
+        button->setChecked(static_cast<std::int32_t>(choice) == layout);
+        layoutChoice_->addButton(button, static_cast<int>(choice));
+        layoutColumn->addWidget(button);
+    }
     overwriteBox_ = new QCheckBox(ToQString("出力先に同一ファイル名があった場合は確認する"), this);
 
     auto* page = new QGridLayout(this);
-    page->addWidget(NewCaption("出力フォルダ", folderField_, this), 0, 0, 1, 2);
+    folderCaption_ = NewCaption("出力フォルダ", folderField_, this);
+    page->addWidget(folderCaption_, 0, 0, 1, 2);
     jobsBox_ = new QSpinBox(this);
     jobsBox_->setObjectName(QStringLiteral("jobsBox"));
     jobsBox_->setRange(1, OnlineJobs());
@@ -73,9 +94,10 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
     jobsRow->addStretch();
     page->addWidget(folderField_, 1, 0);
     page->addWidget(browseButton, 1, 1);
-    page->addWidget(overwriteBox_, 2, 0, 1, 2);
-    page->addLayout(jobsRow, 3, 0, 1, 2);
-    page->setRowStretch(4, 1);
+    page->addWidget(layoutBox, 2, 0, 1, 2);
+    page->addWidget(overwriteBox_, 3, 0, 1, 2);
+    page->addLayout(jobsRow, 4, 0, 1, 2);
+    page->setRowStretch(5, 1);
 
     if (outFolder_ != nullptr) {
         folderField_->setText(ToQString(*outFolder_));
@@ -89,6 +111,8 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
 
     connect(browseButton, &QPushButton::clicked, this, &COutFolderPage::OnBrowseFolder);
     connect(overwriteBox_, &QCheckBox::clicked, this, &COutFolderPage::OnOverwriteCheck);
+    connect(layoutChoice_, &QButtonGroup::idClicked, this, &COutFolderPage::OnLayoutChosen);
+    OnLayoutChosen(layout);
     connect(jobsBox_, &QSpinBox::valueChanged, this, [this](int value) {
         if (jobs_ != nullptr) {
             *jobs_ = value;
@@ -116,6 +140,17 @@ void COutFolderPage::OnBrowseFolder() {
         *outFolder_ = ToUtf8(folder);
     }
     folderField_->setText(folder);
+}
+
+void COutFolderPage::OnLayoutChosen(int layout) {
+    if (outputLayout_ != nullptr) {
+        *outputLayout_ = layout;
+    }
+    // Beside its input an output needs no output folder.
+    const bool folderUsed = layout != kOutputLayoutBeside;
+    folderCaption_->setEnabled(folderUsed);
+    folderField_->setEnabled(folderUsed);
+    browseButton_->setEnabled(folderUsed);
 }
 
 void COutFolderPage::OnOverwriteCheck(bool checked) {

@@ -189,8 +189,8 @@ void CWavPressDlg::CreatePages() {
     OutFolderParm& general = settings_.OutFolder;
     parameterPage_ = new CParmSetPage(&general.EncodeType, &general.Preset, &settings_.LameParm,
                                       &settings_.Presets, &settings_.Ogg, this);
-    outFolderPage_ =
-        new COutFolderPage(&general.OutFolder, &general.IdentityOutFile, &general.Jobs, this);
+    outFolderPage_ = new COutFolderPage(&general.OutFolder, &general.IdentityOutFile, &general.Jobs,
+                                        &general.OutputLayout, this);
     versionPage_ = new CVersionPage(this);
     for (QWidget* page :
          std::initializer_list<QWidget*>{parameterPage_, outFolderPage_, versionPage_}) {
@@ -317,11 +317,11 @@ void CWavPressDlg::OnListContextMenu() {
 }
 
 void CWavPressDlg::OnAddItems() {
-    std::vector<std::string> paths;
+    std::vector<WaveFolderScan::AddedFile> files;
     for (const QString& path : askOpenFileNames_(this, true)) {
-        paths.push_back(ToUtf8(path));
+        files.push_back({ToUtf8(path), {}});
     }
-    fileList_->AddFileEntries(paths);
+    fileList_->AddFileEntries(files);
     UpdateConvertButton();
 }
 

@@ -86,10 +86,19 @@ TEST_F(ConversionStartTest, RowsBecomeItemsInListOrder) {
     // Genre names are matched exactly, case included; an empty one is no genre.
     EXPECT_EQ(batch->Items[1].Genre, NoGenre);
     EXPECT_EQ(batch->Items[2].Genre, NoGenre);
-    EXPECT_EQ(batch->OutFolder, "/music/");
+    EXPECT_EQ(batch->OutPaths,
+              (std::vector<std::string>{"/music/a.mp3", "/music/b.mp3", "/music/c.mp3"}));
     EXPECT_EQ(batch->Ogg, &settings.Ogg);
     EXPECT_EQ(batch->IdentityOutFile, &settings.OutFolder.IdentityOutFile);
     EXPECT_EQ(batch->EncodeType, kEncodeTypeMp3);
+}
+
+TEST_F(ConversionStartTest, OutputsClashWhereTheyAreOnePlaceWhateverTheirSpelling) {
+    settings.OutFolder.OutputLayout = kOutputLayoutBeside;
+    const auto batch = PrepareConversion(
+        {Row("/lib/A/", "01.wav"), Row("/lib/B/", "01.wav"), Row("/lib/A/./", "01.wav")}, settings);
+    ASSERT_TRUE(batch.has_value());
+    EXPECT_EQ(FindOutputClashes(*batch), (std::vector<std::vector<std::size_t>>{{0, 2}}));
 }
 
 TEST_F(ConversionStartTest, PresetZeroRunsOnLameParm) {

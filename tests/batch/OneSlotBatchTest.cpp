@@ -72,18 +72,6 @@ void ExpectTones(const Decoded& decoded, double leftHz, double rightHz) {
     EXPECT_NEAR(ToneFrequency(decoded.samples[1], decoded.rate), rightHz, rightHz * 0.02);
 }
 
-TEST(EncodeBatchOutputPath, NameCutAfterItsLastDotInTheFolder) {
-    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/a.b.wav", "/music", kEncodeTypeMp3), "/music/a.b.mp3");
-    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/a.b.wav", "/music/", kEncodeTypeMp3),
-              "/music/a.b.mp3");
-    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/a.b.wav", "/music", kEncodeTypeOgg), "/music/a.b.ogg");
-    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav.d/song", "/", kEncodeTypeMp3), "/songmp3");
-    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/曲.wav", "/", kEncodeTypeMp3), "/曲.mp3");
-    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/ソ/ソ.wav", "/出力ソ", kEncodeTypeOgg),
-              "/出力ソ/ソ.ogg");
-    EXPECT_EQ(EncodeBatch::OutputPathOf("/wav/a.wav", "", kEncodeTypeMp3), "a.mp3");
-}
-
 TEST_F(OneSlotBatchTest, Mp3BatchConvertsEveryItemAndTagsEachOutput) {
     Add(Wave("one.wav", 0.5, 440, 660), "abc", "Rock");
     Add(Wave("two.wav", 0.4, 550, 330), "曲名", "");

@@ -60,9 +60,10 @@ TEST_F(WaveFolderScanTest, ExpandingADropKeepsFilesAndReplacesFoldersByTheirFile
     Touch("in/two.wav");
     const std::vector<std::string> dropped = {Top("first.wav"), Top("in"), Top("missing"),
                                               Top("in/")};
-    const std::vector<std::string> expected = {Top("first.wav"),  Top("in/one.wav"),
-                                               Top("in/two.wav"), Top("missing"),
-                                               Top("in/one.wav"), Top("in/two.wav")};
+    // Each file keeps the folder it came with, as that was given.
+    const std::vector<WaveFolderScan::AddedFile> expected = {
+        {Top("first.wav"), ""}, {Top("in/one.wav"), Top("in")},  {Top("in/two.wav"), Top("in")},
+        {Top("missing"), ""},   {Top("in/one.wav"), Top("in/")}, {Top("in/two.wav"), Top("in/")}};
     EXPECT_EQ(WaveFolderScan::ExpandFolders(dropped), expected);
     EXPECT_TRUE(WaveFolderScan::IsFolder(Top("in")));
     EXPECT_FALSE(WaveFolderScan::IsFolder(Top("in/one.wav")));

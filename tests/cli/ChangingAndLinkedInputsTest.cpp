@@ -152,24 +152,31 @@ TEST_F(ChangingAndLinkedInputsTest, AnInputChangedWhileReadIsReadToItsFirstLengt
 }
 
 // An output linked to another input of the batch is refused before anything is written; that
-// input keeps its bytes and converts in its turn.
+// input keeps its bytes and converts in its turn. Beside the inputs the link lies among them.
 TEST_F(ChangingAndLinkedInputsTest, AnOutputLinkedToAnotherInputIsRefused) {
     const std::string first = Wave("a.wav", kRate / 2);
     const std::string second = Wave("b.wav", kRate / 2);
     const std::string bytes = ReadFileBytes(second);
-    const std::string linked = out.File("a.mp3");
-    std::filesystem::create_symlink(second, linked);
-    const CliRun run = Run({"-y", "-j", "1", "-o", out.Path(), first, second});
-    EXPECT_EQ(run.exitCode, 1) << run.err;
-    EXPECT_EQ(run.out, "失敗: " + first + "\n変換済み: " + second + " -> " + out.File("b.mp3") +
-                           "\n変換済み 1, スキップ 0, 失敗 1, キャンセル 0\n");
-    EXPECT_NE(
-        run.err.find("エラー: " + platform::Format(kOutputIsInput, linked.c_str(), second.c_str())),
-        std::string::npos)
-        << run.err;
-    EXPECT_EQ(ReadFileBytes(second), bytes);
-    EXPECT_TRUE(std::filesystem::is_symlink(linked));
-    EXPECT_TRUE(DecodeMp3(out.File("b.mp3")).opened);
+    const std::string inFolder = std::filesystem::path(first).parent_path().string() + "/";
+    for (const char* layout : {"flat", "beside"}) {
+        SCOPED_TRACE(layout);
+        const std::string outFolder = layout == std::string("flat") ? out.Path() : inFolder;
+        const std::string linked = outFolder + "a.mp3";
+        std::filesystem::create_symlink(second, linked);
+        const CliRun run = Run({"-y", "-j", "1", "-l", layout, "-o", out.Path(), first, second});
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_EQ(run.out, "失敗: " + first + "\n変換済み: " + second + " -> " + outFolder +
+                               "b.mp3\n変換済み 1, スキップ 0, 失敗 1, キャンセル 0\n");
+        EXPECT_NE(run.err.find("エラー: " +
+                               platform::Format(kOutputIsInput, linked.c_str(), second.c_str())),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(ReadFileBytes(second), bytes);
+        EXPECT_TRUE(std::filesystem::is_symlink(linked));
+        EXPECT_TRUE(DecodeMp3(outFolder + "b.mp3").opened);
+        std::filesystem::remove(linked);
+        std::filesystem::remove(outFolder + "b.mp3");
+    }
 }
 
 } // namespace

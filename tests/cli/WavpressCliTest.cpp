@@ -1025,4 +1025,127 @@ TEST_F(WavpressCliTest, FoldersGiveTheirWaveFilesWithTheirOwnTags) {
         << clash.err;
 }
 
+TEST_F(WavpressCliTest, ALibraryOfAlbumsConvertsInEveryLayout) {
+    for (const char* folder : {"lib/A", "lib/B/sub", "solo"}) {
+        std::filesystem::create_directories(in.File(folder));
+    }
+    // Tracks of one name in every album, each of its own length so that a mix-up shows.
+    const Names tracks = {"lib/A/01.wav", "lib/A/02.wav", "lib/B/01.wav", "lib/B/sub/01.wav",
+                          "solo/03.wav"};
+    std::map<std::string, std::string> alone;
+    for (std::size_t track = 0; track < tracks.size(); ++track) {
+        const std::string path = Wave(tracks[track], 0.2 + 0.05 * static_cast<double>(track));
+        testsupport::TempDir own;
+        ASSERT_EQ(Run({"-o", own.Path(), path}).exitCode, 0);
+        alone[path] = ReadFileBytes(own.File(std::filesystem::path(path).stem().string() + ".mp3"));
+    }
+    const struct {
+        const char* layout;
+        int exitCode;
+        Names outputs; ///< per track, in order
+    } cases[] = {
+        {"flat", 2, {}},
+        {"tree",
+         0,
+         {Out("A/01.mp3"), Out("A/02.mp3"), Out("B/01.mp3"), Out("B/sub/01.mp3"), Out("03.mp3")}},
+        {"BESIDE",
+         0,
+         {in.File("lib/A/01.mp3"), in.File("lib/A/02.mp3"), in.File("lib/B/01.mp3"),
+          in.File("lib/B/sub/01.mp3"), in.File("solo/03.mp3")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.layout);
+        ClearOut();
+        // Folders with the tracks, and a track named on its own.
+        const CliRun run = Run({"-l", c.layout, "-o", out.Path(), in.File("lib/A"),
+                                in.File("lib/B/"), in.File("solo/03.wav")});
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        if (c.outputs.empty()) {
+            EXPECT_NE(run.err.find("出力ファイル(" + Out("01.mp3") + ")が同じになる"),
+                      std::string::npos)
+                << run.err;
+            EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+            continue;
+        }
+        std::string summary;
+        for (std::size_t track = 0; track < tracks.size(); ++track) {
+            const std::string input = in.File(tracks[track]);
+            summary += "変換済み: " + input + " -> " + c.outputs[track] + "\n";
+            EXPECT_EQ(ReadFileBytes(c.outputs[track]), alone[input]) << c.outputs[track];
+            std::filesystem::remove(c.outputs[track]);
+        }
+        EXPECT_EQ(run.out, summary + "変換済み 5, スキップ 0, 失敗 0, キャンセル 0\n");
+    }
+    EXPECT_NE(Run({"--settings", "--layout", "tree"}).out.find("\tOutputLayout=1\r\n[LAME Parm]"),
+              std::string::npos);
+    const CliRun wrong = Run({"-l", "nested", in.File("solo/03.wav")});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_NE(wrong.err.find("--layout は flat か tree か beside で指定してください: \"nested\""),
+              std::string::npos);
+}
+
+// Root writes into any folder: a read-only one then stops the program only as nobody.
+TEST_F(WavpressCliTest, BesideAReadOnlyInputOnlyThatFileFailsAndNoFolderIsLeftByACancel) {
+    std::filesystem::create_directories(in.File("shut"));
+    std::filesystem::create_directories(in.File("open"));
+    const std::string shut = Wave("shut/01.wav");
+    const std::string open = Wave("open/01.wav");
+    std::filesystem::permissions(in.File("shut"), std::filesystem::perms::owner_read |
+                                                      std::filesystem::perms::owner_exec |
+                                                      std::filesystem::perms::others_read |
+                                                      std::filesystem::perms::others_exec);
+    std::function<void()> asNobody;
+    if (::geteuid() == 0) {
+        for (const std::string& folder : {app.Path(), in.Path(), in.File("open")}) {
+            std::filesystem::permissions(folder, std::filesystem::perms::all);
+        }
+        for (const char* name : {"wavpress-cli", "lame_enc.so"}) {
+            std::filesystem::permissions(app.File(name), std::filesystem::perms::owner_all |
+                                                             std::filesystem::perms::others_read |
+                                                             std::filesystem::perms::others_exec);
+        }
+        asNobody = [] {
+            constexpr uid_t kNobody = 65534;
+            if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+                std::_Exit(99);
+            }
+        };
+    }
+    const CliRun run = Run({"--layout", "beside", shut, open}, {}, asNobody);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find(platform::Format(kOutputOpenFailed, in.File("shut/01.mp3").c_str())),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find(std::string("原因: ") + std::strerror(EACCES)), std::string::npos);
+    EXPECT_EQ(run.out, "失敗: " + shut + "\n変換済み: " + open + " -> " + in.File("open/01.mp3") +
+                           "\n変換済み 1, スキップ 0, 失敗 1, キャンセル 0\n");
+    EXPECT_EQ(clitest::FolderEntries(in.File("shut")), (Names{"01.wav"}));
+}
+
+TEST_F(WavpressCliTest, AProgramEndedAtOnceLeavesNoFolderItMadeForItsOutputs) {
+    std::filesystem::copy_file(platform::ExecutableFolder() + "hanging/lame_enc.so",
+                               app.File("lame_enc.so"),
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::create_directories(in.File("album/cd1"));
+    Wave("album/cd1/01.wav");
+    constexpr auto kPatience = std::chrono::seconds(10);
+    clitest::Pipe errors;
+    clitest::Transcript shown(errors.ReadEnd());
+    const CliRun run = Run(
+        {"-l", "tree", "-o", out.Path(), in.File("album")},
+        [&](int pid) {
+            errors.CloseWriteEnd();
+            ASSERT_TRUE(shown.WaitFor("beEncodeChunk: stuck", kPatience));
+            EXPECT_TRUE(std::filesystem::is_directory(Out("album/cd1")));
+            ::kill(pid, SIGTERM);
+            ASSERT_TRUE(shown.WaitFor("中断: 残りのファイルもすべてキャンセルします", kPatience));
+            ::kill(pid, SIGTERM);
+            EXPECT_TRUE(shown.WaitFor("中断: 変換の終わりを待たずに終了します", kPatience));
+        },
+        [&] { ::dup2(errors.WriteEnd(), STDERR_FILENO); }, kPatience);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+}
+
 } // namespace

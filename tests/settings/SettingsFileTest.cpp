@@ -88,6 +88,7 @@ const char* const kDefaultListingTemplate = "[OutFolder]\n"
                                             "\tIdentityOutFile=1\n"
                                             "\tEncodeType=0\n"
                                             "\tJobs=%d\n"
+                                            "\tOutputLayout=0\n"
                                             "[LAME Parm]\n"
                                             "\tSampleRate=44100\n"
                                             "\tReSampleRate=0\n"
@@ -508,9 +509,39 @@ TEST(SettingsFileTest, JobsIsReadInTheMachinesRangeAndWrittenAfterEncodeType) {
 
     EncodeSettings settings;
     settings.OutFolder.Jobs = 1;
-    EXPECT_NE(RenderSettings(settings).find("\tEncodeType=0\r\n\tJobs=1\r\n[LAME Parm]"),
+    EXPECT_NE(RenderSettings(settings).find("\tEncodeType=0\r\n\tJobs=1\r\n\tOutputLayout=0\r\n"),
               std::string::npos);
     settings.OutFolder.Jobs = 99;
     EXPECT_NE(RenderSettings(settings).find(platform::Format("\tJobs=%d\r\n", online)),
               std::string::npos);
+}
+
+TEST(SettingsFileTest, OutputLayoutIsReadInItsRangeAndWrittenAfterJobs) {
+    const struct {
+        const char* line;
+        std::int32_t layout;
+    } cases[] = {
+        {"", kOutputLayoutFlat}, // a file of the Windows program
+        {"\tOutputLayout=1\n", kOutputLayoutTree},
+        {"\tOutputLayout=2\n", kOutputLayoutBeside},
+        {"\tOutputLayout=3\n", kOutputLayoutFlat},
+        {"\tOutputLayout=-1\n", kOutputLayoutFlat},
+        {"\tOutputLayout=beside\n", kOutputLayoutFlat},
+    };
+    for (const auto& c : cases) {
+        // A missing key is the stated layout, not the one held before.
+        EncodeSettings before;
+        before.OutFolder.OutputLayout = kOutputLayoutBeside;
+        const EncodeSettings settings =
+            Load(std::string("[OutFolder]\n\tJobs=1\n") + c.line + "[LAME Parm]\n", before);
+        EXPECT_EQ(settings.OutFolder.OutputLayout, c.layout) << c.line;
+    }
+
+    EncodeSettings settings;
+    settings.OutFolder.Jobs = 1;
+    settings.OutFolder.OutputLayout = kOutputLayoutTree;
+    EXPECT_NE(RenderSettings(settings).find("\tJobs=1\r\n\tOutputLayout=1\r\n[LAME Parm]"),
+              std::string::npos);
+    settings.OutFolder.OutputLayout = 7;
+    EXPECT_NE(RenderSettings(settings).find("\tOutputLayout=0\r\n"), std::string::npos);
 }

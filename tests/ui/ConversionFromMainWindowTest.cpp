@@ -3,8 +3,8 @@
 #include "ProgressWatch.h"
 #include "WavPressWindowTest.h"
 
-#include "batch/EncodeBatch.h"
 #include "batch/ConversionStart.h"
+#include "batch/EncodeBatch.h"
 #include "batch/FileRow.h"
 #include "encoders/LibraryFolder.h"
 #include "platform/CodePage.h"
@@ -18,6 +18,7 @@
 #include "ui/EncodeProgressWindow.h"
 #include "ui/ProgressBarWidget.h"
 #include "ui/QtText.h"
+#include "ui/ToolTips.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -34,6 +35,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -217,6 +219,83 @@ TEST_F(ConversionTest, DroppedNamesThatAreNotUtf8AreShownEscapedAndConvertUnderT
         QStringLiteral("保存先に同一ファイル名が存在します\n上書きしてもよろしいでしょうか？"));
     EXPECT_TRUE(DecodeOgg(Out("\x93\xfa\x96\x7b.ogg")).opened);
     EXPECT_TRUE(DecodeOgg(Out("caf\xe9.ogg")).opened);
+}
+
+TEST_F(ConversionTest, ALibraryOfAlbumsFromTheCommandLineConvertsInEveryLayout) {
+    // Tracks of one name in every album, each of its own length so that a mix-up shows.
+    const std::vector<std::string> tracks = {
+        Tone("lib/A/01.wav", 0.3), Tone("lib/A/02.wav", 0.35), Tone("lib/B/01.wav", 1.5),
+        Tone("lib/B/sub/01.wav", 0.45), Tone("solo/03.wav", 0.5)};
+    std::map<std::string, std::string> alone;
+    for (const std::string& track : tracks) {
+        List()->clear();
+        Add({track});
+        Convert(kEncodeTypeMp3);
+        const std::string output = Out(std::filesystem::path(track).stem().string() + ".mp3");
+        alone[track] = ReadFileBytes(output);
+        std::filesystem::remove(output);
+    }
+    const std::string lib = inputFolder.File("lib/");
+    const struct {
+        std::int32_t layout;
+        std::vector<std::string> outputs; ///< per track; empty: asked about and kept
+    } cases[] = {
+        // Every output into the folder: the second album's tracks meet the first's.
+        {kOutputLayoutFlat, {Out("01.mp3"), Out("02.mp3"), "", "", Out("03.mp3")}},
+        {kOutputLayoutTree,
+         {Out("A/01.mp3"), Out("A/02.mp3"), Out("B/01.mp3"), Out("B/sub/01.mp3"), Out("03.mp3")}},
+        {kOutputLayoutBeside,
+         {lib + "A/01.mp3", lib + "A/02.mp3", lib + "B/01.mp3", lib + "B/sub/01.mp3",
+          inputFolder.File("solo/03.mp3")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.layout);
+        Settings().OutFolder.OutputLayout = c.layout;
+        List()->clear();
+        // As the command line names them: two album folders and a track on its own.
+        Window().AddDroppedFiles({lib + "A", lib + "B/", tracks[4]});
+        ASSERT_EQ(List()->RowCount(), 5);
+        EXPECT_EQ(List()->ToolTipAt(CellCenter(0, kColumnName)),
+                  List()->toolTip() + QLatin1Char('\n') +
+                      WrapToolTipText(ToQString("追加したフォルダ：" + lib + "A")));
+        EXPECT_EQ(List()->ToolTipAt(CellCenter(4, kColumnName)), List()->toolTip());
+        std::size_t questions = 0;
+        for (const std::string& output : c.outputs) {
+            if (output.empty()) {
+                script.Click(QMessageBox::No);
+                script.Type(std::nullopt);
+                ++questions;
+            }
+        }
+        // The progress window shows the whole path of a track that is converted.
+        QString outputShown;
+        if (!c.outputs[2].empty()) {
+            watch.During(During(tracks[2]), [&](EncodeProgressWindow& window) {
+                outputShown = LabelText(window, "outputPath");
+            });
+        }
+        script.boxes.clear();
+        Convert(kEncodeTypeMp3);
+        EXPECT_EQ(script.boxes.size(), questions);
+        EXPECT_EQ(outputShown, ToQString(c.outputs[2]));
+        for (std::size_t track = 0; track < tracks.size(); ++track) {
+            if (!c.outputs[track].empty()) {
+                EXPECT_EQ(ReadFileBytes(c.outputs[track]), alone[tracks[track]])
+                    << c.outputs[track];
+                std::filesystem::remove(c.outputs[track]);
+            }
+        }
+        std::filesystem::remove_all(Out("A"));
+        std::filesystem::remove_all(Out("B"));
+    }
+
+    // Cancelled in the middle: the folder made for the cancelled track goes again.
+    Settings().OutFolder.OutputLayout = kOutputLayoutTree;
+    watch.During(During(tracks[2]),
+                 [](EncodeProgressWindow& window) { Click(window, "cancelAllButton"); });
+    Convert(kEncodeTypeMp3);
+    EXPECT_EQ(testsupport::FolderEntries(out.Path()), std::set<std::string>{"A"});
+    EXPECT_EQ(testsupport::FolderEntries(Out("A")), (std::set<std::string>{"01.mp3", "02.mp3"}));
 }
 
 TEST_F(ConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsTheUserAnswers) {
@@ -410,8 +489,10 @@ TEST_F(ConversionTest, MessagesOfTheJobsAreRealBoxesAndTheBatchGoesOn) {
         EXPECT_EQ(watch.shown, 0);
     }
 
-    // An output that cannot be created: the job's box comes from its worker, with no owner.
+    // An output that cannot be created (its folder would be below a file): the job's box comes
+    // from its worker, with no owner.
     script.boxes.clear();
+    ASSERT_TRUE(testsupport::WriteFileBytes(out.File("missing"), ""));
     Settings().OutFolder.OutFolder = out.File("missing/");
     script.Click(QMessageBox::Ok);
     script.Click(QMessageBox::Ok);

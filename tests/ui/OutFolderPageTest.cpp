@@ -12,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,7 +44,7 @@ void PressButton(QFileDialog& dialog, QDialogButtonBox::StandardButton which) {
 class OutFolderPage : public ::testing::Test {
 protected:
     COutFolderPage& Open() {
-        page_ = std::make_unique<COutFolderPage>(&folder_, &identity_, &jobs_);
+        page_ = std::make_unique<COutFolderPage>(&folder_, &identity_, &jobs_, &layout_);
         page_->show();
         return *page_;
     }
@@ -71,6 +72,7 @@ protected:
     std::string folder_ = dir_.Path();
     std::int32_t identity_ = 1;
     std::int32_t jobs_ = 1;
+    std::int32_t layout_ = kOutputLayoutFlat;
     std::unique_ptr<COutFolderPage> page_;
     std::string openedAt_;
 };
@@ -148,6 +150,48 @@ TEST_F(OutFolderPage, TheSpinBoxWritesTheJobsAtOnceUpToTheProcessors) {
     jobs_ = 99;
     Open();
     EXPECT_EQ(Named<QSpinBox>(*page_, "jobsBox")->value(), OnlineJobs());
+}
+
+TEST_F(OutFolderPage, TheLayoutIsChosenWithTheMouseOrTheKeysAndBesideNeedsNoFolder) {
+    const std::array<const char*, 3> captions = {"出力フォルダにまとめる",
+                                                 "追加したフォルダの構成で出力フォルダに",
+                                                 "元のファイルと同じフォルダに"};
+    layout_ = kOutputLayoutTree;
+    Open();
+    const auto choice = [this, &captions](std::size_t layout) {
+        return ButtonCaptioned(*page_, captions[layout]);
+    };
+    const auto folderUsable = [this] {
+        return Field()->isEnabled() && Named<QAbstractButton>(*page_, "browseButton")->isEnabled();
+    };
+    EXPECT_TRUE(choice(kOutputLayoutTree)->isChecked());
+    EXPECT_EQ(uitest::Utf8(page_->findChild<QGroupBox*>()->title()), "出力先");
+    for (std::size_t layout = 0; layout < captions.size(); ++layout) {
+        EXPECT_EQ(choice(layout)->toolTip(),
+                  WrapToolTipText(QString::fromUtf8(COutFolderPage::kLayoutTips[layout])));
+    }
+    EXPECT_TRUE(folderUsable());
+
+    Click(choice(kOutputLayoutBeside));
+    EXPECT_EQ(layout_, kOutputLayoutBeside);
+    EXPECT_FALSE(folderUsable());
+    // The arrow keys move the choice, and with it the setting.
+    QApplication::setActiveWindow(page_.get());
+    choice(kOutputLayoutBeside)->setFocus();
+    QTest::keyClick(choice(kOutputLayoutBeside), Qt::Key_Up);
+    EXPECT_EQ(layout_, kOutputLayoutTree);
+    EXPECT_TRUE(folderUsable());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(layout_, kOutputLayoutFlat);
+    EXPECT_TRUE(choice(kOutputLayoutFlat)->hasFocus());
+
+    // A value no choice stands for, from a hand-edited file, is the stated layout.
+    layout_ = 9;
+    Open();
+    EXPECT_TRUE(choice(kOutputLayoutFlat)->isChecked());
+    layout_ = kOutputLayoutBeside;
+    Open();
+    EXPECT_FALSE(folderUsable());
 }
 
 TEST_F(OutFolderPage, TheDialogChoosesALocalFolder) {
