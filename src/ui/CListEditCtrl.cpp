@@ -247,8 +247,45 @@ bool CListEditCtrl::event(QEvent* event) {
 void CListEditCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidget::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton) {
-        BeginEdit(event->position().toPoint());
+        BeginEdit(indexAt(event->position().toPoint()));
     }
+}
+
+void CListEditCtrl::contextMenuEvent(QContextMenuEvent* event) {
+    Q_EMIT MenuRequested(event->reason() == QContextMenuEvent::Keyboard ? CurrentRowMenuPosition()
+                                                                        : event->globalPos());
+    event->accept();
+}
+
+void CListEditCtrl::keyPressEvent(QKeyEvent* event) {
+    const bool noModifier = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) ||
+        (event->key() == Qt::Key_Menu && noModifier)) {
+        Q_EMIT MenuRequested(CurrentRowMenuPosition());
+        return;
+    }
+    if (noModifier && (event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return ||
+                       event->key() == Qt::Key_Enter)) {
+        QModelIndex index = currentIndex();
+        if (index.isValid() && FindEditor(index.column()) == nullptr) {
+            const auto editable = std::min_element(
+                editors_.begin(), editors_.end(),
+                [](const ColumnEditor& a, const ColumnEditor& b) { return a.Column < b.Column; });
+            index = editable == editors_.end() ? QModelIndex()
+                                               : index.sibling(index.row(), editable->Column);
+        }
+        BeginEdit(index);
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+QPoint CListEditCtrl::CurrentRowMenuPosition() const {
+    const QModelIndex index = currentIndex();
+    const QRect cell = index.isValid() ? visualRect(index) : QRect();
+    const QPoint below =
+        cell.isValid() && viewport()->rect().intersects(cell) ? cell.bottomLeft() : QPoint(0, 0);
+    return viewport()->mapToGlobal(below);
 }
 
 void CListEditCtrl::dragEnterEvent(QDragEnterEvent* event) {
@@ -285,6 +322,18 @@ bool CListEditCtrl::eventFilter(QObject* watched, QEvent* event) {
         QToolTip::showText(help->globalPos(), tip, this);
         return true;
     }
+    if (event->type() == QEvent::KeyPress && editColumn_ >= 0 && watched != viewport()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            CancelEdit();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            qobject_cast<QLineEdit*>(watched) != nullptr) {
+            EndEdit();
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusOut && editColumn_ >= 0) {
         const ColumnEditor* current = FindEditor(editColumn_);
         // The drop-down's own list and an edit box's context menu take the focus for a moment
@@ -315,8 +364,7 @@ const CListEditCtrl::ColumnEditor* CListEditCtrl::FindEditor(int column) const {
     return found == editors_.end() ? nullptr : &*found;
 }
 
-void CListEditCtrl::BeginEdit(const QPoint& position) {
-    const QModelIndex index = indexAt(position);
+void CListEditCtrl::BeginEdit(const QModelIndex& index) {
     if (!index.isValid() || index.row() >= RowCount()) {
         return;
     }
@@ -346,6 +394,14 @@ void CListEditCtrl::BeginEdit(const QPoint& position) {
     editor->setFocus(Qt::OtherFocusReason);
     editRow_ = index.row();
     editColumn_ = index.column();
+    textBeforeEdit_ = text;
+}
+
+void CListEditCtrl::CancelEdit() {
+    if (editRow_ >= 0) {
+        topLevelItem(editRow_)->setText(editColumn_, textBeforeEdit_);
+    }
+    EndEdit();
 }
 
 void CListEditCtrl::EndEdit() {

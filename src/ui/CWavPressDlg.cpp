@@ -21,11 +21,11 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QCursor>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 
 #include <algorithm>
@@ -220,6 +220,19 @@ void CWavPressDlg::CreateTabs() {
     }
     tabStrip_->setCurrentIndex(0);
     connect(tabStrip_, &QTabBar::currentChanged, this, &CWavPressDlg::OnTabChanged);
+    // From anywhere in the window, as in every tabbed window of the desktop.
+    const auto switchBy = [this](int step) {
+        const int count = tabStrip_->count();
+        tabStrip_->setCurrentIndex((tabStrip_->currentIndex() + step + count) % count);
+    };
+    for (const auto& [keys, step] :
+         {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [switchBy, step = step] { switchBy(step); });
+    }
 }
 
 void CWavPressDlg::CreateFileList() {
@@ -235,9 +248,8 @@ void CWavPressDlg::CreateFileList() {
     FillGenreNames(genreEditor_);
     fileList_->SetColumnEditor(kColumnGenre, CListEditCtrl::kDropDown, genreEditor_);
 
-    fileList_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(fileList_, &CListEditCtrl::customContextMenuRequested, this,
-            &CWavPressDlg::OnListContextMenu);
+    connect(fileList_, &CListEditCtrl::MenuRequested, this, &CWavPressDlg::OnListContextMenu);
+    connect(fileList_, &QTreeWidget::itemSelectionChanged, this, &CWavPressDlg::UpdateListCommands);
     connect(fileList_, &CListEditCtrl::FilesDropped, this, &CWavPressDlg::UpdateConvertButton);
     SetToolTip(fileList_, kListHint);
     NameControl(fileList_, kListName);
@@ -295,6 +307,10 @@ void CWavPressDlg::CreateContextMenu() {
     connect(changeAction_, &QAction::triggered, this, &CWavPressDlg::OnChangeItem);
     deleteAction_ = contextMenu_->addAction(ToQString(kDeleteItem));
     connect(deleteAction_, &QAction::triggered, this, &CWavPressDlg::OnDeleteItems);
+    // Delete on the list itself; in a cell's editor it deletes text.
+    deleteAction_->setShortcut(QKeySequence::Delete);
+    deleteAction_->setShortcutContext(Qt::WidgetShortcut);
+    fileList_->addAction(deleteAction_);
     contextMenu_->addSeparator();
     editTagAction_ = contextMenu_->addAction(ToQString(kEditTagItem));
     connect(editTagAction_, &QAction::triggered, this, &CWavPressDlg::OnEditTag);
@@ -305,7 +321,7 @@ void CWavPressDlg::CreateContextMenu() {
     connect(deselectAllAction_, &QAction::triggered, fileList_, &QTreeWidget::clearSelection);
 }
 
-void CWavPressDlg::OnListContextMenu() {
+void CWavPressDlg::UpdateListCommands() {
     // Each command is offered when it would do something.
     const std::size_t selected = fileList_->SelectedRows().size();
     editTagAction_->setText(ToQString(selected > 0 ? kEditTagItem : kEditTagUnavailable));
@@ -313,7 +329,11 @@ void CWavPressDlg::OnListContextMenu() {
         action->setEnabled(selected > 0);
     }
     selectAllAction_->setEnabled(selected < static_cast<std::size_t>(fileList_->RowCount()));
-    contextMenu_->popup(QCursor::pos());
+}
+
+void CWavPressDlg::OnListContextMenu(const QPoint& globalPosition) {
+    UpdateListCommands();
+    contextMenu_->popup(globalPosition);
 }
 
 void CWavPressDlg::OnAddItems() {

@@ -106,7 +106,8 @@ private:
     void CreateContextMenu();
     void PlaceControls();
     void OnTabChanged(int index);
-    void OnListContextMenu();
+    void UpdateListCommands();
+    void OnListContextMenu(const QPoint& globalPosition);
     void OnAddItems();
     void OnChangeItem();
     void OnDeleteItems();
