@@ -3,7 +3,7 @@
 
 #include "batch/FileRow.h"
 #include "encoders/EncodeJobInput.h"
-#include "settings/BE_CONFIG.h"
+#include "lame_enc/BladeMP3EncDLL.h"
 #include "settings/EncodeSettings.h"
 #include "settings/OggParm.h"
 #include "tags/EncodeItem.h"

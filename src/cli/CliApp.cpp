@@ -33,8 +33,7 @@ constexpr const char* kNoWaveInFolder = "フォルダに .wav ファイルがあ
 constexpr const char* kMissing = "ファイルがありません";
 constexpr const char* kNotRegular = "通常のファイルではありません";
 constexpr const char* kCannotOpen = "ファイルを開けません";
-constexpr const char* kNotAcceptedWave =
-    "16bit ステレオ 32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません";
+constexpr const char* kNotAcceptedWave = "変換できる形式の WAVE ファイルとして読めません";
 
 constexpr const char* kCancelFileNotice =
     "中断: このファイルをキャンセルします (2 秒以内にもう一度 Ctrl-C で全てキャンセル)";

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lame_enc/BladeMP3EncDLL.h"
 #include "platform/File.h"
-#include "settings/BE_CONFIG.h"
 #include "settings/OggParm.h"
 #include "tags/EncodeItem.h"
 
