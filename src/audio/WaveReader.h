@@ -31,6 +31,10 @@ struct WaveProbe {
     std::uint64_t Frames() const {
         return Failure == WaveFailure::None ? AudioBytes / Format.FrameBytes() : 0;
     }
+    /// The audio's length in time.
+    std::uint64_t Microseconds() const {
+        return Failure == WaveFailure::None ? Frames() * 1'000'000 / Format.Rate : 0;
+    }
 };
 
 /// Opens a RIFF or RF64 WAVE file whose format is supported (SampleFormat::IsSupported): integer

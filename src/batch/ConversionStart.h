@@ -36,9 +36,9 @@ struct ConversionBatch {
     bool Id3v2 = true; ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
     /// The files of Paths as found when the batch was prepared: no output may be one of them.
     std::shared_ptr<const std::vector<BatchInput>> Inputs;
-    /// The audio bytes of each item as its probe found them, for the progress of the whole
-    /// batch; empty when the front end shows none.
-    std::vector<std::uint64_t> AudioBytes;
+    /// Each item's probe from when it was listed, for the progress of the whole batch, which
+    /// goes by audio time whatever the formats; empty when the front end shows none.
+    std::vector<WaveProbe> Probes;
 };
 
 /// Turns the file list's rows and the settings into a batch, or refuses with a warning message

@@ -46,6 +46,8 @@ constexpr int kRowPadding = 6;
 // The bytes of the name and folder cells, which need not be UTF-8; their text is only what is
 // shown.
 constexpr int kPathRole = Qt::UserRole;
+// On the format cell: the file's WaveProbe.
+constexpr int kProbeRole = Qt::UserRole + 1;
 
 bool IsPathColumn(std::size_t column) {
     return column == kColumnName || column == kColumnFolder;
@@ -123,7 +125,8 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row) {
         return false;
     }
     FileRow cells = row < 0 ? FileRow{} : Row(row);
-    if (!TakeWaveFile(path, cells)) {
+    const WaveFileCheck check = TakeWaveFile(path, cells);
+    if (!check) {
         return false;
     }
     QTreeWidgetItem* item = row < 0 ? new QTreeWidgetItem : topLevelItem(row);
@@ -138,6 +141,7 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row) {
             item->setText(static_cast<int>(column), ToQString(text));
         }
     }
+    item->setData(kColumnFormat, kProbeRole, QVariant::fromValue(check.Probe));
     if (row < 0) {
         // On every column: the view takes a row's height from the columns in view.
         for (int column = 0; column < columnCount(); ++column) {
@@ -179,6 +183,15 @@ std::vector<FileRow> CListEditCtrl::Rows() const {
         rows.push_back(Row(row));
     }
     return rows;
+}
+
+std::vector<WaveProbe> CListEditCtrl::Probes() const {
+    std::vector<WaveProbe> probes;
+    probes.reserve(static_cast<std::size_t>(RowCount()));
+    for (int row = 0; row < RowCount(); ++row) {
+        probes.push_back(topLevelItem(row)->data(kColumnFormat, kProbeRole).value<WaveProbe>());
+    }
+    return probes;
 }
 
 void CListEditCtrl::SetTagCells(int row, const FileRow& cells) {
