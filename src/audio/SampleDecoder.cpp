@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SampleDecoder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -31,8 +32,11 @@ float Signed32(const unsigned char* bytes) {
     return static_cast<float>(value) * (1.0f / 2147483648.0f);
 }
 
+// Far beyond anything a recording holds (90 dB over full scale), and small enough that no
+// encoder's arithmetic on it overflows.
 float Finite(double value) {
-    return std::isfinite(value) ? static_cast<float>(value) : 0.0f;
+    constexpr double kLargest = 32768.0;
+    return std::isfinite(value) ? static_cast<float>(std::clamp(value, -kLargest, kLargest)) : 0.0f;
 }
 
 float Float32(const unsigned char* bytes) {

@@ -6,8 +6,8 @@
 #include <cstddef>
 
 /// Turns the stored frames of a supported format into one float sequence per channel, full
-/// scale at ±1. Nothing is cut to fewer bits; float samples beyond full scale stay as they are,
-/// only values that are no numbers at all become silence.
+/// scale at ±1. Nothing is cut to fewer bits; float samples beyond full scale stay as they are
+/// up to ±32768, and values that are no numbers at all become silence.
 class SampleDecoder {
 public:
     explicit SampleDecoder(const SampleFormat& format) : format_(format) {}
