@@ -33,8 +33,7 @@ constexpr const char* kNoWaveInFolder = "フォルダに .wav ファイルがあ
 constexpr const char* kMissing = "ファイルがありません";
 constexpr const char* kNotRegular = "通常のファイルではありません";
 constexpr const char* kCannotOpen = "ファイルを開けません";
-constexpr const char* kNotAcceptedWave =
-    "16bit ステレオ 32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません";
+constexpr const char* kNotAcceptedWave = "変換できる形式の WAVE ファイルとして読めません";
 
 constexpr const char* kCancelFileNotice =
     "中断: このファイルをキャンセルします (2 秒以内にもう一度 Ctrl-C で全てキャンセル)";
@@ -109,8 +108,8 @@ int CliApp::Run(int argc, char** argv) {
 int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     quiet_ = options.Quiet;
     std::vector<FileRow> rows;
-    // Each item's audio length from its probe, for the batch's percentage.
-    std::vector<std::uint64_t> audioBytes;
+    // Each item's probe, for the batch's percentage.
+    std::vector<WaveProbe> probes;
     const auto take = [&](const std::string& path, const std::string& addedFrom) {
         FileRow row;
         row.AddedFrom = addedFrom;
@@ -123,7 +122,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         ApplyTags(options, row);
         arguments_.push_back({path, rows.size()});
         rows.push_back(std::move(row));
-        audioBytes.push_back(check.Probe.AudioBytes);
+        probes.push_back(check.Probe);
     };
     for (const std::string& path : options.Files) {
         if (!WaveFolderScan::IsFolder(path)) {
@@ -148,7 +147,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         return kExitUsage;
     }
     batch->Id3v2 = !options.NoId3v2;
-    batch->AudioBytes = std::move(audioBytes);
+    batch->Probes = std::move(probes);
     // -y allows replacing what existed before the run, never what the run itself has written.
     if (const auto clashes = FindOutputClashes(*batch); !clashes.empty()) {
         for (const std::vector<std::size_t>& items : clashes) {

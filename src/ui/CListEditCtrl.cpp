@@ -48,6 +48,8 @@ constexpr int kRowPadding = 6;
 constexpr int kPathRole = Qt::UserRole;
 // The folder a row's file was added with, on the name cell.
 constexpr int kAddedFromRole = Qt::UserRole + 1;
+// On the format cell: the file's WaveProbe.
+constexpr int kProbeRole = Qt::UserRole + 2;
 
 constexpr const char* kAddedFromLine = "追加したフォルダ：";
 
@@ -127,7 +129,8 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row, const std::st
         return false;
     }
     FileRow cells = row < 0 ? FileRow{} : Row(row);
-    if (!TakeWaveFile(path, cells)) {
+    const WaveFileCheck check = TakeWaveFile(path, cells);
+    if (!check) {
         return false;
     }
     QTreeWidgetItem* item = row < 0 ? new QTreeWidgetItem : topLevelItem(row);
@@ -144,6 +147,7 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row, const std::st
             item->setText(static_cast<int>(column), ToQString(text));
         }
     }
+    item->setData(kColumnFormat, kProbeRole, QVariant::fromValue(check.Probe));
     if (row < 0) {
         // On every column: the view takes a row's height from the columns in view.
         for (int column = 0; column < columnCount(); ++column) {
@@ -186,6 +190,15 @@ std::vector<FileRow> CListEditCtrl::Rows() const {
         rows.push_back(Row(row));
     }
     return rows;
+}
+
+std::vector<WaveProbe> CListEditCtrl::Probes() const {
+    std::vector<WaveProbe> probes;
+    probes.reserve(static_cast<std::size_t>(RowCount()));
+    for (int row = 0; row < RowCount(); ++row) {
+        probes.push_back(topLevelItem(row)->data(kColumnFormat, kProbeRole).value<WaveProbe>());
+    }
+    return probes;
 }
 
 void CListEditCtrl::SetTagCells(int row, const FileRow& cells) {

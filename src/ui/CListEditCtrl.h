@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+Q_DECLARE_METATYPE(WaveProbe)
+
 class QComboBox;
 class QLineEdit;
 
@@ -51,6 +53,8 @@ public:
     int RowCount() const { return topLevelItemCount(); }
     FileRow Row(int row) const;
     std::vector<FileRow> Rows() const;
+    /// What each row's file was found to hold when it was listed, in row order.
+    std::vector<WaveProbe> Probes() const;
 
     /// Writes the title, artist, album, year, comment and genre cells of a row, in that order.
     void SetTagCells(int row, const FileRow& cells);

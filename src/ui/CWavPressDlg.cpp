@@ -165,7 +165,7 @@ void CWavPressDlg::OnEndRequest() {
 }
 
 void CWavPressDlg::OnConvert() {
-    conversion_.Run(Rows(), settings_);
+    conversion_.Run(Rows(), fileList_->Probes(), settings_);
     if (endAfterConversion_) {
         endAfterConversion_ = false;
         OnEndRequest();

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/WindowConversion.h"
 
-#include "audio/WaveReader.h"
 #include "batch/ConversionStart.h"
 #include "settings/OutFolderParm.h"
 #include "ui/EncodeProgressWindow.h"
@@ -11,7 +10,8 @@
 
 #include <optional>
 
-void WindowConversion::Run(const std::vector<FileRow>& rows, EncodeSettings& settings) {
+void WindowConversion::Run(const std::vector<FileRow>& rows, const std::vector<WaveProbe>& probes,
+                           EncodeSettings& settings) {
     if (IsRunning()) {
         return;
     }
@@ -21,10 +21,8 @@ void WindowConversion::Run(const std::vector<FileRow>& rows, EncodeSettings& set
     }
     const auto jobs = static_cast<std::size_t>(JobsInRange(settings.OutFolder.Jobs));
     if (jobs > 1) {
-        // The whole batch's progress goes by the audio of its files.
-        for (const std::string& path : batch->Paths) {
-            batch->AudioBytes.push_back(ProbeWave(path).AudioBytes);
-        }
+        // The whole batch's progress goes by the audio of its files, as they were listed.
+        batch->Probes = probes;
     }
     const QString idleTitle = mainWindow_.windowTitle();
     mainWindow_.setWindowTitle(ToQString(kBusyTitle));

@@ -20,8 +20,10 @@ public:
 
     explicit WindowConversion(QWidget& mainWindow) : mainWindow_(mainWindow) {}
 
-    /// Returns when the batch is over, or at once after a refusal.
-    void Run(const std::vector<FileRow>& rows, EncodeSettings& settings);
+    /// Returns when the batch is over, or at once after a refusal. probes: each row's, as the
+    /// list found it.
+    void Run(const std::vector<FileRow>& rows, const std::vector<WaveProbe>& probes,
+             EncodeSettings& settings);
 
     /// True while a batch runs.
     bool IsRunning() const { return window_ != nullptr; }

@@ -226,10 +226,10 @@ TEST_F(CWavPressDlgTest, ContextMenuOffersEachCommandWhenItWouldDoSomething) {
 TEST_F(CWavPressDlgTest, AddTakesSuitableFilesInTheDialogsOrder) {
     const std::string a = Wave("a.wav");
     const std::string upper = Wave("SONG.WAV");
-    const std::string mono = Wave("mono.wav", 1);
+    const std::string nine = Wave("nine.wav", 9);
     const std::string b = Wave("b.wav", 2, 48000);
-    const std::string eightKhz = Wave("low.wav", 2, 8000);
-    Add({a, upper, mono, b, inputFolder.File("missing.wav"), eightKhz, a});
+    const std::string sevenKhz = Wave("low.wav", 2, 7000);
+    Add({a, upper, nine, b, inputFolder.File("missing.wav"), sevenKhz, a});
 
     EXPECT_EQ(askedSeveral, std::vector<bool>{true});
     const std::vector<FileRow> rows = Window().Rows();
@@ -268,16 +268,16 @@ TEST_F(CWavPressDlgTest, TheFileDialogOffersWaveFilesAndTakesSeveral) {
 // each with the tags it carries itself.
 TEST_F(CWavPressDlgTest, DroppedFilesAndFoldersAreAddedInDropOrder) {
     const std::string a = Wave("a.wav");
-    const std::string mono = Wave("mono.wav", 1);
+    const std::string nine = Wave("nine.wav", 9);
     const std::string b = Wave("b.wav");
     std::filesystem::create_directories(inputFolder.File("album/disc 2"));
     const std::string tagged = Wave("album/02.WAV");
     ASSERT_TRUE(testsupport::WriteInfoChunk(tagged, {{"INAM", "二曲目"}, {"IGNR", "Jazz"}}));
     Wave("album/01.wav");
     Wave("album/disc 2/03.wav");
-    Wave("album/mono.wav", 1);
+    Wave("album/nine.wav", 9);
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(ToQString(b)), QUrl::fromLocalFile(ToQString(mono)),
+    data.setUrls({QUrl::fromLocalFile(ToQString(b)), QUrl::fromLocalFile(ToQString(nine)),
                   QUrl::fromLocalFile(ToQString(inputFolder.File("album"))),
                   QUrl(QStringLiteral("https://example.org/c.wav")),
                   QUrl::fromLocalFile(ToQString(a))});
@@ -308,7 +308,7 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     const std::string a = Wave("a.wav");
     // Code page 932 bytes, as a Windows archive unpacks them.
     const std::string cp932 = Wave("\x93\xfa\x96\x7b.wav");
-    const std::string mono = Wave("mono.wav", 1);
+    const std::string nine = Wave("nine.wav", 9);
     Wave("b.wav");
     std::filesystem::create_directory(inputFolder.File("sub"));
     Wave("sub/c.wav");
@@ -316,7 +316,7 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(ToQString(inputFolder.Path())));
     const std::unique_ptr<CWavPressDlg> started = CWavPressApp::CreateMainDialog(
-        settingsFolder.Path(), {"wavpress", "b.wav", mono, "./link.wav", "sub",
+        settingsFolder.Path(), {"wavpress", "b.wav", nine, "./link.wav", "sub",
                                 ToUtf8(QUrl::fromLocalFile(ToQString(a)).toString()), "missing.wav",
                                 cp932, "file://" + inputFolder.Path() + "%93%FA%96%7B.wav"});
     QDir::setCurrent(previous);
@@ -372,7 +372,7 @@ TEST_F(CWavPressDlgTest, ChangeReplacesTheFileAndKeepsPositionAndTags) {
     EXPECT_EQ(Window().Rows()[1], expected);
     EXPECT_EQ(Names(Window().Rows()), (std::vector<std::string>{"a.wav", "new.wav", "c.wav"}));
 
-    answer = {ToQString(Wave("mono.wav", 1))};
+    answer = {ToQString(Wave("nine.wav", 9))};
     Choose(OpenContextMenu(1), Dialog::kChangeItem);
     EXPECT_EQ(Window().Rows()[1], expected);
 }
