@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 
 #include <algorithm>
@@ -43,6 +44,19 @@ constexpr std::array<ColumnHeading, kFileColumnCount> kColumns{{
 // Rows leave room around the text for an editor's frame.
 constexpr int kRowPadding = 6;
 
+// Folders of one album differ at their ends ("…/disc1/", "…/disc2/"): they are cut in the
+// middle, not at the end.
+class MiddleElidedColumn : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideMiddle;
+    }
+};
+
 // The bytes of the name and folder cells, which need not be UTF-8; their text is only what is
 // shown.
 constexpr int kPathRole = Qt::UserRole;
@@ -60,6 +74,7 @@ bool IsPathColumn(std::size_t column) {
 } // namespace
 
 CListEditCtrl::CListEditCtrl(QWidget* parent) : QTreeWidget(parent) {
+    setItemDelegateForColumn(kColumnFolder, new MiddleElidedColumn(this));
     QStringList headings;
     for (const ColumnHeading& column : kColumns) {
         headings.append(ToQString(column.Text));

@@ -22,6 +22,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -79,7 +81,7 @@ CWavPressDlg::CWavPressDlg(std::string settingsFolder, QWidget* parent)
     setWindowTitle(ToQString(kTitle));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     UseDialogFont(this);
     setWindowIcon(icon_);
 
@@ -101,7 +103,10 @@ CWavPressDlg::CWavPressDlg(std::string settingsFolder, QWidget* parent)
     connect(convertButton_, &QPushButton::clicked, this, &CWavPressDlg::OnConvert);
     connect(exitButton_, &QPushButton::clicked, this, &CWavPressDlg::reject);
 
+    pagesSize_ = PagesSize();
+    resize(NaturalSize());
     PlaceControls();
+    RestoreWindow();
     outFolderPage_->show();
     UpdateConvertButton();
 }
@@ -122,7 +127,58 @@ void CWavPressDlg::AddDroppedFiles(const std::vector<std::string>& paths) {
     fileList_->AddDroppedFiles(paths);
 }
 
+void CWavPressDlg::RestoreWindow() {
+    const WindowParm& window = settings_.Window;
+    if (static_cast<int>(window.ColumnWidths.size()) == fileList_->columnCount()) {
+        for (int column = 0; column < fileList_->columnCount(); ++column) {
+            fileList_->header()->resizeSection(column, window.ColumnWidths[column]);
+        }
+    }
+    if (!window.Remembered()) {
+        return;
+    }
+    // Only a place on a screen that is still there: a monitor may have gone since.
+    const QRect remembered(window.Left, window.Top, window.Width, window.Height);
+    resize(remembered.size().expandedTo(minimumSize()));
+    if (QGuiApplication::screenAt(remembered.center()) != nullptr) {
+        move(remembered.topLeft());
+    }
+    if (window.Maximized != 0) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void CWavPressDlg::RememberWindow() {
+    // A window never shown has no place of the user's.
+    if (!shown_) {
+        return;
+    }
+    WindowParm& window = settings_.Window;
+    const bool maximized = isMaximized();
+    const QRect normal = maximized ? normalGeometry() : QRect(pos(), size());
+    window.Left = normal.left();
+    window.Top = normal.top();
+    window.Width = normal.width();
+    window.Height = normal.height();
+    window.Maximized = maximized ? 1 : 0;
+    window.ColumnWidths.clear();
+    for (int column = 0; column < fileList_->columnCount(); ++column) {
+        window.ColumnWidths.push_back(fileList_->header()->sectionSize(column));
+    }
+}
+
+void CWavPressDlg::showEvent(QShowEvent* event) {
+    shown_ = true;
+    QDialog::showEvent(event);
+}
+
+void CWavPressDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlaceControls();
+}
+
 bool CWavPressDlg::SaveSettings(std::string* unsaved) {
+    RememberWindow();
     std::string content = RenderSettings(settings_) + RenderPresets(settings_.Presets);
     if (savedContent_ == content) {
         return true;
@@ -135,6 +191,7 @@ bool CWavPressDlg::SaveSettings(std::string* unsaved) {
 }
 
 void CWavPressDlg::reject() {
+    RememberWindow();
     // The user ending the program is told; a signal or the session's end has no one to answer.
     std::string unsaved;
     if (!endRequested_ && !SaveSettings(&unsaved)) {
@@ -256,16 +313,39 @@ void CWavPressDlg::CreateFileList() {
     CreateContextMenu();
 }
 
-void CWavPressDlg::PlaceControls() {
-    // The parameter page's size for all three, unless another page would not fit into it.
+QSize CWavPressDlg::PagesSize() const {
+    // The parameter page's size for all three, unless another page would not fit into it;
+    // measured before the pages are given the window's width.
     QSize pageSize = PageSize(parameterPage_);
     for (const QWidget* page :
          {static_cast<QWidget*>(outFolderPage_), static_cast<QWidget*>(versionPage_)}) {
         pageSize = pageSize.expandedTo(page->minimumSizeHint());
     }
-    const int width = std::max(pageSize.width(), kMinimumContentWidth);
+    return pageSize;
+}
+
+QSize CWavPressDlg::ButtonSize() const {
+    return convertButton_->sizeHint()
+        .expandedTo(exitButton_->sizeHint())
+        .expandedTo(QSize(kMinimumButtonWidth, 0));
+}
+
+QSize CWavPressDlg::NaturalSize() const {
+    const int width = std::max(pagesSize_.width(), kMinimumContentWidth);
+    const int height = tabStrip_->sizeHint().height() + kPageGap + pagesSize_.height() +
+                       kControlGap + kListHeight + kControlGap + ButtonSize().height();
+    return {width + 2 * kMargin, height + 2 * kMargin};
+}
+
+void CWavPressDlg::PlaceControls() {
+    // The window is never smaller than its own layout; what it has beyond that goes to the
+    // list, in both directions.
+    const QSize natural = NaturalSize();
+    setMinimumSize(natural);
+    const int width = std::max(natural.width(), this->width()) - 2 * kMargin;
+    const int listHeight = kListHeight + std::max(0, height() - natural.height());
     // The pages span the window, as the tab strip and the list do.
-    pageSize.setWidth(width);
+    const QSize pageSize(width, pagesSize_.height());
 
     tabStrip_->setGeometry(kMargin, kMargin, width, tabStrip_->sizeHint().height());
     const int pageTop = tabStrip_->geometry().bottom() + 1 + kPageGap;
@@ -274,17 +354,14 @@ void CWavPressDlg::PlaceControls() {
         entry.first->move(kMargin, pageTop);
     }
     const int listTop = pageTop + pageSize.height() + kControlGap;
-    fileList_->setGeometry(kMargin, listTop, width, kListHeight);
+    fileList_->setGeometry(kMargin, listTop, width, listHeight);
 
-    const QSize buttonSize = convertButton_->sizeHint()
-                                 .expandedTo(exitButton_->sizeHint())
-                                 .expandedTo(QSize(kMinimumButtonWidth, 0));
-    const int buttonTop = listTop + kListHeight + kControlGap;
+    const QSize buttonSize = ButtonSize();
+    const int buttonTop = listTop + listHeight + kControlGap;
     const int exitLeft = kMargin + width - buttonSize.width();
     exitButton_->setGeometry(QRect(QPoint(exitLeft, buttonTop), buttonSize));
     convertButton_->setGeometry(
         QRect(QPoint(exitLeft - kControlGap - buttonSize.width(), buttonTop), buttonSize));
-    setFixedSize(width + 2 * kMargin, buttonTop + buttonSize.height() + kMargin);
 }
 
 void CWavPressDlg::OnTabChanged(int index) {

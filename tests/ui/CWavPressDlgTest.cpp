@@ -64,9 +64,11 @@ protected:
 
 TEST_F(CWavPressDlgTest, FirstStartShowsDefaultsUnderTheFirstTab) {
     EXPECT_EQ(Window().windowTitle(), ToQString("wavPress"));
-    EXPECT_EQ(Window().minimumSize(), Window().maximumSize());
+    // It opens at its own layout, which is also the least it can be made.
+    EXPECT_EQ(Window().size(), Window().minimumSize());
+    EXPECT_GT(Window().maximumWidth(), Window().width());
     EXPECT_TRUE(Window().windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(Window().windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(Window().windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(Window().windowIcon().isNull());
 
     const EncodeSettings& settings = Window().Settings();
@@ -114,9 +116,7 @@ TEST_F(CWavPressDlgTest, FirstStartShowsDefaultsUnderTheFirstTab) {
     }
     EXPECT_EQ(List()->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(List()->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(
-        List()->toolTip(),
-        WrapToolTipText(ToQString(CWavPressDlg::kListHint)));
+    EXPECT_EQ(List()->toolTip(), WrapToolTipText(ToQString(CWavPressDlg::kListHint)));
 
     // Nothing overlaps and nothing sticks out of the fixed window.
     const std::vector<QWidget*> controls{Tabs(), outFolder, List(), ConvertButton(), ExitButton()};
@@ -467,6 +467,30 @@ TEST(CWavPressDlgLifetimeTest, DestroyingTheWindowWritesItsSettings) {
     EXPECT_EQ(next.Settings().OutFolder.Preset, 3);
 }
 
+// Made larger, the window gives the room to the list and keeps the buttons in its corner; it
+// opens again as large and where it was left, with the list's columns as they were.
+TEST_F(CWavPressDlgTest, TheWindowGrowsAndOpensAgainAsItWasLeft) {
+    const QSize natural = Window().size();
+    const QRect list = List()->geometry();
+    const int buttonGap = Window().width() - ExitButton()->geometry().right();
+    Window().resize(natural + QSize(200, 150));
+    EXPECT_EQ(List()->geometry(), list.adjusted(0, 0, 200, 150));
+    EXPECT_EQ(Window().width() - ExitButton()->geometry().right(), buttonGap);
+    EXPECT_GT(ExitButton()->geometry().top(), List()->geometry().bottom());
+    Window().resize(natural - QSize(100, 100));
+    EXPECT_EQ(Window().size(), natural);
+
+    Window().resize(natural + QSize(200, 150));
+    Window().move(60, 40);
+    List()->header()->resizeSection(kColumnFolder, 333);
+    const QPoint place = Window().pos();
+    QTest::mouseClick(ExitButton(), Qt::LeftButton);
+    CWavPressDlg again(settingsFolder.Path());
+    EXPECT_EQ(again.size(), natural + QSize(200, 150));
+    EXPECT_EQ(again.pos(), place);
+    EXPECT_EQ(again.findChild<CListEditCtrl*>()->header()->sectionSize(kColumnFolder), 333);
+}
+
 // A settings folder that cannot hold files (its name is taken by a file): "終了" says so, in
 // Japanese, naming the file; an end asked for by a signal or the session says nothing.
 TEST(CWavPressDlgLifetimeTest, TheUserIsToldWhenTheSettingsCannotBeSaved) {
@@ -488,7 +512,8 @@ TEST(CWavPressDlgLifetimeTest, TheUserIsToldWhenTheSettingsCannotBeSaved) {
     }
     const auto requests = messages->Requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].text.rfind("設定ファイル(" + settingsFolder + "opt.ini)を保存できませんでした\n", 0),
+    EXPECT_EQ(requests[0].text.rfind(
+                  "設定ファイル(" + settingsFolder + "opt.ini)を保存できませんでした\n", 0),
               0u)
         << requests[0].text;
 }
