@@ -29,7 +29,6 @@ namespace {
 constexpr const char* kTitle = "出力フォルダ設定";
 constexpr const char* kBrowseTitle = "フォルダの選択";
 constexpr const char* kNotAFolder = "パス名が認識できません。";
-constexpr const char* kFolderTip = "MP3ファイルを出力するフォルダを設定します";
 constexpr const char* kOverwriteTip =
     "出力先フォルダに同じファイル名が存在する場合に\nメッセージ確認を行う時はチェックを\n行わずに"
     "そのまま保存する場合は、チェックを外して\n下さい";
@@ -46,9 +45,10 @@ QString StartFolder(const QString& field) {
 } // namespace
 
 COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOutFile,
-                               std::int32_t* jobs, std::int32_t* outputLayout, QWidget* parent)
+                               std::int32_t* jobs, std::int32_t* outputLayout,
+                               const std::int32_t* encodeType, QWidget* parent)
     : QWidget(parent), outFolder_(outFolder), identityOutFile_(identityOutFile), jobs_(jobs),
-      outputLayout_(outputLayout) {
+      outputLayout_(outputLayout), encodeType_(encodeType) {
     setWindowTitle(ToQString(kTitle));
     UseDialogFont(this);
 
@@ -102,8 +102,7 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
     if (outFolder_ != nullptr) {
         folderField_->setText(ToQString(*outFolder_));
     }
-    SetToolTip(folderField_, kFolderTip);
-    SetToolTip(browseButton, kFolderTip);
+    ShowFolderTips();
     SetToolTip(overwriteBox_, kOverwriteTip);
     SetToolTip(jobsLabel, kJobsTip);
     SetToolTip(jobsBox_, kJobsTip);
@@ -119,6 +118,18 @@ COutFolderPage::COutFolderPage(std::string* outFolder, std::int32_t* identityOut
         }
     });
     setFixedSize(sizeHint());
+}
+
+void COutFolderPage::ShowFolderTips() {
+    const bool ogg = encodeType_ != nullptr && *encodeType_ == kEncodeTypeOgg;
+    const char* tip = kFolderTips[ogg ? 1 : 0];
+    SetToolTip(folderField_, tip);
+    SetToolTip(browseButton_, tip);
+}
+
+void COutFolderPage::showEvent(QShowEvent* event) {
+    ShowFolderTips();
+    QWidget::showEvent(event);
 }
 
 void COutFolderPage::OnBrowseFolder() {

@@ -36,11 +36,22 @@ public:
         "保存します\nファイルを直接追加したときは出力フォルダに保存します",
         "変換したファイルを元のWAVEファイルと同じフォルダに\n保存します(出力フォルダは使いません)"};
 
+    /// The folder's tip for the files of each encoder, by EncodeType.
+    static constexpr std::array<const char*, 2> kFolderTips = {
+        "MP3ファイルを出力するフォルダを設定します",
+        "Ogg Vorbisファイルを出力するフォルダを設定します"};
+
+    /// encodeType, when given, is read whenever the page is shown: the folder's tip names the
+    /// files of the encoder chosen on the parameter page.
     COutFolderPage(std::string* outFolder, std::int32_t* identityOutFile,
                    std::int32_t* jobs = nullptr, std::int32_t* outputLayout = nullptr,
-                   QWidget* parent = nullptr);
+                   const std::int32_t* encodeType = nullptr, QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void ShowFolderTips();
     void OnBrowseFolder();
     void OnOverwriteCheck(bool checked);
     void OnLayoutChosen(int layout);
@@ -49,6 +60,7 @@ private:
     std::int32_t* identityOutFile_;
     std::int32_t* jobs_;
     std::int32_t* outputLayout_;
+    const std::int32_t* encodeType_;
     QLabel* folderCaption_;
     QLineEdit* folderField_;
     QPushButton* browseButton_;

@@ -247,7 +247,7 @@ void CWavPressDlg::CreatePages() {
     parameterPage_ = new CParmSetPage(&general.EncodeType, &general.Preset, &settings_.LameParm,
                                       &settings_.Presets, &settings_.Ogg, this);
     outFolderPage_ = new COutFolderPage(&general.OutFolder, &general.IdentityOutFile, &general.Jobs,
-                                        &general.OutputLayout, this);
+                                        &general.OutputLayout, &general.EncodeType, this);
     versionPage_ = new CVersionPage(this);
     for (QWidget* page :
          std::initializer_list<QWidget*>{parameterPage_, outFolderPage_, versionPage_}) {

@@ -44,7 +44,8 @@ void PressButton(QFileDialog& dialog, QDialogButtonBox::StandardButton which) {
 class OutFolderPage : public ::testing::Test {
 protected:
     COutFolderPage& Open() {
-        page_ = std::make_unique<COutFolderPage>(&folder_, &identity_, &jobs_, &layout_);
+        page_ =
+            std::make_unique<COutFolderPage>(&folder_, &identity_, &jobs_, &layout_, &encodeType_);
         page_->show();
         return *page_;
     }
@@ -73,6 +74,7 @@ protected:
     std::int32_t identity_ = 1;
     std::int32_t jobs_ = 1;
     std::int32_t layout_ = kOutputLayoutFlat;
+    std::int32_t encodeType_ = kEncodeTypeMp3;
     std::unique_ptr<COutFolderPage> page_;
     std::string openedAt_;
 };
@@ -90,6 +92,13 @@ TEST_F(OutFolderPage, ShowsTheRecordsAndTakesNoTyping) {
         WrapToolTipText(QString::fromUtf8("MP3ファイルを出力するフォルダを設定します"));
     EXPECT_EQ(Field()->toolTip(), folderTip);
     EXPECT_EQ(Named<QAbstractButton>(page, "browseButton")->toolTip(), folderTip);
+    // Shown again after Ogg Vorbis was chosen on the parameter page, it names those files.
+    encodeType_ = kEncodeTypeOgg;
+    page_->hide();
+    page_->show();
+    EXPECT_EQ(
+        Named<QAbstractButton>(page, "browseButton")->toolTip(),
+        WrapToolTipText(QString::fromUtf8("Ogg Vorbisファイルを出力するフォルダを設定します")));
     EXPECT_EQ(
         ButtonCaptioned(page, kBoxCaption)->toolTip(),
         WrapToolTipText(QString::fromUtf8(
