@@ -234,6 +234,14 @@ int main(int argc, char** argv) {
             CID3TagDlg tagDialog({window->Rows().front()}, window.get());
             tagDialog.show();
             saved = shots.Save(tagDialog, "tag-dialog") && saved;
+            // Several rows: what they share, and （複数の値） where they differ.
+            CID3TagDlg severalDialog(window->Rows(), window.get());
+            severalDialog.show();
+            saved = shots.Save(severalDialog, "tag-dialog-several") && saved;
+            // Made larger, the list takes the room.
+            tabs->setCurrentIndex(0);
+            window->resize(window->size() + QSize(360, 220));
+            saved = shots.Save(*window, "main-window-enlarged") && saved;
         }
     }
     {
