@@ -21,6 +21,7 @@ class CListEditCtrl;
 class COutFolderPage;
 class CParmSetPage;
 class CVersionPage;
+class OutcomeLine;
 class QAction;
 class QComboBox;
 class QMenu;
@@ -125,6 +126,7 @@ private:
     QIcon icon_;
     QTabBar* tabStrip_ = nullptr;
     CListEditCtrl* fileList_ = nullptr;
+    OutcomeLine* outcomeLine_ = nullptr;
     QComboBox* genreEditor_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QAction* changeAction_ = nullptr;
