@@ -2,6 +2,7 @@
 #include "RefusedFiles.h"
 
 #include "platform/Format.h"
+#include "platform/Paths.h"
 
 #include <string_view>
 #include <utility>
@@ -39,7 +40,8 @@ std::string RefusedFiles::Details() const {
         if (!text.empty()) {
             text += '\n';
         }
-        text += platform::Format(kDetailFormat, files_[at].Path.c_str(), files_[at].Reason);
+        const std::string name(platform::NameOf(files_[at].Path));
+        text += platform::Format(kDetailFormat, name.c_str(), files_[at].Reason);
     }
     if (files_.size() > kDetailsNamed) {
         text += '\n' + platform::Format(kMoreFormat, files_.size() - kDetailsNamed);

@@ -23,7 +23,7 @@ public:
 
     /// One line: how many, and each reason with its count, in the order first met.
     std::string Summary() const;
-    /// A line per file, "path: reason", the first kDetailsNamed of them, then how many more.
+    /// A line per file, "name: reason", the first kDetailsNamed of them, then how many more.
     std::string Details() const;
 
 private:
