@@ -40,7 +40,12 @@ std::string RefusedFiles::Details() const {
         if (!text.empty()) {
             text += '\n';
         }
-        const std::string name(platform::NameOf(files_[at].Path));
+        // A folder given with its trailing separator is named too.
+        std::string_view path = files_[at].Path;
+        while (path.size() > 1 && path.back() == '/') {
+            path.remove_suffix(1);
+        }
+        const std::string name(platform::NameOf(path));
         text += platform::Format(kDetailFormat, name.c_str(), files_[at].Reason);
     }
     if (files_.size() > kDetailsNamed) {

@@ -181,8 +181,8 @@ int CListEditCtrl::ListedRow(const QByteArray& identityKey) const {
     return -1;
 }
 
-void CListEditCtrl::AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files) {
-    RefusedFiles refused;
+void CListEditCtrl::AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files,
+                                   RefusedFiles refused) {
     setUpdatesEnabled(false);
     for (const WaveFolderScan::AddedFile& file : files) {
         if (const char* reason = AddFileEntry(file.Path, -1, file.AddedFrom)) {
@@ -202,7 +202,9 @@ void CListEditCtrl::ChangeFileEntry(const std::string& path, int row) {
 }
 
 void CListEditCtrl::AddDroppedFiles(const std::vector<std::string>& paths) {
-    AddFileEntries(WaveFolderScan::ExpandFolders(paths));
+    RefusedFiles refused;
+    std::vector<WaveFolderScan::AddedFile> files = WaveFolderScan::ExpandFolders(paths, refused);
+    AddFileEntries(files, std::move(refused));
     Q_EMIT FilesDropped();
 }
 

@@ -44,8 +44,9 @@ public:
     const char* AddFileEntry(const std::string& path, int row, const std::string& addedFrom = {});
 
     /// Adds files as new rows in the order given, with the drawing suspended meanwhile, then
-    /// FilesAdded.
-    void AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files);
+    /// FilesAdded with the files refused here after those refused already.
+    void AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files,
+                        RefusedFiles refused = {});
     /// Takes a file into an existing row, then FilesAdded.
     void ChangeFileEntry(const std::string& path, int row);
 

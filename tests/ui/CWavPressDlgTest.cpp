@@ -296,9 +296,11 @@ TEST_F(CWavPressDlgTest, DroppedFilesAndFoldersAreAddedInDropOrder) {
     Wave("album/01.wav");
     Wave("album/disc 2/03.wav");
     Wave("album/mono.wav", 1);
+    std::filesystem::create_directories(inputFolder.File("empty"));
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(ToQString(b)), QUrl::fromLocalFile(ToQString(mono)),
                   QUrl::fromLocalFile(ToQString(inputFolder.File("album"))),
+                  QUrl::fromLocalFile(ToQString(inputFolder.File("empty"))),
                   QUrl(QStringLiteral("https://example.org/c.wav")),
                   QUrl::fromLocalFile(ToQString(a))});
     QWidget* viewport = List()->viewport();
@@ -322,6 +324,10 @@ TEST_F(CWavPressDlgTest, DroppedFilesAndFoldersAreAddedInDropOrder) {
     EXPECT_EQ(rows[3][kColumnFolder], inputFolder.File("album/disc 2/"));
     EXPECT_EQ(rows[1][kColumnTitle], "");
     EXPECT_TRUE(ConvertButton()->isEnabled());
+    EXPECT_EQ(Window().findChild<ElidedLabel*>(QStringLiteral("outcomeLine"))->Text(),
+              QStringLiteral("追加しなかったファイル 3 個: フォルダに .wav ファイルがありません "
+                             "(1)、16bit ステレオ 32000Hz/44100Hz/48000Hz の WAVE "
+                             "ファイルとして読めません (2)"));
 }
 
 TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
