@@ -42,9 +42,8 @@ OutcomeText::Counts OutcomeText::CountResults(const std::vector<BatchItemReport>
 }
 
 std::string OutcomeText::CountsText(const Counts& counts) {
-    return platform::Format("%s %zu, %s %zu, %s %zu, %s %zu",
-                            ResultLabel(BatchItemResult::Converted), counts[0],
-                            ResultLabel(BatchItemResult::Skipped), counts[1],
-                            ResultLabel(BatchItemResult::Failed), counts[2],
-                            ResultLabel(BatchItemResult::Cancelled), counts[3]);
+    return platform::Format(
+        "%s %zu, %s %zu, %s %zu, %s %zu", ResultLabel(BatchItemResult::Converted), counts[0],
+        ResultLabel(BatchItemResult::Skipped), counts[1], ResultLabel(BatchItemResult::Failed),
+        counts[2], ResultLabel(BatchItemResult::Cancelled), counts[3]);
 }

@@ -14,10 +14,10 @@ class QComboBox;
 class QLineEdit;
 
 /// The file list: one row per WAVE file with its name, folder, format and six tag texts, in
-/// the order the files were added (never sorted; a file is listed once, however it is named). The rows are the only
-/// store of the entries. Any column can be given an editor that a double-click places over
-/// a cell; every change in the editor is written into the cell at once, and the edit ends
-/// when the editor loses the focus, when the list scrolls, or when a genre is chosen.
+/// the order the files were added (never sorted; a file is listed once, however it is named). The
+/// rows are the only store of the entries. Any column can be given an editor that a double-click
+/// places over a cell; every change in the editor is written into the cell at once, and the edit
+/// ends when the editor loses the focus, when the list scrolls, or when a genre is chosen.
 class CListEditCtrl : public QTreeWidget {
     Q_OBJECT
 public:

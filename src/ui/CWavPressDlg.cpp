@@ -279,8 +279,8 @@ void CWavPressDlg::PlaceControls() {
     convertButton_->setGeometry(
         QRect(QPoint(exitLeft - kControlGap - buttonSize.width(), buttonTop), buttonSize));
     // Under the list, beside the buttons.
-    outcomeLine_->setGeometry(kMargin, buttonTop,
-                              convertButton_->x() - kControlGap - kMargin, buttonSize.height());
+    outcomeLine_->setGeometry(kMargin, buttonTop, convertButton_->x() - kControlGap - kMargin,
+                              buttonSize.height());
     setFixedSize(width + 2 * kMargin, buttonTop + buttonSize.height() + kMargin);
 }
 

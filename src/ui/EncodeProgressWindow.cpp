@@ -158,7 +158,7 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, std::si
 }
 
 EncodeProgressWindow::FileBlock EncodeProgressWindow::NewSlotBlock(std::size_t slot,
-                                                                  QWidget* parent) {
+                                                                   QWidget* parent) {
     FileBlock block{};
     block.frame = new QWidget(parent);
     block.frame->setObjectName(QStringLiteral("fileBlock%1").arg(slot));

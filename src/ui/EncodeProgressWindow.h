@@ -36,7 +36,8 @@ public:
     static constexpr const char* kTimePlaceholder = "ここに経過時間を表示";
     static constexpr const char* kCancelText = "キャンセル";
     static constexpr const char* kCancelAllText = "全てキャンセル";
-    static constexpr const char* kCancelTip = "変換中のファイルをキャンセルし、次のファイルに進みます";
+    static constexpr const char* kCancelTip =
+        "変換中のファイルをキャンセルし、次のファイルに進みます";
     static constexpr const char* kCancelSeveralTip =
         "変換中のファイルをすべてキャンセルし、次のファイルに進みます。1 つのファイルだけを止める"
         "には、そのファイルの「中止」を押してください";

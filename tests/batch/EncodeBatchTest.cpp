@@ -258,12 +258,12 @@ TEST_P(EncodeBatchAnswerForAll, AnsweredOnceForEveryExistingOutput) {
               GetParam().result == BatchItemResult::Skipped);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ReplaceOrSkip, EncodeBatchAnswerForAll,
-    ::testing::Values(
-        AnswerForAllCase{"ReplaceAll", MessageAnswer::YesToAll, BatchItemResult::Converted},
-        AnswerForAllCase{"SkipAll", MessageAnswer::NoToAll, BatchItemResult::Skipped}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(ReplaceOrSkip, EncodeBatchAnswerForAll,
+                         ::testing::Values(AnswerForAllCase{"ReplaceAll", MessageAnswer::YesToAll,
+                                                            BatchItemResult::Converted},
+                                           AnswerForAllCase{"SkipAll", MessageAnswer::NoToAll,
+                                                            BatchItemResult::Skipped}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // One file's expected time from its elapsed time and bytes done of all: in 64 bits, so that a
 // file beyond 4 GiB is not taken for a small one.

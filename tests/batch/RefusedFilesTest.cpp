@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "batch/OutcomeText.h"
 #include "batch/RefusedFiles.h"
+#include "batch/OutcomeText.h"
 
 #include <gtest/gtest.h>
 

@@ -753,7 +753,9 @@ TEST_F(WavpressCliTest, OneAnswerAtTheTerminalGoesForEveryFurtherExistingOutput)
             terminal.Type("s\n");
             EXPECT_TRUE(shown.ReadToEnd());
         },
-        [&] { terminal.Attach({STDIN_FILENO, STDERR_FILENO}); });
+        [&] {
+            terminal.Attach({STDIN_FILENO, STDERR_FILENO});
+        });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "スキップ: " + a + "\nスキップ: " + b +
                            "\n変換済み 0, スキップ 2, 失敗 0, キャンセル 0\n");
@@ -769,9 +771,8 @@ TEST_F(WavpressCliTest, ControlCharactersInNamesAreShownEscapedOnATerminal) {
     clitest::PseudoTerminal terminal;
     clitest::Transcript shown(terminal.TestSide());
     const CliRun run = Run(
-        {"-t", "ogg", "-o", out.Path(), "--title",
-         "\x1b[2J" + std::string(kTagTextWidth, 'A'), wave, invalid,
-         reordering},
+        {"-t", "ogg", "-o", out.Path(), "--title", "\x1b[2J" + std::string(kTagTextWidth, 'A'),
+         wave, invalid, reordering},
         [&](int) {
             terminal.CloseProgramSide();
             EXPECT_TRUE(shown.ReadToEnd());

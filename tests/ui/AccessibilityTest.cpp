@@ -158,8 +158,9 @@ TEST_F(AccessibilityTest, TheOutcomeLineAndEachFilesCancelAreNamed) {
     Add({Wave("a.wav"), inputFolder.File("notes.txt")});
     auto* line = Window().findChild<QWidget*>(QStringLiteral("outcomeLine"));
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name),
-              QStringLiteral("結果：追加しなかったファイル 1 個: 拡張子が .wav ではありません (1)"));
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name),
+        QStringLiteral("結果：追加しなかったファイル 1 個: 拡張子が .wav ではありません (1)"));
 
     const std::optional<ConversionBatch> batch =
         PrepareConversion(Window().Rows(), Window().Settings());

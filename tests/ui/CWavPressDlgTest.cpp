@@ -115,9 +115,7 @@ TEST_F(CWavPressDlgTest, FirstStartShowsDefaultsUnderTheFirstTab) {
     }
     EXPECT_EQ(List()->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(List()->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(
-        List()->toolTip(),
-        WrapToolTipText(ToQString(CWavPressDlg::kListHint)));
+    EXPECT_EQ(List()->toolTip(), WrapToolTipText(ToQString(CWavPressDlg::kListHint)));
 
     // Nothing overlaps and nothing sticks out of the fixed window.
     const std::vector<QWidget*> controls{Tabs(), outFolder, List(), ConvertButton(), ExitButton()};
@@ -244,9 +242,10 @@ TEST_F(CWavPressDlgTest, AddTakesSuitableFilesInTheDialogsOrder) {
     // A line under the list, no box to close, says what was left out; its tip names the files.
     const auto* line = Window().findChild<ElidedLabel*>(QStringLiteral("outcomeLine"));
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->Text(), QStringLiteral("追加しなかったファイル 5 個: 16bit ステレオ "
-                                           "32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません "
-                                           "(2)、ファイルがありません (1)、すでにリストにあります (2)"));
+    EXPECT_EQ(line->Text(),
+              QStringLiteral("追加しなかったファイル 5 個: 16bit ステレオ "
+                             "32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません "
+                             "(2)、ファイルがありません (1)、すでにリストにあります (2)"));
     // The tip is wrapped to its width: read without its breaks and blanks.
     QString tip = line->toolTip();
     tip.remove(QLatin1Char('\n')).remove(QLatin1Char(' '));
@@ -348,16 +347,16 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     QDir::setCurrent(previous);
 
     const std::vector<FileRow> rows = started->Rows();
-    EXPECT_EQ(Names(rows),
-              (std::vector<std::string>{"b.wav", "link.wav", "c.wav", "a.wav",
-                                        "\x93\xfa\x96\x7b.wav"}));
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"b.wav", "link.wav", "c.wav", "a.wav",
+                                                     "\x93\xfa\x96\x7b.wav"}));
     const auto* list = started->findChild<CListEditCtrl*>();
     EXPECT_EQ(list->topLevelItem(4)->text(kColumnName), QStringLiteral("\\x93\\xFA\\x96{.wav"));
     // The URL of the code page 932 name led to the file already listed.
-    EXPECT_EQ(started->findChild<ElidedLabel*>(QStringLiteral("outcomeLine"))->Text(),
-              QStringLiteral("追加しなかったファイル 3 個: 16bit ステレオ 32000Hz/44100Hz/48000Hz の "
-                             "WAVE ファイルとして読めません (1)、ファイルがありません (1)、"
-                             "すでにリストにあります (1)"));
+    EXPECT_EQ(
+        started->findChild<ElidedLabel*>(QStringLiteral("outcomeLine"))->Text(),
+        QStringLiteral("追加しなかったファイル 3 個: 16bit ステレオ 32000Hz/44100Hz/48000Hz の "
+                       "WAVE ファイルとして読めません (1)、ファイルがありません (1)、"
+                       "すでにリストにあります (1)"));
     const std::string folder = std::filesystem::canonical(inputFolder.Path()).string() + "/";
     for (const FileRow& row : rows) {
         EXPECT_EQ(row[kColumnFolder], row[kColumnName] == "c.wav" ? folder + "sub/" : folder);
@@ -516,7 +515,8 @@ TEST(CWavPressDlgLifetimeTest, TheUserIsToldWhenTheSettingsCannotBeSaved) {
     }
     const auto requests = messages->Requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].text.rfind("設定ファイル(" + settingsFolder + "opt.ini)を保存できませんでした\n", 0),
+    EXPECT_EQ(requests[0].text.rfind(
+                  "設定ファイル(" + settingsFolder + "opt.ini)を保存できませんでした\n", 0),
               0u)
         << requests[0].text;
 }

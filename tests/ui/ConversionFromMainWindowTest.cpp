@@ -677,12 +677,11 @@ TEST_F(ConversionTest, EachRunningFileIsCancelledAloneAndItsBlockLeavesWhenItEnd
             QTest::mouseClick(cancel, Qt::LeftButton);
         });
     // While a goes on, b's block is gone.
-    watch.During(
-        [&](EncodeProgressWindow& window) { return window.Batch().DoneCount() == 1; },
-        [&](EncodeProgressWindow& window) {
-            EXPECT_FALSE(block(window, slotOfB)->isVisible());
-            EXPECT_TRUE(block(window, 1 - slotOfB)->isVisible());
-        });
+    watch.During([&](EncodeProgressWindow& window) { return window.Batch().DoneCount() == 1; },
+                 [&](EncodeProgressWindow& window) {
+                     EXPECT_FALSE(block(window, slotOfB)->isVisible());
+                     EXPECT_TRUE(block(window, 1 - slotOfB)->isVisible());
+                 });
     Convert(kEncodeTypeOgg);
     EXPECT_TRUE(DecodeOgg(Out("a.ogg")).opened);
     EXPECT_FALSE(platform::FileExists(Out("b.ogg")));

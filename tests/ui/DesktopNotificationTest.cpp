@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "support/ExternalProgram.h"
 #include "ui/DesktopNotification.h"
+#include "support/ExternalProgram.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -67,7 +67,8 @@ TEST(DesktopNotificationTest, TheServiceOfTheBusIsToldAndNoBusMeansNothing) {
                                            QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(serviceSide.registerService(QLatin1String(DesktopNotification::kService)));
 
-    const QDBusConnection program = QDBusConnection::connectToBus(address, QStringLiteral("program"));
+    const QDBusConnection program =
+        QDBusConnection::connectToBus(address, QStringLiteral("program"));
     EXPECT_TRUE(DesktopNotification(program).Send(QStringLiteral("wavPress"),
                                                   QStringLiteral("変換が終わりました")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !service.received.isEmpty(); }, 10000));
