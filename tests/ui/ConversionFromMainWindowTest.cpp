@@ -650,6 +650,25 @@ TEST_F(ConversionTest, TwoJobsAskInListOrderCancelTheRunningFilesAndConvertTheRe
     EXPECT_TRUE(DecodeOgg(Out("d.ogg")).opened);
 }
 
+// What decides the desktop notification: whether any window of the program was active as the
+// batch ended.
+TEST_F(ConversionTest, TheWindowTellsWhetherItsBatchEndedUnseen) {
+    Add({Tone("a.wav", 1.0)});
+    for (const bool away : {false, true}) {
+        SCOPED_TRACE(away);
+        const std::optional<ConversionBatch> batch = PrepareConversion(Window().Rows(), Settings());
+        ASSERT_TRUE(batch.has_value());
+        EncodeProgressWindow progress(*batch, 1, &Window());
+        watch.During([](EncodeProgressWindow&) { return true; },
+                     [away](EncodeProgressWindow& window) {
+                         QApplication::setActiveWindow(away ? nullptr : &window);
+                     });
+        progress.Run();
+        EXPECT_FALSE(watch.StepsLeft());
+        EXPECT_EQ(progress.EndedUnseen(), away);
+    }
+}
+
 TEST_F(ConversionTest, EachRunningFileIsCancelledAloneAndItsBlockLeavesWhenItEnds) {
     Settings().OutFolder.Jobs = 2;
     const std::vector<std::string> inputs{Tone("a.wav", 4.0), Tone("b.wav", 4.0)};
