@@ -771,8 +771,9 @@ TEST_F(WavpressCliTest, ControlCharactersInNamesAreShownEscapedOnATerminal) {
     clitest::PseudoTerminal terminal;
     clitest::Transcript shown(terminal.TestSide());
     const CliRun run = Run(
-        {"-t", "ogg", "-o", out.Path(), "--title", "\x1b[2J" + std::string(kTagTextWidth, 'A'),
-         wave, invalid, reordering},
+        {"-t", "ogg", "-o", out.Path(), "--title",
+         "\x1b[2J" + std::string(kTagTextWidth, 'A'), wave, invalid,
+         reordering},
         [&](int) {
             terminal.CloseProgramSide();
             EXPECT_TRUE(shown.ReadToEnd());

@@ -142,23 +142,23 @@ TEST_P(ByteLimitTest, RefusesWhatWouldPassTheFieldsCodePage932Width) {
     EXPECT_EQ(editor->text(), ToQString(limit.after));
 }
 
-INSTANTIATE_TEST_SUITE_P(Fields, ByteLimitTest,
-                         ::testing::Values(
-                             // A full text, one byte more refused.
-                             LimitCase{kColumnTitle, std::string(kTagTextWidth, 'a'), "b",
-                                       std::string(kTagTextWidth, 'a')},
-                             // Japanese characters take two bytes; the one past the end is refused,
-                             // as is the half of one.
-                             LimitCase{kColumnArtist, Repeated("あ", kTagTextWidth / 2), "た",
-                                       Repeated("あ", kTagTextWidth / 2)},
-                             LimitCase{kColumnAlbum, std::string(kTagTextWidth - 1, 'a'), "あb",
-                                       std::string(kTagTextWidth - 1, 'a') + "b"},
-                             // The list's year takes any 4 bytes.
-                             LimitCase{kColumnYear, "ab1", "23", "ab12"},
-                             LimitCase{kColumnYear, "あ", "いう", "あい"},
-                             // Half-width katakana take one byte each, as in code page 932.
-                             LimitCase{kColumnComment, std::string(kTagTextWidth - 5, 'a'),
-                                       "ｱｲｳｴｵｶ", std::string(kTagTextWidth - 5, 'a') + "ｱｲｳｴｵ"}));
+INSTANTIATE_TEST_SUITE_P(
+    Fields, ByteLimitTest,
+    ::testing::Values(
+        // A full text, one byte more refused.
+        LimitCase{kColumnTitle, std::string(kTagTextWidth, 'a'), "b",
+                  std::string(kTagTextWidth, 'a')},
+        // Japanese characters take two bytes; the one past the end is refused, as is the half
+        // of one.
+        LimitCase{kColumnArtist, Repeated("あ", kTagTextWidth / 2), "た",
+                  Repeated("あ", kTagTextWidth / 2)},
+        LimitCase{kColumnAlbum, std::string(kTagTextWidth - 1, 'a'), "あb",
+                  std::string(kTagTextWidth - 1, 'a') + "b"},
+        // The list's year takes any 4 bytes.
+        LimitCase{kColumnYear, "ab1", "23", "ab12"}, LimitCase{kColumnYear, "あ", "いう", "あい"},
+        // Half-width katakana take one byte each, as in code page 932.
+        LimitCase{kColumnComment, std::string(kTagTextWidth - 5, 'a'), "ｱｲｳｴｵｶ",
+                  std::string(kTagTextWidth - 5, 'a') + "ｱｲｳｴｵ"}));
 
 TEST_F(CListEditCtrlTest, PastedAndComposedTextIsCutBetweenCharacters) {
     auto* editor = qobject_cast<QLineEdit*>(Edit(0, kColumnTitle));

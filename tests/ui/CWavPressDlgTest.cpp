@@ -115,7 +115,9 @@ TEST_F(CWavPressDlgTest, FirstStartShowsDefaultsUnderTheFirstTab) {
     }
     EXPECT_EQ(List()->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(List()->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(List()->toolTip(), WrapToolTipText(ToQString(CWavPressDlg::kListHint)));
+    EXPECT_EQ(
+        List()->toolTip(),
+        WrapToolTipText(ToQString(CWavPressDlg::kListHint)));
 
     // Nothing overlaps and nothing sticks out of the fixed window.
     const std::vector<QWidget*> controls{Tabs(), outFolder, List(), ConvertButton(), ExitButton()};
@@ -515,8 +517,7 @@ TEST(CWavPressDlgLifetimeTest, TheUserIsToldWhenTheSettingsCannotBeSaved) {
     }
     const auto requests = messages->Requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].text.rfind(
-                  "設定ファイル(" + settingsFolder + "opt.ini)を保存できませんでした\n", 0),
+    EXPECT_EQ(requests[0].text.rfind("設定ファイル(" + settingsFolder + "opt.ini)を保存できませんでした\n", 0),
               0u)
         << requests[0].text;
 }
