@@ -17,12 +17,17 @@ The batch case converts 8 files of 30 seconds with -j 1, -j 2 and -j set to the 
 processors, printing the median wall times and the speed-up over -j 1, then the peak resident
 memory of -j 4 on 8 files of 30 seconds and on 8 files of 10 minutes.
 
+The formats case converts a 60-second 24-bit 96 kHz stereo file and a 60-second 32-bit float
+48 kHz stereo file (the same music, made by sox) with wavpress-cli -j 1 on its first-start
+defaults (MP3 resampled to 44.1 kHz) against lame -b 128 -q 2 --nores --resample 44.1 and
+oggenc -q 5 on the same files, each at most 1.05 times the reference's time.
+
 The window's batch converts 8 files of 20 seconds through the window with Jobs 1 and Jobs set
 to the number of processors, against wavpress-cli -j 1 and -j N (the window timed from "変換",
 its whole process beside it), and compares the outputs (Ogg Vorbis without the serial numbers).
 
     python3 bench/bench.py [--runs N] [--keep] [--window-only | --batch-only |
-                            --window-batch-only]
+                            --window-batch-only | --formats-only]
 """
 
 import argparse
@@ -252,6 +257,38 @@ def window_batch_case(window, cli, work, block, runs):
     print(f"load average {os.getloadavg()[0]:.2f} at the end")
 
 
+def formats_case(ours, work, out, block, runs):
+    """The high-resolution and float inputs against lame and oggenc, by turns."""
+    block_wav = os.path.join(work, "block.wav")
+    write_wave(block_wav, block, len(block) / 4 / RATE)
+    repeats = math.ceil(60 * RATE * 4 / len(block)) - 1
+    inputs = []
+    for name, options in (("24bit 96 kHz", ["-r", "96000", "-b", "24"]),
+                          ("float 48 kHz", ["-r", "48000", "-e", "floating-point", "-b", "32"])):
+        path = os.path.join(work, name.replace(" ", "-") + ".wav")
+        subprocess.run(["sox", block_wav] + options + [path, "repeat", str(repeats)], check=True)
+        inputs.append((name, path))
+    print(f"60-second inputs, wavpress-cli -j 1 against the reference, median of {runs} runs "
+          f"each, load average {os.getloadavg()[0]:.2f} at the start")
+    print(f"{'input':<14}{'encoder':<12}{'wall: ours':>11}{'reference':>11}{'ratio':>7}"
+          f"{'cpu: ours':>11}{'reference':>11}{'ratio':>7}")
+    for name, path in inputs:
+        pairs = [
+            ("MP3", ours("mp3", [path]),
+             ["lame", "--quiet", "-b", "128", "-q", "2", "--nores", "--resample", "44.1", path,
+              os.path.join(out, "reference.mp3")]),
+            ("Ogg Vorbis", ours("ogg", [path]),
+             ["oggenc", "-Q", "-q", "5", "-o", os.path.join(out, "reference.ogg"), path]),
+        ]
+        for encoder, our_command, reference_command in pairs:
+            (our_wall, our_cpu), (ref_wall, ref_cpu) = median_times(
+                our_command, reference_command, runs)
+            print(f"{name:<14}{encoder:<12}{our_wall:>10.3f}s{ref_wall:>10.3f}s"
+                  f"{our_wall / ref_wall:>7.3f}{our_cpu:>10.3f}s{ref_cpu:>10.3f}s"
+                  f"{our_cpu / ref_cpu:>7.3f}")
+    print(f"load average {os.getloadavg()[0]:.2f} at the end")
+
+
 def comparable(path):
     """The file's bytes; of an Ogg file, with each page's stream serial number and checksum
     set to zero: the serial comes from the clock's second at the job's start."""
@@ -281,9 +318,11 @@ def main():
                       help="only the batch with -j 1, -j 2 and -j the processor count")
     only.add_argument("--window-batch-only", action="store_true",
                       help="only the window's batch with Jobs 1 and N against -j 1 and -j N")
+    only.add_argument("--formats-only", action="store_true",
+                      help="only the 24-bit 96 kHz and float 48 kHz inputs")
     args = parser.parse_args()
 
-    for tool in ("lame", "oggenc", "/usr/bin/time"):
+    for tool in ("lame", "oggenc", "sox", "/usr/bin/time"):
         if shutil.which(tool) is None:
             sys.exit(f"{tool} is missing: run scripts/install-deps.sh")
 
@@ -310,6 +349,9 @@ def main():
             return
         if args.window_batch_only:
             window_batch_case(window, cli, work, block, args.runs)
+            return
+        if args.formats_only:
+            formats_case(ours, work, out, block, args.runs)
             return
         short_wav = os.path.join(work, "three-minutes.wav")
         long_wav = os.path.join(work, "thirty-minutes.wav")
@@ -347,6 +389,8 @@ def main():
         batch_case(ours, work, block, args.runs)
         print()
         window_batch_case(window, cli, work, block, args.runs)
+        print()
+        formats_case(ours, work, out, block, args.runs)
     finally:
         if args.keep:
             print(f"\nwork folder kept: {work}")

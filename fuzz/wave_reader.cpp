@@ -62,11 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static InputFile input;
     const std::string& path = input.Write(data, size);
 
-    WaveFormat probed{};
+    SampleFormat probed{};
     const bool probeAccepted = ProbeWave(path, probed);
 
     platform::File file;
-    WaveFormat opened{};
+    SampleFormat opened{};
     std::uint64_t audioBytes = 0;
     const bool accepted = OpenWave(&file, path.c_str(), audioBytes, opened);
     // Both entry points come to the same verdict on the same bytes.
@@ -76,12 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!accepted) {
         return 0;
     }
-    if (std::memcmp(&probed, &opened, sizeof probed) != 0) {
+    if (probed != opened || !opened.IsSupported()) {
         std::abort();
     }
     // Open at the first audio byte; whole frames within the file, and exactly those are read.
     const std::int64_t position = file.Position();
-    if (position < 0 || audioBytes % 4 != 0 ||
+    if (position < 0 || audioBytes % opened.FrameBytes() != 0 ||
         static_cast<std::uint64_t>(position) + audioBytes > size) {
         std::abort();
     }

@@ -81,6 +81,15 @@ BE_ERR beEncodeChunk(HBE_STREAM stream, DWORD nSamples, SHORT* samples, BYTE* ou
     return engine->Encode(nSamples, samples, output, outputBytes);
 }
 
+BE_ERR beEncodeChunkFloatS16NI(HBE_STREAM stream, DWORD nSamples, FLOAT* left, FLOAT* right,
+                               BYTE* output, DWORD* outputBytes) {
+    const auto engine = lameenc::StreamTable::Instance().Find(stream);
+    if (engine == nullptr) {
+        return BE_ERR_INVALID_HANDLE;
+    }
+    return engine->EncodeFloat(nSamples, left, right, output, outputBytes);
+}
+
 BE_ERR beDeinitStream(HBE_STREAM stream, BYTE* output, DWORD* outputBytes) {
     const auto engine = lameenc::StreamTable::Instance().Find(stream);
     if (engine == nullptr) {

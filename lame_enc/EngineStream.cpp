@@ -41,6 +41,7 @@ BE_ERR EngineStream::Open(const BE_CONFIG& config, DWORD* samples, DWORD* buffer
     if (const BE_ERR status = ApplyConfig(lame_, config); status != BE_ERR_SUCCESSFUL) {
         return status;
     }
+    channels_ = lame_get_num_channels(lame_);
     if (lame_init_params(lame_) < 0) {
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     }
@@ -62,7 +63,7 @@ BE_ERR EngineStream::Open(const BE_CONFIG& config, DWORD* samples, DWORD* buffer
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     }
     minimumBuffer_ = static_cast<DWORD>(minimum);
-    *samples = static_cast<DWORD>(frameSize) * 2;
+    *samples = static_cast<DWORD>(frameSize * channels_);
     *bufferBytes = minimumBuffer_;
     return BE_ERR_SUCCESSFUL;
 }
@@ -78,17 +79,47 @@ BE_ERR EngineStream::Encode(DWORD nSamples, SHORT* samples, BYTE* output, DWORD*
     }
     *outputBytes = 0;
     std::lock_guard lock(mutex_);
-    const DWORD frames = nSamples / 2;
+    const DWORD frames = nSamples / static_cast<DWORD>(channels_);
     if (frames == 0) {
         return BE_ERR_SUCCESSFUL;
     }
     const std::uint64_t bound = OutputBound(frames);
-    if (samples == nullptr || output == nullptr || flushed_ || bound > INT_MAX) {
+    if (!Accepts(bound, samples, output)) {
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     }
-    const int result = lame_encode_buffer_interleaved(lame_, samples, static_cast<int>(frames),
-                                                      output, static_cast<int>(bound));
+    // A mono stream reads its one channel only.
+    const int result =
+        channels_ == 1 ? lame_encode_buffer(lame_, samples, samples, static_cast<int>(frames),
+                                            output, static_cast<int>(bound))
+                       : lame_encode_buffer_interleaved(lame_, samples, static_cast<int>(frames),
+                                                        output, static_cast<int>(bound));
     return Delivered(result, output, outputBytes);
+}
+
+BE_ERR EngineStream::EncodeFloat(DWORD frames, FLOAT* left, FLOAT* right, BYTE* output,
+                                 DWORD* outputBytes) {
+    if (outputBytes == nullptr) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    *outputBytes = 0;
+    std::lock_guard lock(mutex_);
+    if (frames == 0) {
+        return BE_ERR_SUCCESSFUL;
+    }
+    if (channels_ == 1) {
+        right = left;
+    }
+    const std::uint64_t bound = OutputBound(frames);
+    if (!Accepts(bound, right, output) || left == nullptr) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    const int result = lame_encode_buffer_float(lame_, left, right, static_cast<int>(frames),
+                                                output, static_cast<int>(bound));
+    return Delivered(result, output, outputBytes);
+}
+
+bool EngineStream::Accepts(std::uint64_t bound, const void* samples, const BYTE* output) const {
+    return samples != nullptr && output != nullptr && !flushed_ && bound <= INT_MAX;
 }
 
 BE_ERR EngineStream::Flush(BYTE* output, DWORD* outputBytes) {

@@ -26,6 +26,7 @@ public:
     /// the output buffer bytes one such call needs.
     BE_ERR Open(const BE_CONFIG& config, DWORD* samples, DWORD* bufferBytes);
     BE_ERR Encode(DWORD nSamples, SHORT* samples, BYTE* output, DWORD* outputBytes);
+    BE_ERR EncodeFloat(DWORD frames, FLOAT* left, FLOAT* right, BYTE* output, DWORD* outputBytes);
     BE_ERR Flush(BYTE* output, DWORD* outputBytes);
     /// Copies the info frame of a flushed stream into frame, which holds *frameBytes bytes, and
     /// sets *frameBytes to its size (0 for a stream without one); 5 with the size needed when it
@@ -37,6 +38,8 @@ public:
 private:
     /// Bytes libmp3lame may emit, at most, for a call with this many input frames.
     std::uint64_t OutputBound(std::uint64_t frames) const;
+    /// Whether a call may go ahead: the stream is open for input and the output can take it.
+    bool Accepts(std::uint64_t bound, const void* samples, const BYTE* output) const;
     BE_ERR Delivered(int result, const BYTE* output, DWORD* outputBytes);
     /// The reserved info frame's size, 0 without one; under the lock.
     std::size_t InfoFrameSize();
@@ -46,6 +49,7 @@ private:
 
     std::mutex mutex_;
     lame_global_flags* lame_ = nullptr;
+    int channels_ = 2;
     double bytesPerFrame_ = 0;
     DWORD minimumBuffer_ = 0;
     bool reservesInfoFrame_ = false;

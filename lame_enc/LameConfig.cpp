@@ -7,10 +7,11 @@
 #include <cstdint>
 
 // How an LHV1 record reaches libmp3lame:
-//   SampleRate      input rate (the input is always interleaved 16-bit stereo, whatever Mode says)
+//   SampleRate      input rate
+//   InputChannels   1 mono input, encoded in mono whatever Mode says; 0 and 2 stereo input
 //   ReSampleRate    output rate; 0 lets libmp3lame choose
 //   Mode            0 stereo, 1 joint stereo, 2 joint stereo with mid/side forced on every
-//                   frame (force_ms), 3 mono (libmp3lame downmixes the stereo input)
+//                   frame (force_ms), 3 mono (libmp3lame downmixes a stereo input)
 //   Bitrate         the constant bitrate, or the VBR minimum
 //   MaxBitrate      the VBR maximum when non-zero
 //   Private, CRC, Copyright, Original, NoRes, StrictIso
@@ -142,14 +143,18 @@ BE_ERR ApplyConfig(lame_global_flags* lame, const BE_CONFIG& config) {
         !FitsInt(config.MaxBitrate)) {
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     }
+    if (config.InputChannels > 2) {
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    }
+    const bool monoInput = config.InputChannels == 1;
     Setter set;
-    set(lame_set_num_channels(lame, 2));
+    set(lame_set_num_channels(lame, monoInput ? 1 : 2));
     set(lame_set_in_samplerate(lame, static_cast<int>(config.SampleRate)));
     if (config.ReSampleRate != 0) {
         set(lame_set_out_samplerate(lame, static_cast<int>(config.ReSampleRate)));
     }
-    set(lame_set_mode(lame, kModes[static_cast<std::size_t>(config.Mode)]));
-    set(lame_set_force_ms(lame, config.Mode == kForcedStereo ? 1 : 0));
+    set(lame_set_mode(lame, monoInput ? MONO : kModes[static_cast<std::size_t>(config.Mode)]));
+    set(lame_set_force_ms(lame, !monoInput && config.Mode == kForcedStereo ? 1 : 0));
     set(lame_set_extension(lame, Flag(config.Private)));
     set(lame_set_error_protection(lame, Flag(config.CRC)));
     set(lame_set_copyright(lame, Flag(config.Copyright)));

@@ -61,7 +61,7 @@ set(CPACK_PACKAGE_VENDOR "wavPress")
 set(CPACK_PACKAGE_CONTACT "wavPress maintainers <maintainers@users.noreply.c-seed-78456799.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "WAVE to MP3 and Ogg Vorbis converter with tags")
 set(CPACK_PACKAGE_DESCRIPTION
-    "wavPress converts lists of 16-bit stereo WAVE files into MP3 or Ogg Vorbis, with ID3v1
+    "wavPress converts lists of PCM and float WAVE files into MP3 or Ogg Vorbis, with ID3v1
 tags or Vorbis comments, from a Japanese-language window (wavpress) or a terminal
 (wavpress-cli).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -47,6 +47,8 @@ WAVPRESS_BUILD_DIR=build/ci bash scripts/screenshots.sh "$shots"
 rm -rf "$shots"
 passed=$((passed + 1))
 
+# Leaks of the libraries we use, not ours, are named in tests/lsan.supp.
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 configure_and_test build/asan "" -DCMAKE_BUILD_TYPE=Debug -DWAVPRESS_SANITIZE=address
 # Debian's Qt is not built for ThreadSanitizer: the window layer stays out of this build.
 configure_and_test build/tsan "encoders|batch" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -266,7 +266,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         for (const std::string& path : batch->Paths) {
-            batch->AudioBytes.push_back(ProbeWave(path).AudioBytes);
+            batch->Probes.push_back(ProbeWave(path));
         }
         EncodeProgressWindow jobs(*batch, 3, window.get());
         ProgressShot progress(shots, "progress-window-jobs");

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WaveReader.h"
 
+#include "audio/WaveFormat.h"
 #include "platform/Format.h"
 #include "platform/MessageBox.h"
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 const char* WaveFailureText(WaveFailure failure) {
     switch (failure) {
@@ -37,12 +39,16 @@ const char* WaveFailureText(WaveFailure failure) {
         return "指定されたファイル(%s)"
                "のfmtチャンクの読込に失敗しました\nWAVEファイルではない可能性がありますので\n"
                "再度ご確認の上ファイルの指定をお願いいたします";
-    case WaveFailure::M8:
-        return "指定されたファイル(%s)"
-               "は以下の形式ではありませんでした\n申し訳ありませんが、WAVEファイル編集ソフト等でフ"
-               "ァイル\n"
-               "形式の変更をお願いいたします\n指定可能ファイル形式は\n"
-               "　16bit ステレオ 32000Hz/44100Hz/48000Hzとなっています";
+    case WaveFailure::M8: {
+        static const std::string text =
+            std::string(
+                "指定されたファイル(%s)"
+                "は以下の形式ではありませんでした\n申し訳ありませんが、WAVEファイル編集ソフト等でフ"
+                "ァイル\n"
+                "形式の変更をお願いいたします\n指定可能ファイル形式は\n") +
+            kAcceptedFormatsText;
+        return text.c_str();
+    }
     case WaveFailure::M9:
         return "指定されたファイル(%s)"
                "の拡張情報の読込に失敗しました\nWAVEファイルではない可能性がありますので\n"
@@ -60,16 +66,21 @@ const char* WaveFailureText(WaveFailure failure) {
 namespace {
 
 constexpr std::uint16_t kFormatPcm = 1;
+constexpr std::uint16_t kFormatFloat = 3;
 constexpr std::uint16_t kFormatExtensible = 0xFFFE;
-// The sub-format GUID of PCM in an extensible fmt chunk, as stored.
-constexpr unsigned char kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-                                             0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// The sub-format GUID of an extensible fmt chunk, as stored, after its first two bytes: those
+// are the plain format tag of the samples (1 PCM, 3 float).
+constexpr unsigned char kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 // cbSize, valid bits, channel mask, sub-format: the extension an extensible chunk must carry.
 constexpr std::size_t kExtensibleBytes = 2 + 2 + 4 + 16;
 constexpr std::uint32_t kFmtBodyBytes = sizeof(WaveFormat);
 // A data size streaming writers leave when they never come back to fill it in.
 constexpr std::uint32_t kSizeUnknown = 0xFFFFFFFF;
-constexpr std::uint64_t kFrameBytes = 4;
+
+std::uint16_t Le16(const unsigned char* bytes) {
+    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
 
 std::uint32_t Le32(const unsigned char* bytes) {
     return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
@@ -91,11 +102,30 @@ bool WrappedSize(std::uint64_t length, std::uint32_t declared) {
 // The part of an RF64 file's ds64 chunk that gives the 64-bit RIFF and data sizes.
 constexpr std::uint32_t kDs64Bytes = 8 + 8;
 
-// Everything but the sub-format of an extensible chunk, which lies in the extension.
-bool IsAcceptedFormat(const WaveFormat& format) {
-    return (format.formatTag == kFormatPcm || format.formatTag == kFormatExtensible) &&
-           format.channels == 2 && format.blockAlign == 4 && format.bitsPerSample == 16 &&
-           IsAcceptedSampleRate(format.samplesPerSec);
+// The sample format a fmt body states, with the sample tag, valid bits and channel mask that
+// an extension may have given. The container is the block's share of each channel: a plain
+// header whose block is wider than its bits has its samples in the top bits of a wider one.
+SampleFormat FormatOf(const WaveFormat& body, std::uint16_t tag, std::uint16_t validBits,
+                      std::uint32_t channelMask) {
+    SampleFormat format;
+    format.Channels = body.channels;
+    format.Rate = body.samplesPerSec;
+    format.ChannelMask = channelMask;
+    format.Bits = 0;
+    if (body.channels == 0 || body.blockAlign % body.channels != 0 ||
+        body.blockAlign / body.channels > 8) {
+        return format;
+    }
+    const auto containerBits = static_cast<std::uint16_t>(body.blockAlign / body.channels * 8);
+    if (tag == kFormatFloat) {
+        format.Encoding = SampleEncoding::Float;
+        format.Bits = body.bitsPerSample == containerBits ? containerBits : 0;
+        format.ValidBits = format.Bits;
+    } else if (tag == kFormatPcm) {
+        format.Bits = containerBits;
+        format.ValidBits = validBits == 0 ? containerBits : validBits;
+    }
+    return format;
 }
 
 // Reads up to size bytes into a zeroed buffer; only a read of no bytes at all fails, and a
@@ -155,37 +185,49 @@ bool ChunkFollows(platform::File& file, const ChunkHeader& data, std::uint64_t r
 }
 
 // Reads the fmt body (whatever it declares beyond the 16 bytes is skipped with the chunk) and
-// tests the format; for an extensible chunk the sub-format in its extension must be PCM.
-WaveFailure ReadFormat(platform::File& file, const ChunkHeader& fmt, WaveFormat& format) {
-    if (!ReadHeaderPart(file, &format, sizeof format)) {
+// tests the format; an extensible chunk's extension names the samples' own tag.
+WaveFailure ReadFormat(platform::File& file, const ChunkHeader& fmt, SampleFormat& format) {
+    WaveFormat body{};
+    if (!ReadHeaderPart(file, &body, sizeof body)) {
         return WaveFailure::M7;
     }
     // A chunk shorter than the block has no sample size of its own: the bytes read past it
     // belong to the next chunk.
-    if (fmt.size < kFmtBodyBytes || !IsAcceptedFormat(format)) {
+    if (fmt.size < kFmtBodyBytes) {
         return WaveFailure::M8;
     }
+    if (body.formatTag != kFormatExtensible) {
+        format = FormatOf(body, body.formatTag, body.bitsPerSample, 0);
+        if (!format.IsSupported()) {
+            return WaveFailure::M8;
+        }
+    }
     if (fmt.size <= kFmtBodyBytes) {
-        return format.formatTag == kFormatPcm ? WaveFailure::None : WaveFailure::M8;
+        return body.formatTag != kFormatExtensible ? WaveFailure::None : WaveFailure::M8;
     }
     unsigned char extension[kExtensibleBytes];
     if (!ReadHeaderPart(file, extension, sizeof extension)) {
         return WaveFailure::M9;
     }
-    if (format.formatTag == kFormatPcm) {
+    if (body.formatTag != kFormatExtensible) {
         return WaveFailure::None;
     }
-    const std::uint32_t extensionSize = extension[0] | extension[1] << 8;
-    const bool pcm = fmt.size >= kFmtBodyBytes + kExtensibleBytes &&
-                     extensionSize >= kExtensibleBytes - 2 &&
-                     std::memcmp(extension + 8, kPcmSubFormat, sizeof kPcmSubFormat) == 0;
-    return pcm ? WaveFailure::None : WaveFailure::M8;
+    const bool complete = fmt.size >= kFmtBodyBytes + kExtensibleBytes &&
+                          Le16(extension) >= kExtensibleBytes - 2 &&
+                          std::memcmp(extension + 10, kSubFormatTail, sizeof kSubFormatTail) == 0;
+    if (!complete) {
+        return WaveFailure::M8;
+    }
+    // Valid bits beyond the container are a writer's slip for the container itself.
+    const std::uint16_t validBits = std::min(Le16(extension + 2), body.bitsPerSample);
+    format = FormatOf(body, Le16(extension + 8), validBits, Le32(extension + 4));
+    return format.IsSupported() ? WaveFailure::None : WaveFailure::M8;
 }
 
 // The one header reader behind OpenWave and ProbeWave: walks the chunk list to the first fmt
 // chunk and on to the data chunk, leaving the file at the first audio byte with reads bounded
 // to the data chunk's whole frames. Leaves the file open only on success.
-WaveFailure ReadWaveHeader(platform::File& file, const char* path, WaveFormat& format,
+WaveFailure ReadWaveHeader(platform::File& file, const char* path, SampleFormat& format,
                            std::uint64_t& audioBytes) {
     if (!file.OpenRead(path)) {
         return WaveFailure::M1;
@@ -262,7 +304,7 @@ WaveFailure ReadWaveHeader(platform::File& file, const char* path, WaveFormat& f
     }
     bytes = std::min(bytes, rest);
     // A half frame at the end has no partner sample to be encoded with.
-    bytes -= bytes % kFrameBytes;
+    bytes -= bytes % format.FrameBytes();
     file.SetReadEnd(chunk.body + static_cast<std::int64_t>(bytes));
     audioBytes = bytes;
     return WaveFailure::None;
@@ -275,7 +317,7 @@ bool IsAcceptedSampleRate(std::uint32_t samplesPerSec) {
 }
 
 bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
-              WaveFormat& format) {
+              SampleFormat& format) {
     if (file == nullptr || path == nullptr) {
         return false;
     }
@@ -289,7 +331,7 @@ bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
     return false;
 }
 
-bool ProbeWave(const std::string& path, WaveFormat& format) {
+bool ProbeWave(const std::string& path, SampleFormat& format) {
     const WaveProbe probe = ProbeWave(path);
     format = probe.Format;
     return probe.Failure == WaveFailure::None;

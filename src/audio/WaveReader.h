@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/WaveFormat.h"
+#include "audio/SampleFormat.h"
 #include "platform/File.h"
 
 #include <cstdint>
@@ -23,12 +23,22 @@ struct WaveProbe {
     /// The system's error number when the file failed (for M1: 0 when the path is no regular
     /// file, EISDIR for a folder).
     int Error = 0;
-    WaveFormat Format{};
+    SampleFormat Format{};
     /// How many audio bytes OpenWave would let be read.
     std::uint64_t AudioBytes = 0;
+
+    /// The audio's length in sample frames.
+    std::uint64_t Frames() const {
+        return Failure == WaveFailure::None ? AudioBytes / Format.FrameBytes() : 0;
+    }
+    /// The audio's length in time.
+    std::uint64_t Microseconds() const {
+        return Failure == WaveFailure::None ? Frames() * 1'000'000 / Format.Rate : 0;
+    }
 };
 
-/// Opens a WAVE file of 16-bit stereo PCM at 32000/44100/48000 Hz. The RIFF chunk list is
+/// Opens a RIFF or RF64 WAVE file whose format is supported (SampleFormat::IsSupported): integer
+/// PCM or float, plain or extensible. The RIFF chunk list is
 /// walked: the first fmt chunk (other chunks before it are skipped) gives the format, and the
 /// data chunk after it the audio. On success the file is left open at the first audio byte and
 /// reads end after audioBytes: the data chunk's declared size (to the end of the file when it
@@ -37,15 +47,15 @@ struct WaveProbe {
 /// been shown and the file is closed; a missing file object or path returns false with no
 /// message.
 bool OpenWave(platform::File* file, const char* path, std::uint64_t& audioBytes,
-              WaveFormat& format);
+              SampleFormat& format);
 
 /// The same tests as OpenWave on the same bytes, silent; the file is always closed again.
-bool ProbeWave(const std::string& path, WaveFormat& format);
+bool ProbeWave(const std::string& path, SampleFormat& format);
 /// The same, telling why a file is refused; read once, this serves every later question.
 WaveProbe ProbeWave(const std::string& path);
 /// The same, leaving a file it takes open in file (as OpenWave does) for further reading of
 /// that very file.
 WaveProbe ProbeWave(const std::string& path, platform::File& file);
 
-/// True for the three accepted sample rates.
+/// True for the three rates the MP3 page offers.
 bool IsAcceptedSampleRate(std::uint32_t samplesPerSec);

@@ -3,7 +3,7 @@
 
 #include "batch/FileRow.h"
 #include "encoders/EncodeJobInput.h"
-#include "settings/BE_CONFIG.h"
+#include "lame_enc/BladeMP3EncDLL.h"
 #include "settings/EncodeSettings.h"
 #include "settings/OggParm.h"
 #include "tags/EncodeItem.h"
@@ -38,9 +38,9 @@ struct ConversionBatch {
     std::shared_ptr<const std::vector<BatchInput>> Inputs;
     /// The folders made for the outputs, shared by the batch's jobs.
     std::shared_ptr<OutputFolders> Folders = std::make_shared<OutputFolders>();
-    /// The audio bytes of each item as its probe found them, for the progress of the whole
-    /// batch; empty when the front end shows none.
-    std::vector<std::uint64_t> AudioBytes;
+    /// Each item's probe from when it was listed, for the progress of the whole batch, which
+    /// goes by audio time whatever the formats; empty when the front end shows none.
+    std::vector<WaveProbe> Probes;
 };
 
 /// Turns the file list's rows and the settings into a batch, or refuses with a warning message

@@ -28,10 +28,10 @@ void EncodeBatch::Start() {
     written_.clear();
     overwriteAll_.reset();
     nextIndex_ = 0;
-    totalBytes_ = 0;
+    totalAudio_ = 0;
     if (batch_ != nullptr) {
-        for (const std::uint64_t bytes : batch_->AudioBytes) {
-            totalBytes_ += bytes;
+        for (const WaveProbe& probe : batch_->Probes) {
+            totalAudio_ += probe.Microseconds();
         }
     }
     view_.SetTimeText(TimeText(0, 0));
@@ -68,16 +68,16 @@ std::uint32_t EncodeBatch::EstimateSeconds() const {
     }
     std::uint64_t running = 0;
     for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
-        running += slot->IsBusy() ? slot->DoneBytes() : 0;
+        running += slot->IsBusy() ? RunningAudio(*slot) : 0;
     }
     // The rate is that of the audio the jobs went through; what was skipped or failed early
     // counts as done without costing time.
-    const std::uint64_t encoded = encodedBytes_ + running;
+    const std::uint64_t encoded = encodedAudio_ + running;
     if (elapsedSeconds_ == 0 || encoded == 0) {
         return 0;
     }
-    const std::uint64_t left = totalBytes_ - std::min(DoneAudioBytes(), totalBytes_);
-    // Long double: bytes times seconds can pass 64 bits on a long batch.
+    const std::uint64_t left = totalAudio_ - std::min(DoneAudio(), totalAudio_);
+    // Long double: microseconds times seconds can pass 64 bits on a long batch.
     return elapsedSeconds_ +
            static_cast<std::uint32_t>(static_cast<long double>(left) * elapsedSeconds_ /
                                       static_cast<long double>(encoded));
@@ -102,16 +102,31 @@ std::string EncodeBatch::TimeText(std::uint32_t elapsedSeconds, std::uint32_t es
                             estimateSeconds / 60, estimateSeconds % 60);
 }
 
-std::uint64_t EncodeBatch::DoneAudioBytes() const {
-    std::uint64_t done = doneBytes_;
+std::uint64_t EncodeBatch::DoneAudio() const {
+    std::uint64_t done = doneAudio_;
     for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
-        done += slot->IsBusy() ? slot->DoneBytes() : 0;
+        done += slot->IsBusy() ? RunningAudio(*slot) : 0;
     }
-    return std::min(done, totalBytes_);
+    return std::min(done, totalAudio_);
 }
 
-std::uint64_t EncodeBatch::AudioBytesOf(std::size_t index) const {
-    return batch_ != nullptr && index < batch_->AudioBytes.size() ? batch_->AudioBytes[index] : 0;
+std::uint64_t EncodeBatch::AudioOf(std::size_t index) const {
+    return batch_ != nullptr && index < batch_->Probes.size() ? batch_->Probes[index].Microseconds()
+                                                              : 0;
+}
+
+std::uint64_t EncodeBatch::RunningAudio(const EncodeSlot& slot) const {
+    const std::size_t index = slot.Index();
+    if (batch_ == nullptr || index >= batch_->Probes.size()) {
+        return 0;
+    }
+    const WaveProbe& probe = batch_->Probes[index];
+    if (probe.AudioBytes == 0) {
+        return 0;
+    }
+    const std::uint64_t bytes = std::min(slot.DoneBytes(), probe.AudioBytes);
+    return static_cast<std::uint64_t>(static_cast<long double>(bytes) * probe.Microseconds() /
+                                      static_cast<long double>(probe.AudioBytes));
 }
 
 bool EncodeBatch::IsMp3() const {
@@ -173,7 +188,7 @@ void EncodeBatch::TakeItems() {
                     pending_.reset();
                     results_[index].Result = BatchItemResult::Skipped;
                     ++doneCount_;
-                    doneBytes_ += AudioBytesOf(index);
+                    doneAudio_ += AudioOf(index);
                     view_.ItemFinished(index, std::nullopt);
                     continue;
                 }
@@ -278,8 +293,8 @@ void EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
         }
     }
     ++doneCount_;
-    doneBytes_ += AudioBytesOf(slot.Index());
-    encodedBytes_ += jobRan ? slot.DoneBytes() : 0;
+    doneAudio_ += AudioOf(slot.Index());
+    encodedAudio_ += jobRan ? RunningAudio(slot) : 0;
     if (slots_.size() == 1) {
         view_.StopTimer();
     }

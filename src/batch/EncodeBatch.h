@@ -91,11 +91,11 @@ public:
     /// The time display's text.
     static std::string TimeText(std::uint32_t elapsedSeconds, std::uint32_t estimateSeconds);
 
-    /// Items that have their result, and the audio bytes of the batch they and the running jobs
-    /// stand for, of all.
+    /// Items that have their result, and the audio time (microseconds) of the batch they and
+    /// the running jobs stand for, of all.
     std::size_t DoneCount() const { return doneCount_; }
-    std::uint64_t DoneAudioBytes() const;
-    std::uint64_t TotalAudioBytes() const { return totalBytes_; }
+    std::uint64_t DoneAudio() const;
+    std::uint64_t TotalAudio() const { return totalAudio_; }
 
     std::size_t SlotCount() const { return slots_.size(); }
     EncodeSlot& Slot(std::size_t slot) { return *slots_[slot]; }
@@ -137,7 +137,10 @@ private:
     bool IsMp3() const;
     EncodeSlot* FreeSlot();
     std::size_t SlotNumber(const EncodeSlot& slot) const;
-    std::uint64_t AudioBytesOf(std::size_t index) const;
+    /// An item's audio time in microseconds, from its probe.
+    std::uint64_t AudioOf(std::size_t index) const;
+    /// The audio time a running slot's job has gone through: its bar counts bytes.
+    std::uint64_t RunningAudio(const EncodeSlot& slot) const;
     bool AnySlotBusy() const;
     /// True while a running job writes the file at path.
     bool OutputBusy(const std::string& path) const;
@@ -160,9 +163,10 @@ private:
     bool taking_ = false;
     std::uint32_t elapsedSeconds_ = 0;
     std::size_t doneCount_ = 0;
-    std::uint64_t totalBytes_ = 0;
-    std::uint64_t doneBytes_ = 0;    ///< audio of the items with their result
-    std::uint64_t encodedBytes_ = 0; ///< audio the finished jobs went through
+    // Audio time in microseconds.
+    std::uint64_t totalAudio_ = 0;
+    std::uint64_t doneAudio_ = 0;    ///< audio of the items with their result
+    std::uint64_t encodedAudio_ = 0; ///< audio the finished jobs went through
     // Last: the slots' jobs wait for their threads before anything they read goes away.
     std::vector<std::unique_ptr<EncodeSlot>> slots_;
 };

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileRow.h"
 
-#include "platform/Format.h"
 #include "platform/Paths.h"
 #include "tags/WaveFileTags.h"
 
@@ -44,7 +43,7 @@ WaveFileCheck TakeWaveFile(const std::string& path, FileRow& row, bool readTags)
     }
     row[kColumnFolder] = platform::FolderOf(path);
     row[kColumnName] = platform::NameOf(path);
-    row[kColumnFormat] = platform::Format("16bit Stereo %uHz", check.Probe.Format.samplesPerSec);
+    row[kColumnFormat] = check.Probe.Format.Describe();
     if (readTags) {
         const EncodeItem tags = WaveFileTags::Read(file);
         FillEmpty(row[kColumnTitle], tags.Title);

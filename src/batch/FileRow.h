@@ -13,7 +13,7 @@
 enum FileColumn : std::size_t {
     kColumnName = 0,   ///< file name with its extension
     kColumnFolder = 1, ///< folder ending in '/', or empty
-    kColumnFormat = 2, ///< "16bit Stereo %dHz"
+    kColumnFormat = 2, ///< the sample format, as SampleFormat::Describe gives it
     kColumnTitle = 3,
     kColumnArtist = 4,
     kColumnAlbum = 5,

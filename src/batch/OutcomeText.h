@@ -19,8 +19,7 @@ public:
     static constexpr const char* kMissing = "ファイルがありません";
     static constexpr const char* kNotRegular = "通常のファイルではありません";
     static constexpr const char* kCannotOpen = "ファイルを開けません";
-    static constexpr const char* kNotAcceptedWave =
-        "16bit ステレオ 32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません";
+    static constexpr const char* kNotAcceptedWave = "変換できる形式の WAVE ファイルとして読めません";
     static constexpr const char* kAlreadyListed = "すでにリストにあります";
 
     /// Items per result, indexed by BatchItemResult.

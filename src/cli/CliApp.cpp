@@ -87,8 +87,8 @@ int CliApp::Run(int argc, char** argv) {
 int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
     quiet_ = options.Quiet;
     std::vector<FileRow> rows;
-    // Each item's audio length from its probe, for the batch's percentage.
-    std::vector<std::uint64_t> audioBytes;
+    // Each item's probe, for the batch's percentage.
+    std::vector<WaveProbe> probes;
     const auto take = [&](const std::string& path, const std::string& addedFrom) {
         FileRow row;
         row.AddedFrom = addedFrom;
@@ -101,7 +101,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         ApplyTags(options, row);
         arguments_.push_back({path, rows.size()});
         rows.push_back(std::move(row));
-        audioBytes.push_back(check.Probe.AudioBytes);
+        probes.push_back(check.Probe);
     };
     for (const std::string& path : options.Files) {
         if (!WaveFolderScan::IsFolder(path)) {
@@ -126,7 +126,7 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         return kExitUsage;
     }
     batch->Id3v2 = !options.NoId3v2;
-    batch->AudioBytes = std::move(audioBytes);
+    batch->Probes = std::move(probes);
     // -y allows replacing what existed before the run, never what the run itself has written.
     if (const auto clashes = FindOutputClashes(*batch); !clashes.empty()) {
         for (const std::vector<std::size_t>& items : clashes) {

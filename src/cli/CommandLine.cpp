@@ -327,7 +327,7 @@ void ApplyTags(const CliOptions& options, FileRow& row) {
 std::string UsageText() {
     return "使い方: wavpress-cli [オプション] ファイル.wav|フォルダ…\n"
            "\n"
-           "WAVE ファイル (16bit ステレオ 32000/44100/48000Hz) を MP3 または Ogg Vorbis に\n"
+           "WAVE ファイル (PCM/浮動小数点 1～8ch 8000～192000Hz) を MP3 または Ogg Vorbis に\n"
            "変換します。設定は末尾に示す設定フォルダの opt.ini と preset.ini から読み込み、\n"
            "書き換えません。オプションはこの実行に限り設定に優先します。\n"
            "\n"

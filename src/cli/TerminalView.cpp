@@ -237,10 +237,9 @@ void TerminalView::Draw() {
     }
     if (batch_->SlotCount() > 1) {
         lines.emplace_back(CutToWidth(
-            platform::Format(
-                "全体 %zu/%zu  %s  %s", batch_->DoneCount(), batch_->Results().size(),
-                BarText(batch_->DoneAudioBytes(), batch_->TotalAudioBytes(), barWidth).c_str(),
-                timeText_.c_str()),
+            platform::Format("全体 %zu/%zu  %s  %s", batch_->DoneCount(), batch_->Results().size(),
+                             BarText(batch_->DoneAudio(), batch_->TotalAudio(), barWidth).c_str(),
+                             timeText_.c_str()),
             usable));
     }
     output_.ShowStatus(lines);

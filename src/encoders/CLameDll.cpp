@@ -11,6 +11,7 @@
 struct CLameDll::Entries {
     BEINITSTREAM initStream = nullptr;
     BEENCODECHUNK encodeChunk = nullptr;
+    BEENCODECHUNKFLOATS16NI encodeChunkFloat = nullptr;
     BEDEINITSTREAM deinitStream = nullptr;
     BECLOSESTREAM closeStream = nullptr;
     BEVERSION version = nullptr;
@@ -40,6 +41,7 @@ bool CLameDll::LoadLame(const std::string& fileName) {
     }
     entries_->initStream = Resolve<BEINITSTREAM>(*this, "beInitStream");
     entries_->encodeChunk = Resolve<BEENCODECHUNK>(*this, "beEncodeChunk");
+    entries_->encodeChunkFloat = Resolve<BEENCODECHUNKFLOATS16NI>(*this, "beEncodeChunkFloatS16NI");
     entries_->deinitStream = Resolve<BEDEINITSTREAM>(*this, "beDeinitStream");
     entries_->closeStream = Resolve<BECLOSESTREAM>(*this, "beCloseStream");
     entries_->version = Resolve<BEVERSION>(*this, "beVersion");
@@ -57,6 +59,7 @@ std::uint32_t CLameDll::InitStream(BE_CONFIG* config, std::uint32_t* outputBuffe
     }
     stream_ = 0;
     chunkBytes_ = 0;
+    chunkFrames_ = 0;
     *outputBufferBytes = 0;
     if (entries_->initStream == nullptr) {
         return kLameStatusMissingArgument;
@@ -83,6 +86,7 @@ std::uint32_t CLameDll::InitStream(BE_CONFIG* config, std::uint32_t* outputBuffe
     }
     *outputBufferBytes = static_cast<std::uint32_t>(outputBytes);
     chunkBytes_ = static_cast<std::uint32_t>(chunkSamples * 2);
+    chunkFrames_ = static_cast<std::uint32_t>(chunkSamples / (config->InputChannels == 1 ? 1 : 2));
     return 0;
 }
 
@@ -105,6 +109,15 @@ std::uint32_t CLameDll::EncodeChunk(std::uint32_t bytes, std::uint8_t* output,
     return entries_->encodeChunk(stream_, samples, inputBuffer_.data(), output, outputBytes);
 }
 
+std::uint32_t CLameDll::EncodeFloatChunk(std::uint32_t frames, float* left, float* right,
+                                         std::uint8_t* output, std::uint32_t* outputBytes) {
+    if (output == nullptr || outputBytes == nullptr || entries_->encodeChunkFloat == nullptr) {
+        return kLameStatusMissingArgument;
+    }
+    return entries_->encodeChunkFloat(stream_, std::min(frames, chunkFrames_), left, right, output,
+                                      outputBytes);
+}
+
 std::uint32_t CLameDll::FlushStream(std::uint8_t* output, std::uint32_t* outputBytes) {
     if (output == nullptr || outputBytes == nullptr || entries_->deinitStream == nullptr) {
         return kLameStatusMissingArgument;
@@ -123,6 +136,7 @@ std::uint32_t CLameDll::CloseStream() {
     if (status == 0) {
         stream_ = 0;
         chunkBytes_ = 0;
+        chunkFrames_ = 0;
     }
     return status;
 }

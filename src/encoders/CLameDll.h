@@ -3,7 +3,7 @@
 
 #include "encoders/CDllLoader.h"
 #include "encoders/WaveInput.h"
-#include "settings/BE_CONFIG.h"
+#include "lame_enc/BladeMP3EncDLL.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,7 +29,8 @@ public:
     bool LoadLame(const std::string& fileName);
     /// Closes a stream still open (4 when that fails), opens one for config and allocates the
     /// input buffer: the library's samples per call and its minimum output buffer, each times
-    /// multiplier. 0, the library's code, 256 or 257.
+    /// multiplier; a chunk is that many samples, or that many frames of config's channels. 0,
+    /// the library's code, 256 or 257.
     std::uint32_t InitStream(BE_CONFIG* config, std::uint32_t* outputBufferBytes,
                              std::uint32_t multiplier);
     /// Reads up to one chunk of input into the input buffer; true when it delivered bytes.
@@ -37,6 +38,10 @@ public:
     /// Encodes the first bytes of the input buffer (whole 16-bit samples).
     std::uint32_t EncodeChunk(std::uint32_t bytes, std::uint8_t* output,
                               std::uint32_t* outputBytes);
+    /// Encodes frames float frames scaled to ±32768, at most the frames of one chunk (right is
+    /// not read for a mono input). 257 from a library without beEncodeChunkFloatS16NI.
+    std::uint32_t EncodeFloatChunk(std::uint32_t frames, float* left, float* right,
+                                   std::uint8_t* output, std::uint32_t* outputBytes);
     std::uint32_t FlushStream(std::uint8_t* output, std::uint32_t* outputBytes);
     /// 0 at once with no stream; otherwise frees the input buffer, closes the stream and
     /// returns the library's status.
@@ -53,5 +58,6 @@ private:
     std::unique_ptr<Entries> entries_;
     std::uintptr_t stream_ = 0;
     std::uint32_t chunkBytes_ = 0;
+    std::uint32_t chunkFrames_ = 0;
     std::vector<std::int16_t> inputBuffer_;
 };

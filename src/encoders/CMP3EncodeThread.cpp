@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CMP3EncodeThread.h"
 
+#include "audio/ChannelMap.h"
 #include "audio/WaveReader.h"
 #include "encoders/JobMessages.h"
 #include "platform/MessageBox.h"
 #include "tags/CID3TagFile.h"
 #include "tags/CID3v2Tag.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -28,14 +30,19 @@ constexpr std::uint32_t kChunkMultiplier = 8;
 // and is treated as a buffer that cannot be had.
 constexpr std::uint32_t kMaxOutputBufferBytes = 64u << 20;
 
+// Full scale of the samples beEncodeChunkFloatS16NI takes.
+constexpr float kFloatScale = 32768.0f;
+
 // The encoder must be told the input's true rate: a fixed rate that differs from it would
-// play the file back at the wrong speed, so it becomes the output rate instead.
-void CompleteForInput(BE_CONFIG& config, std::uint32_t inputRate) {
-    if (IsAcceptedSampleRate(config.SampleRate) && config.SampleRate != inputRate &&
+// play the file back at the wrong speed, so it becomes the output rate instead. More than two
+// channels reach it mixed to stereo.
+void CompleteForInput(BE_CONFIG& config, const SampleFormat& format) {
+    if (IsAcceptedSampleRate(config.SampleRate) && config.SampleRate != format.Rate &&
         config.ReSampleRate == 0) {
         config.ReSampleRate = config.SampleRate;
     }
-    config.SampleRate = inputRate;
+    config.SampleRate = format.Rate;
+    config.InputChannels = format.Channels == 1 ? 1 : 2;
 }
 
 // Records loaded from a file lack the header; the library needs it.
@@ -67,7 +74,12 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(WaveInput& input,
                                                   platform::AtomicFileWriter& output) {
     BE_CONFIG config = Input().LameParm;
     StampHeader(config);
-    CompleteForInput(config, input.Format().samplesPerSec);
+    CompleteForInput(config, input.Format());
+    const SampleFormat& format = input.Format();
+    // The engine's own 16-bit entry point keeps the outputs of 16-bit files as they have been.
+    sixteenBit_ = format.IsSixteenBit() && format.Channels <= 2;
+    inputChannels_ = format.Channels;
+    gains_ = ChannelMap(format).Downmix();
     std::uint32_t bufferBytes = 0;
     JobEnd end = JobEnd::Failed;
     if (lame_.InitStream(&config, &bufferBytes, kChunkMultiplier) != 0) {
@@ -129,14 +141,14 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(WaveInput& input,
     }
     std::uint32_t bytes = 0;
     std::uint32_t produced = 0;
-    while (lame_.ReadChunk(input, &bytes)) {
+    while (ReadChunk(input, bytes)) {
         if (StopWasRequested()) {
             // What the stream still holds is not written: the output goes away.
             lame_.FlushStream(buffer, &produced);
             return JobEnd::Stopped;
         }
         std::this_thread::yield();
-        if (lame_.EncodeChunk(bytes, buffer, &produced) != 0 || produced > bufferBytes) {
+        if (EncodeChunk(bytes, buffer, &produced) != 0 || produced > bufferBytes) {
             ShowJobError(kInitFailed);
             return JobEnd::Failed;
         }
@@ -157,4 +169,47 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(WaveInput& input,
         return JobEnd::WriteFailed;
     }
     return FillInfoFrame(output, streamStart, buffer, bufferBytes);
+}
+
+bool CMP3EncodeThread::ReadChunk(WaveInput& input, std::uint32_t& bytes) {
+    if (sixteenBit_) {
+        return lame_.ReadChunk(input, &bytes);
+    }
+    bytes = static_cast<std::uint32_t>(block_.Read(input) * input.Format().FrameBytes());
+    return bytes > 0;
+}
+
+std::uint32_t CMP3EncodeThread::EncodeChunk(std::uint32_t bytes, std::uint8_t* buffer,
+                                            std::uint32_t* produced) {
+    if (sixteenBit_) {
+        return lame_.EncodeChunk(bytes, buffer, produced);
+    }
+    MixBlock();
+    return lame_.EncodeFloatChunk(static_cast<std::uint32_t>(block_.Frames()), left_.data(),
+                                  right_.data(), buffer, produced);
+}
+
+// Left and right at the engine's scale; more channels are mixed down by their speakers.
+void CMP3EncodeThread::MixBlock() {
+    const std::size_t frames = block_.Frames();
+    if (inputChannels_ <= 2) {
+        const float* left = block_.Channel(0);
+        const float* right = block_.Channel(inputChannels_ - 1);
+        for (std::size_t i = 0; i < frames; ++i) {
+            left_[i] = left[i] * kFloatScale;
+            right_[i] = right[i] * kFloatScale;
+        }
+        return;
+    }
+    std::fill_n(left_.begin(), frames, 0.0f);
+    std::fill_n(right_.begin(), frames, 0.0f);
+    for (std::size_t channel = 0; channel < inputChannels_; ++channel) {
+        const float* samples = block_.Channel(channel);
+        const float toLeft = gains_.Left[channel] * kFloatScale;
+        const float toRight = gains_.Right[channel] * kFloatScale;
+        for (std::size_t i = 0; i < frames; ++i) {
+            left_[i] += samples[i] * toLeft;
+            right_[i] += samples[i] * toRight;
+        }
+    }
 }

@@ -1,25 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "COggEncodeThread.h"
 
+#include "audio/ChannelMap.h"
 #include "encoders/JobMessages.h"
+#include "encoders/Resampler.h"
+#include "encoders/VorbisSetup.h"
 #include "platform/CodePage.h"
 #include "tags/GenreNames.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <vorbis/codec.h>
-#include <vorbis/vorbisenc.h>
 
 namespace {
 
 constexpr const char* kSetupFailed = "OggVorbisのエンコードの初期化に失敗しました\n"
                                      "申し訳ありませんが、作成者までメールをお願いいたします";
 
-// The input is always stereo: a stored channel count above two would have the encoder read
-// channels nobody fills, so such settings encode as stereo, which is also what the settings
-// page shows for them.
-int EncodedChannels(std::int32_t mode) {
+// Mode chooses between stereo and mono for a stereo input only: a mono input stays mono, and
+// more channels are all kept. A stored count above two encodes a stereo input as stereo, which
+// is also what the settings page shows for it.
+int EncodedChannels(std::int32_t mode, const SampleFormat& format) {
+    if (format.Channels != 2) {
+        return format.Channels;
+    }
     return mode > 2 ? 2 : mode;
 }
 
@@ -28,16 +35,15 @@ bool WritePage(platform::AtomicFileWriter& output, const ogg_page& page) {
            output.Write(page.body, static_cast<std::size_t>(page.body_len));
 }
 
-float Sample(const unsigned char* bytes) {
-    const auto value = static_cast<std::int16_t>(bytes[0] | bytes[1] << 8);
-    return static_cast<float>(value) / 32768.0f;
-}
-
 } // namespace
 
 // The library records of one run, all on the worker's stack.
 struct COggEncodeThread::Session {
     int channels = 2;
+    /// The input channel each channel of the stream carries, in Vorbis order.
+    std::array<std::size_t, SampleFormat::kMaxChannels> order{};
+    /// Present when libvorbisenc has no set-up for the input's own rate.
+    std::unique_ptr<Resampler> resampler;
     vorbis_info info{};
     vorbis_comment comment{};
     vorbis_dsp_state dsp{};
@@ -53,16 +59,22 @@ COggEncodeThread::JobEnd COggEncodeThread::Encode(WaveInput& input,
                                                   platform::AtomicFileWriter& output) {
     const OggParm& parm = Input().Ogg;
     Session session;
-    session.channels = EncodedChannels(parm.Mode);
-    const auto rate = static_cast<long>(input.Format().samplesPerSec);
+    const SampleFormat& format = input.Format();
+    session.channels = EncodedChannels(parm.Mode, format);
+    if (session.channels == format.Channels) {
+        session.order = ChannelMap(format).VorbisOrder();
+    }
+    const auto rate = static_cast<long>(format.Rate);
     vorbis_info_init(&session.info);
-    const int refused =
-        parm.Custom != 0
-            ? vorbis_encode_init(&session.info, session.channels, rate, parm.MaxBitrate,
-                                 parm.AveBitrate, parm.MinBitrate)
-            : vorbis_encode_init_vbr(&session.info, session.channels, rate, parm.Preset);
-    if (refused != 0) {
-        vorbis_info_clear(&session.info);
+    const long encodedRate = SetUpVorbis(session.info, parm, session.channels, rate);
+    if (encodedRate != rate && encodedRate != 0) {
+        session.resampler =
+            std::make_unique<Resampler>(rate, encodedRate, static_cast<unsigned>(session.channels));
+        if (!session.resampler->Ready()) {
+            vorbis_info_clear(&session.info);
+        }
+    }
+    if (encodedRate == 0 || (session.resampler != nullptr && !session.resampler->Ready())) {
         ShowJobError(kSetupFailed);
         return JobEnd::Failed;
     }
@@ -127,12 +139,12 @@ COggEncodeThread::JobEnd COggEncodeThread::Stream(Session& session, WaveInput& i
         if (StopWasRequested()) {
             return JobEnd::Stopped;
         }
-        const std::size_t bytes = input.Read(readBuffer_.data(), readBuffer_.size());
+        const std::size_t frames = block_.Read(input);
         if (input.Failed()) {
             return JobEnd::ReadFailed;
         }
-        // A last frame cut short is dropped; a chunk of less than one frame ends the stream.
-        FeedChunk(session, bytes / 4);
+        // No frame ends the stream.
+        FeedChunk(session, input.Format().Channels);
 
         while (vorbis_analysis_blockout(&session.dsp, &session.block) != 0) {
             if (StopWasRequested()) {
@@ -159,27 +171,76 @@ COggEncodeThread::JobEnd COggEncodeThread::Stream(Session& session, WaveInput& i
                 }
             }
         }
-        Bar().OffsetPos(bytes);
+        Bar().OffsetPos(frames * input.Format().FrameBytes());
     }
     return JobEnd::Converted;
 }
 
-void COggEncodeThread::FeedChunk(Session& session, std::size_t frames) {
+void COggEncodeThread::FeedChunk(Session& session, std::size_t inputChannels) {
+    const std::size_t frames = block_.Frames();
+    const auto channels = static_cast<std::size_t>(session.channels);
+    std::array<const float*, SampleFormat::kMaxChannels> sources{};
+    if (channels < inputChannels) {
+        // A stereo input in mono mode.
+        float* mixed = block_.Channel(0);
+        const float* right = block_.Channel(1);
+        for (std::size_t i = 0; i < frames; ++i) {
+            mixed[i] = (mixed[i] + right[i]) * 0.5f;
+        }
+        sources[0] = mixed;
+    } else {
+        for (std::size_t channel = 0; channel < channels; ++channel) {
+            sources[channel] = block_.Channel(session.order[channel]);
+        }
+    }
+    if (session.resampler != nullptr) {
+        Resample(session, frames == 0 ? nullptr : sources.data(), frames);
+        return;
+    }
     if (frames == 0) {
         vorbis_analysis_wrote(&session.dsp, 0);
         return;
     }
-    float** channels = vorbis_analysis_buffer(&session.dsp, static_cast<int>(kChunkFrames));
-    const unsigned char* frame = readBuffer_.data();
-    if (session.channels == 1) {
-        for (std::size_t i = 0; i < frames; ++i, frame += 4) {
-            channels[0][i] = (Sample(frame) + Sample(frame + 2)) * 0.5f;
-        }
-    } else {
-        for (std::size_t i = 0; i < frames; ++i, frame += 4) {
-            channels[0][i] = Sample(frame);
-            channels[1][i] = Sample(frame + 2);
-        }
+    float** buffer =
+        vorbis_analysis_buffer(&session.dsp, static_cast<int>(WaveInput::kBlockFrames));
+    for (std::size_t channel = 0; channel < channels; ++channel) {
+        std::copy(sources[channel], sources[channel] + frames, buffer[channel]);
     }
     vorbis_analysis_wrote(&session.dsp, static_cast<int>(frames));
+}
+
+// Hands the frames through the resampler; no sources means the input has ended, and what the
+// resampler still holds goes out before the stream's end.
+void COggEncodeThread::Resample(Session& session, const float* const* sources, std::size_t frames) {
+    const auto channels = static_cast<std::size_t>(session.channels);
+    std::array<const float*, SampleFormat::kMaxChannels> rest{};
+    if (sources != nullptr) {
+        std::copy(sources, sources + channels, rest.begin());
+    }
+    for (;;) {
+        float** buffer =
+            vorbis_analysis_buffer(&session.dsp, static_cast<int>(WaveInput::kBlockFrames));
+        std::size_t taken = 0;
+        const std::size_t written =
+            session.resampler->Process(sources != nullptr ? rest.data() : nullptr, frames, taken,
+                                       buffer, WaveInput::kBlockFrames);
+        // Writing no frames would end the stream.
+        if (written != 0) {
+            vorbis_analysis_wrote(&session.dsp, static_cast<int>(written));
+        }
+        if (sources == nullptr) {
+            if (written == 0) {
+                vorbis_analysis_wrote(&session.dsp, 0);
+                return;
+            }
+            continue;
+        }
+        for (std::size_t channel = 0; channel < channels; ++channel) {
+            rest[channel] += taken;
+        }
+        frames -= taken;
+        if (frames == 0 || (taken == 0 && written == 0)) {
+            return;
+        }
+    }
 }

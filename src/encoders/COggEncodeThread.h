@@ -2,11 +2,13 @@
 #pragma once
 
 #include "encoders/CEncodeThread.h"
+#include "encoders/FrameBlock.h"
 
-#include <array>
 #include <cstddef>
 
 /// Turns one WAVE file into one Ogg Vorbis file with the item's tag texts as Vorbis comments.
+/// Every channel of the input is kept, in Vorbis order (a stereo input may be mixed to mono),
+/// at the input's rate unless libvorbisenc has no set-up for it.
 class COggEncodeThread : public CEncodeThread {
 public:
     COggEncodeThread() = default;
@@ -16,14 +18,13 @@ protected:
     JobEnd Encode(WaveInput& input, platform::AtomicFileWriter& output) override;
 
 private:
-    static constexpr std::size_t kChunkFrames = 4096;
-    static constexpr std::size_t kChunkBytes = kChunkFrames * 4;
-
     struct Session;
 
     JobEnd Stream(Session& session, WaveInput& input, platform::AtomicFileWriter& output);
     void AddComments(Session& session) const;
-    void FeedChunk(Session& session, std::size_t frames);
+    /// Hands the block just read to the encoder; a block of no frames ends the stream.
+    void FeedChunk(Session& session, std::size_t inputChannels);
+    void Resample(Session& session, const float* const* sources, std::size_t frames);
 
-    std::array<unsigned char, kChunkBytes> readBuffer_{};
+    FrameBlock block_;
 };

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "encoders/OutputFolders.h"
+#include "lame_enc/BladeMP3EncDLL.h"
 #include "platform/File.h"
-#include "settings/BE_CONFIG.h"
 #include "settings/OggParm.h"
 #include "tags/EncodeItem.h"
 

@@ -5,6 +5,14 @@
 
 #include <algorithm>
 
+namespace {
+
+constexpr std::size_t kMaxFrameBytes = 8 * SampleFormat::kMaxChannels;
+
+} // namespace
+
+WaveInput::WaveInput() : block_(kBlockFrames * kMaxFrameBytes) {}
+
 bool WaveInput::Open(const std::string& path) {
     shrank_ = false;
     audioBytes_ = 0;
@@ -13,6 +21,7 @@ bool WaveInput::Open(const std::string& path) {
         return false;
     }
     left_ = audioBytes_;
+    decoder_ = SampleDecoder(format_);
     return true;
 }
 
@@ -28,4 +37,12 @@ std::size_t WaveInput::Read(void* buffer, std::size_t size) {
         shrank_ = true;
     }
     return Failed() ? 0 : got;
+}
+
+std::size_t WaveInput::ReadFrames(float* const* channels, std::size_t frames) {
+    const std::size_t frameBytes = format_.FrameBytes();
+    const std::size_t got =
+        Read(block_.data(), std::min(frames, kBlockFrames) * frameBytes) / frameBytes;
+    decoder_.Decode(block_.data(), got, channels);
+    return got;
 }

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "settings/BE_CONFIG.h"
+#include "lame_enc/BladeMP3EncDLL.h"
 #include "settings/LamePreset.h"
 #include "settings/OggParm.h"
 #include "settings/OutFolderParm.h"
+#include "settings/WindowParm.h"
 
 #include <cstddef>
 #include <optional>
@@ -16,6 +17,7 @@ struct EncodeSettings {
     BE_CONFIG LameWork{}; ///< the MP3 working copy a conversion with a preset runs on
     OggParm Ogg;
     OutFolderParm OutFolder;
+    WindowParm Window;
     PresetList Presets;
 
     /// The values of a first start without opt.ini (the preset list is not touched).

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "settings/BE_CONFIG.h"
+#include "lame_enc/BladeMP3EncDLL.h"
 
 #include <string>
 #include <vector>

@@ -17,6 +17,7 @@ namespace {
 constexpr std::string_view kOutFolderHeader = "[OutFolder]";
 constexpr std::string_view kLameHeader = "[LAME Parm]";
 constexpr std::string_view kOggHeader = "[OGG Parm]";
+constexpr std::string_view kWindowHeader = "[Window]";
 
 constexpr std::string_view kOutFolderKey = "OutFolder=";
 constexpr std::string_view kPresetKey = "Preset=";
@@ -25,6 +26,13 @@ constexpr std::string_view kEncodeTypeKey = "EncodeType=";
 constexpr std::string_view kJobsKey = "Jobs=";
 constexpr std::string_view kOutputLayoutKey = "OutputLayout=";
 
+constexpr std::string_view kLeftKey = "Left=";
+constexpr std::string_view kTopKey = "Top=";
+constexpr std::string_view kWidthKey = "Width=";
+constexpr std::string_view kHeightKey = "Height=";
+constexpr std::string_view kMaximizedKey = "Maximized=";
+constexpr std::string_view kColumnsKey = "Columns=";
+
 constexpr std::string_view kOggModeKey = "Mode=";
 constexpr std::string_view kOggPresetKey = "Preset=";
 constexpr std::string_view kOggCustomKey = "Custom=";
@@ -32,10 +40,43 @@ constexpr std::string_view kOggMinBitrateKey = "MinBitrate=";
 constexpr std::string_view kOggAveBitrateKey = "AveBitrate=";
 constexpr std::string_view kOggMaxBitrateKey = "MaxBitrate=";
 
-enum Section : std::size_t { OutFolderSection, LameSection, OggSection, SectionCount };
+enum Section : std::size_t {
+    OutFolderSection,
+    LameSection,
+    OggSection,
+    WindowSection,
+    SectionCount
+};
+
+// The sections the Windows program writes, before WindowSection.
+constexpr std::size_t kStatedSections = WindowSection;
 
 constexpr std::array<std::string_view, SectionCount> kHeaders = {kOutFolderHeader, kLameHeader,
-                                                                 kOggHeader};
+                                                                 kOggHeader, kWindowHeader};
+
+// A size outside what a screen can show is no size: the window opens in its own layout.
+std::int32_t ExtentInRange(std::int32_t extent) {
+    return extent >= 1 && extent <= kWindowExtentLimit ? extent : 0;
+}
+
+bool ReadWindowLine(const IniKeyValue& line, WindowParm& parm) {
+    if (line.key == kLeftKey) {
+        parm.Left = ParseIniInt(line.value);
+    } else if (line.key == kTopKey) {
+        parm.Top = ParseIniInt(line.value);
+    } else if (line.key == kWidthKey) {
+        parm.Width = ExtentInRange(ParseIniInt(line.value));
+    } else if (line.key == kHeightKey) {
+        parm.Height = ExtentInRange(ParseIniInt(line.value));
+    } else if (line.key == kMaximizedKey) {
+        parm.Maximized = ParseIniInt(line.value) != 0 ? 1 : 0;
+    } else if (line.key == kColumnsKey) {
+        parm.ColumnWidths = ParseColumnWidths(line.value);
+    } else {
+        return false;
+    }
+    return true;
+}
 
 // A folder of the Windows program ("c:\music", "\\server\share") names nothing here.
 bool IsWindowsPath(std::string_view folder) {
@@ -90,6 +131,7 @@ struct SectionValues {
     OutFolderParm outFolder;
     BE_CONFIG lame;
     OggParm ogg;
+    WindowParm window;
 
     bool Read(Section section, const IniKeyValue& line) {
         switch (section) {
@@ -99,6 +141,8 @@ struct SectionValues {
             return ReadLameKeys(line, lame);
         case OggSection:
             return ReadOggLine(line, ogg);
+        case WindowSection:
+            return ReadWindowLine(line, window);
         case SectionCount:
             break;
         }
@@ -126,7 +170,9 @@ public:
         if (line.starts_with('[')) {
             beforeFirstBracket_ = false;
             current_ = SectionCount;
-            if (seen_ < SectionCount) {
+            // [Window] is this program's own, written after the three: it counts wherever
+            // it is, and the rule for the three stays as files of the Windows program need it.
+            if (seen_ < kStatedSections || line == kWindowHeader) {
                 TakeHeader(line);
             }
             return;
@@ -145,13 +191,14 @@ public:
     }
 
     /// False when neither a header nor a key was found: the bytes are no settings file.
-    bool Recognised() const { return recognised_ || seen_ > 0; }
+    bool Recognised() const { return recognised_ || seen_ > 0 || found_[WindowSection]; }
 
     /// Every section from its header, or from the first line when it has none.
     SectionValues Result() const {
         return {found_[OutFolderSection] ? headed_.outFolder : leading_.outFolder,
                 found_[LameSection] ? headed_.lame : leading_.lame,
-                found_[OggSection] ? headed_.ogg : leading_.ogg};
+                found_[OggSection] ? headed_.ogg : leading_.ogg,
+                found_[WindowSection] ? headed_.window : WindowParm{}};
     }
 
 private:
@@ -162,7 +209,7 @@ private:
             }
             if (!found_[section]) {
                 found_[section] = true;
-                ++seen_;
+                seen_ += section < kStatedSections ? 1 : 0;
             }
             current_ = static_cast<Section>(section);
             switch (current_) {
@@ -174,6 +221,9 @@ private:
                 break;
             case OggSection:
                 headed_.ogg = pristine_.ogg;
+                break;
+            case WindowSection:
+                headed_.window = WindowParm{};
                 break;
             case SectionCount:
                 break;
@@ -225,7 +275,7 @@ SettingsFileState LoadSettings(const std::string& folder, EncodeSettings& settin
     case IniText::LoadResult::TooLarge:
         return SettingsFileState::Unrecognised;
     }
-    SettingsReader reader({settings.OutFolder, settings.LameParm, settings.Ogg});
+    SettingsReader reader({settings.OutFolder, settings.LameParm, settings.Ogg, {}});
     text.ForEachLine([&reader](std::string_view line) { reader.Take(line); });
     if (!reader.Recognised()) {
         return SettingsFileState::Unrecognised;
@@ -234,6 +284,7 @@ SettingsFileState LoadSettings(const std::string& folder, EncodeSettings& settin
     settings.OutFolder = std::move(read.outFolder);
     settings.LameParm = read.lame;
     settings.Ogg = read.ogg;
+    settings.Window = read.window;
     return SettingsFileState::Read;
 }
 
@@ -259,6 +310,18 @@ std::string RenderSettings(const EncodeSettings& settings) {
     AppendKeyLine(out, kOggMinBitrateKey, settings.Ogg.MinBitrate);
     AppendKeyLine(out, kOggAveBitrateKey, settings.Ogg.AveBitrate);
     AppendKeyLine(out, kOggMaxBitrateKey, settings.Ogg.MaxBitrate);
+
+    // Only a window that was shown has a place to remember.
+    const WindowParm& window = settings.Window;
+    if (window.Remembered()) {
+        AppendLine(out, kWindowHeader);
+        AppendKeyLine(out, kLeftKey, window.Left);
+        AppendKeyLine(out, kTopKey, window.Top);
+        AppendKeyLine(out, kWidthKey, window.Width);
+        AppendKeyLine(out, kHeightKey, window.Height);
+        AppendKeyLine(out, kMaximizedKey, window.Maximized);
+        AppendKeyLine(out, kColumnsKey, FormatColumnWidths(window.ColumnWidths));
+    }
     return out;
 }
 

@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 
 #include <algorithm>
@@ -45,13 +46,28 @@ constexpr std::array<ColumnHeading, kFileColumnCount> kColumns{{
 // Rows leave room around the text for an editor's frame.
 constexpr int kRowPadding = 6;
 
+// Folders of one album differ at their ends ("…/disc1/", "…/disc2/"): they are cut in the
+// middle, not at the end.
+class MiddleElidedColumn : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideMiddle;
+    }
+};
+
 // The bytes of the name and folder cells, which need not be UTF-8; their text is only what is
 // shown.
 constexpr int kPathRole = Qt::UserRole;
 // The folder a row's file was added with, on the name cell.
 constexpr int kAddedFromRole = Qt::UserRole + 1;
+// On the format cell: the file's WaveProbe.
+constexpr int kProbeRole = Qt::UserRole + 2;
 // The device and inode of a row's file, on the name cell: the same file is not listed twice.
-constexpr int kIdentityRole = Qt::UserRole + 2;
+constexpr int kIdentityRole = Qt::UserRole + 3;
 
 constexpr const char* kAddedFromLine = "追加したフォルダ：";
 
@@ -67,6 +83,7 @@ bool IsPathColumn(std::size_t column) {
 } // namespace
 
 CListEditCtrl::CListEditCtrl(QWidget* parent) : QTreeWidget(parent) {
+    setItemDelegateForColumn(kColumnFolder, new MiddleElidedColumn(this));
     QStringList headings;
     for (const ColumnHeading& column : kColumns) {
         headings.append(ToQString(column.Text));
@@ -162,6 +179,7 @@ const char* CListEditCtrl::AddFileEntry(const std::string& path, int row,
             item->setText(static_cast<int>(column), ToQString(text));
         }
     }
+    item->setData(kColumnFormat, kProbeRole, QVariant::fromValue(check.Probe));
     if (row < 0) {
         // On every column: the view takes a row's height from the columns in view.
         for (int column = 0; column < columnCount(); ++column) {
@@ -229,6 +247,15 @@ std::vector<FileRow> CListEditCtrl::Rows() const {
     return rows;
 }
 
+std::vector<WaveProbe> CListEditCtrl::Probes() const {
+    std::vector<WaveProbe> probes;
+    probes.reserve(static_cast<std::size_t>(RowCount()));
+    for (int row = 0; row < RowCount(); ++row) {
+        probes.push_back(topLevelItem(row)->data(kColumnFormat, kProbeRole).value<WaveProbe>());
+    }
+    return probes;
+}
+
 void CListEditCtrl::SetTagCells(int row, const FileRow& cells) {
     QTreeWidgetItem* item = topLevelItem(row);
     for (std::size_t column = kColumnTitle; column <= kColumnGenre; ++column) {
@@ -288,8 +315,45 @@ bool CListEditCtrl::event(QEvent* event) {
 void CListEditCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidget::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton) {
-        BeginEdit(event->position().toPoint());
+        BeginEdit(indexAt(event->position().toPoint()));
     }
+}
+
+void CListEditCtrl::contextMenuEvent(QContextMenuEvent* event) {
+    Q_EMIT MenuRequested(event->reason() == QContextMenuEvent::Keyboard ? CurrentRowMenuPosition()
+                                                                        : event->globalPos());
+    event->accept();
+}
+
+void CListEditCtrl::keyPressEvent(QKeyEvent* event) {
+    const bool noModifier = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) ||
+        (event->key() == Qt::Key_Menu && noModifier)) {
+        Q_EMIT MenuRequested(CurrentRowMenuPosition());
+        return;
+    }
+    if (noModifier && (event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return ||
+                       event->key() == Qt::Key_Enter)) {
+        QModelIndex index = currentIndex();
+        if (index.isValid() && FindEditor(index.column()) == nullptr) {
+            const auto editable = std::min_element(
+                editors_.begin(), editors_.end(),
+                [](const ColumnEditor& a, const ColumnEditor& b) { return a.Column < b.Column; });
+            index = editable == editors_.end() ? QModelIndex()
+                                               : index.sibling(index.row(), editable->Column);
+        }
+        BeginEdit(index);
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+QPoint CListEditCtrl::CurrentRowMenuPosition() const {
+    const QModelIndex index = currentIndex();
+    const QRect cell = index.isValid() ? visualRect(index) : QRect();
+    const QPoint below =
+        cell.isValid() && viewport()->rect().intersects(cell) ? cell.bottomLeft() : QPoint(0, 0);
+    return viewport()->mapToGlobal(below);
 }
 
 void CListEditCtrl::dragEnterEvent(QDragEnterEvent* event) {
@@ -326,6 +390,18 @@ bool CListEditCtrl::eventFilter(QObject* watched, QEvent* event) {
         QToolTip::showText(help->globalPos(), tip, this);
         return true;
     }
+    if (event->type() == QEvent::KeyPress && editColumn_ >= 0 && watched != viewport()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            CancelEdit();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            qobject_cast<QLineEdit*>(watched) != nullptr) {
+            EndEdit();
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusOut && editColumn_ >= 0) {
         const ColumnEditor* current = FindEditor(editColumn_);
         // The drop-down's own list and an edit box's context menu take the focus for a moment
@@ -356,8 +432,7 @@ const CListEditCtrl::ColumnEditor* CListEditCtrl::FindEditor(int column) const {
     return found == editors_.end() ? nullptr : &*found;
 }
 
-void CListEditCtrl::BeginEdit(const QPoint& position) {
-    const QModelIndex index = indexAt(position);
+void CListEditCtrl::BeginEdit(const QModelIndex& index) {
     if (!index.isValid() || index.row() >= RowCount()) {
         return;
     }
@@ -387,6 +462,14 @@ void CListEditCtrl::BeginEdit(const QPoint& position) {
     editor->setFocus(Qt::OtherFocusReason);
     editRow_ = index.row();
     editColumn_ = index.column();
+    textBeforeEdit_ = text;
+}
+
+void CListEditCtrl::CancelEdit() {
+    if (editRow_ >= 0) {
+        topLevelItem(editRow_)->setText(editColumn_, textBeforeEdit_);
+    }
+    EndEdit();
 }
 
 void CListEditCtrl::EndEdit() {

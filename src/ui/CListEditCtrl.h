@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+Q_DECLARE_METATYPE(WaveProbe)
+
 class QComboBox;
 class QLineEdit;
 
@@ -57,6 +59,8 @@ public:
     int RowCount() const { return topLevelItemCount(); }
     FileRow Row(int row) const;
     std::vector<FileRow> Rows() const;
+    /// What each row's file was found to hold when it was listed, in row order.
+    std::vector<WaveProbe> Probes() const;
 
     /// Writes the title, artist, album, year, comment and genre cells of a row, in that order.
     void SetTagCells(int row, const FileRow& cells);
@@ -81,9 +85,16 @@ Q_SIGNALS:
     void FilesAdded(const RefusedFiles& refused);
     /// Files were dropped onto the list (and those that were suitable have been added).
     void FilesDropped();
+    /// The list's menu is asked for, by the mouse or by the keyboard (the menu key, Shift+F10):
+    /// at the pointer, or below the current row.
+    void MenuRequested(const QPoint& globalPosition);
 
 protected:
     bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    /// F2 and Enter edit the current cell (the first editable one of the row when the current
+    /// column has no editor).
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -94,12 +105,17 @@ private:
     /// The row holding the file of identityKey, or -1.
     int ListedRow(const QByteArray& identityKey) const;
     const ColumnEditor* FindEditor(int column) const;
-    void BeginEdit(const QPoint& position);
+    void BeginEdit(const QModelIndex& index);
     void EndEdit();
+    /// Escape in an editor: the cell gets back the text it had when the edit began.
+    void CancelEdit();
+    /// Where a menu asked for by the keyboard opens: below the current row.
+    QPoint CurrentRowMenuPosition() const;
     void OnEditBoxText(QLineEdit* editor, const QString& text);
     void OnGenreChosen(QComboBox* editor);
 
     std::vector<ColumnEditor> editors_;
     int editRow_ = -1;
     int editColumn_ = -1;
+    QString textBeforeEdit_;
 };

@@ -22,11 +22,13 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QCursor>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 
 #include <algorithm>
@@ -80,7 +82,7 @@ CWavPressDlg::CWavPressDlg(std::string settingsFolder, QWidget* parent)
     setWindowTitle(ToQString(kTitle));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     UseDialogFont(this);
     setWindowIcon(icon_);
 
@@ -102,7 +104,10 @@ CWavPressDlg::CWavPressDlg(std::string settingsFolder, QWidget* parent)
     connect(convertButton_, &QPushButton::clicked, this, &CWavPressDlg::OnConvert);
     connect(exitButton_, &QPushButton::clicked, this, &CWavPressDlg::reject);
 
+    pagesSize_ = PagesSize();
+    resize(NaturalSize());
     PlaceControls();
+    RestoreWindow();
     outFolderPage_->show();
     UpdateConvertButton();
 }
@@ -123,7 +128,58 @@ void CWavPressDlg::AddDroppedFiles(const std::vector<std::string>& paths) {
     fileList_->AddDroppedFiles(paths);
 }
 
+void CWavPressDlg::RestoreWindow() {
+    const WindowParm& window = settings_.Window;
+    if (static_cast<int>(window.ColumnWidths.size()) == fileList_->columnCount()) {
+        for (int column = 0; column < fileList_->columnCount(); ++column) {
+            fileList_->header()->resizeSection(column, window.ColumnWidths[column]);
+        }
+    }
+    if (!window.Remembered()) {
+        return;
+    }
+    // Only a place on a screen that is still there: a monitor may have gone since.
+    const QRect remembered(window.Left, window.Top, window.Width, window.Height);
+    resize(remembered.size().expandedTo(minimumSize()));
+    if (QGuiApplication::screenAt(remembered.center()) != nullptr) {
+        move(remembered.topLeft());
+    }
+    if (window.Maximized != 0) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void CWavPressDlg::RememberWindow() {
+    // A window never shown has no place of the user's.
+    if (!shown_) {
+        return;
+    }
+    WindowParm& window = settings_.Window;
+    const bool maximized = isMaximized();
+    const QRect normal = maximized ? normalGeometry() : QRect(pos(), size());
+    window.Left = normal.left();
+    window.Top = normal.top();
+    window.Width = normal.width();
+    window.Height = normal.height();
+    window.Maximized = maximized ? 1 : 0;
+    window.ColumnWidths.clear();
+    for (int column = 0; column < fileList_->columnCount(); ++column) {
+        window.ColumnWidths.push_back(fileList_->header()->sectionSize(column));
+    }
+}
+
+void CWavPressDlg::showEvent(QShowEvent* event) {
+    shown_ = true;
+    QDialog::showEvent(event);
+}
+
+void CWavPressDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlaceControls();
+}
+
 bool CWavPressDlg::SaveSettings(std::string* unsaved) {
+    RememberWindow();
     std::string content = RenderSettings(settings_) + RenderPresets(settings_.Presets);
     if (savedContent_ == content) {
         return true;
@@ -136,6 +192,7 @@ bool CWavPressDlg::SaveSettings(std::string* unsaved) {
 }
 
 void CWavPressDlg::reject() {
+    RememberWindow();
     // The user ending the program is told; a signal or the session's end has no one to answer.
     std::string unsaved;
     if (!endRequested_ && !SaveSettings(&unsaved)) {
@@ -166,7 +223,8 @@ void CWavPressDlg::OnEndRequest() {
 }
 
 void CWavPressDlg::OnConvert() {
-    if (const std::optional<std::string> counts = conversion_.Run(Rows(), settings_)) {
+    if (const std::optional<std::string> counts =
+            conversion_.Run(Rows(), fileList_->Probes(), settings_)) {
         outcomeLine_->ShowBatchEnd(*counts);
     }
     if (endAfterConversion_) {
@@ -223,6 +281,19 @@ void CWavPressDlg::CreateTabs() {
     }
     tabStrip_->setCurrentIndex(0);
     connect(tabStrip_, &QTabBar::currentChanged, this, &CWavPressDlg::OnTabChanged);
+    // From anywhere in the window, as in every tabbed window of the desktop.
+    const auto switchBy = [this](int step) {
+        const int count = tabStrip_->count();
+        tabStrip_->setCurrentIndex((tabStrip_->currentIndex() + step + count) % count);
+    };
+    for (const auto& [keys, step] :
+         {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [switchBy, step = step] { switchBy(step); });
+    }
 }
 
 void CWavPressDlg::CreateFileList() {
@@ -238,9 +309,8 @@ void CWavPressDlg::CreateFileList() {
     FillGenreNames(genreEditor_);
     fileList_->SetColumnEditor(kColumnGenre, CListEditCtrl::kDropDown, genreEditor_);
 
-    fileList_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(fileList_, &CListEditCtrl::customContextMenuRequested, this,
-            &CWavPressDlg::OnListContextMenu);
+    connect(fileList_, &CListEditCtrl::MenuRequested, this, &CWavPressDlg::OnListContextMenu);
+    connect(fileList_, &QTreeWidget::itemSelectionChanged, this, &CWavPressDlg::UpdateListCommands);
     connect(fileList_, &CListEditCtrl::FilesDropped, this, &CWavPressDlg::UpdateConvertButton);
     SetToolTip(fileList_, kListHint);
     NameControl(fileList_, kListName);
@@ -250,16 +320,39 @@ void CWavPressDlg::CreateFileList() {
     CreateContextMenu();
 }
 
-void CWavPressDlg::PlaceControls() {
-    // The parameter page's size for all three, unless another page would not fit into it.
+QSize CWavPressDlg::PagesSize() const {
+    // The parameter page's size for all three, unless another page would not fit into it;
+    // measured before the pages are given the window's width.
     QSize pageSize = PageSize(parameterPage_);
     for (const QWidget* page :
          {static_cast<QWidget*>(outFolderPage_), static_cast<QWidget*>(versionPage_)}) {
         pageSize = pageSize.expandedTo(page->minimumSizeHint());
     }
-    const int width = std::max(pageSize.width(), kMinimumContentWidth);
+    return pageSize;
+}
+
+QSize CWavPressDlg::ButtonSize() const {
+    return convertButton_->sizeHint()
+        .expandedTo(exitButton_->sizeHint())
+        .expandedTo(QSize(kMinimumButtonWidth, 0));
+}
+
+QSize CWavPressDlg::NaturalSize() const {
+    const int width = std::max(pagesSize_.width(), kMinimumContentWidth);
+    const int height = tabStrip_->sizeHint().height() + kPageGap + pagesSize_.height() +
+                       kControlGap + kListHeight + kControlGap + ButtonSize().height();
+    return {width + 2 * kMargin, height + 2 * kMargin};
+}
+
+void CWavPressDlg::PlaceControls() {
+    // The window is never smaller than its own layout; what it has beyond that goes to the
+    // list, in both directions.
+    const QSize natural = NaturalSize();
+    setMinimumSize(natural);
+    const int width = std::max(natural.width(), this->width()) - 2 * kMargin;
+    const int listHeight = kListHeight + std::max(0, height() - natural.height());
     // The pages span the window, as the tab strip and the list do.
-    pageSize.setWidth(width);
+    const QSize pageSize(width, pagesSize_.height());
 
     tabStrip_->setGeometry(kMargin, kMargin, width, tabStrip_->sizeHint().height());
     const int pageTop = tabStrip_->geometry().bottom() + 1 + kPageGap;
@@ -268,12 +361,10 @@ void CWavPressDlg::PlaceControls() {
         entry.first->move(kMargin, pageTop);
     }
     const int listTop = pageTop + pageSize.height() + kControlGap;
-    fileList_->setGeometry(kMargin, listTop, width, kListHeight);
+    fileList_->setGeometry(kMargin, listTop, width, listHeight);
 
-    const QSize buttonSize = convertButton_->sizeHint()
-                                 .expandedTo(exitButton_->sizeHint())
-                                 .expandedTo(QSize(kMinimumButtonWidth, 0));
-    const int buttonTop = listTop + kListHeight + kControlGap;
+    const QSize buttonSize = ButtonSize();
+    const int buttonTop = listTop + listHeight + kControlGap;
     const int exitLeft = kMargin + width - buttonSize.width();
     exitButton_->setGeometry(QRect(QPoint(exitLeft, buttonTop), buttonSize));
     convertButton_->setGeometry(
@@ -281,7 +372,6 @@ void CWavPressDlg::PlaceControls() {
     // Under the list, beside the buttons.
     outcomeLine_->setGeometry(kMargin, buttonTop, convertButton_->x() - kControlGap - kMargin,
                               buttonSize.height());
-    setFixedSize(width + 2 * kMargin, buttonTop + buttonSize.height() + kMargin);
 }
 
 void CWavPressDlg::OnTabChanged(int index) {
@@ -304,6 +394,10 @@ void CWavPressDlg::CreateContextMenu() {
     connect(changeAction_, &QAction::triggered, this, &CWavPressDlg::OnChangeItem);
     deleteAction_ = contextMenu_->addAction(ToQString(kDeleteItem));
     connect(deleteAction_, &QAction::triggered, this, &CWavPressDlg::OnDeleteItems);
+    // Delete on the list itself; in a cell's editor it deletes text.
+    deleteAction_->setShortcut(QKeySequence::Delete);
+    deleteAction_->setShortcutContext(Qt::WidgetShortcut);
+    fileList_->addAction(deleteAction_);
     contextMenu_->addSeparator();
     editTagAction_ = contextMenu_->addAction(ToQString(kEditTagItem));
     connect(editTagAction_, &QAction::triggered, this, &CWavPressDlg::OnEditTag);
@@ -314,7 +408,7 @@ void CWavPressDlg::CreateContextMenu() {
     connect(deselectAllAction_, &QAction::triggered, fileList_, &QTreeWidget::clearSelection);
 }
 
-void CWavPressDlg::OnListContextMenu() {
+void CWavPressDlg::UpdateListCommands() {
     // Each command is offered when it would do something.
     const std::size_t selected = fileList_->SelectedRows().size();
     editTagAction_->setText(ToQString(selected > 0 ? kEditTagItem : kEditTagUnavailable));
@@ -322,7 +416,11 @@ void CWavPressDlg::OnListContextMenu() {
         action->setEnabled(selected > 0);
     }
     selectAllAction_->setEnabled(selected < static_cast<std::size_t>(fileList_->RowCount()));
-    contextMenu_->popup(QCursor::pos());
+}
+
+void CWavPressDlg::OnListContextMenu(const QPoint& globalPosition) {
+    UpdateListCommands();
+    contextMenu_->popup(globalPosition);
 }
 
 void CWavPressDlg::OnAddItems() {

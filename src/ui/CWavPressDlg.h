@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -99,15 +100,27 @@ public Q_SLOTS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreatePages();
     void CreateTabs();
     void CreateFileList();
     void CreateContextMenu();
+    /// The size of the pages, the same for all three.
+    QSize PagesSize() const;
+    QSize ButtonSize() const;
+    /// The window's own layout: the least it shows, and what it opens at without a [Window].
+    QSize NaturalSize() const;
     void PlaceControls();
+    /// The place, size and column widths of [Window], where the file has them.
+    void RestoreWindow();
+    /// Puts the window's place, size and column widths into settings_.Window.
+    void RememberWindow();
     void OnTabChanged(int index);
-    void OnListContextMenu();
+    void UpdateListCommands();
+    void OnListContextMenu(const QPoint& globalPosition);
     void OnAddItems();
     void OnChangeItem();
     void OnDeleteItems();
@@ -139,4 +152,6 @@ private:
     WindowConversion conversion_{*this};
     bool endAfterConversion_ = false;
     bool endRequested_ = false; ///< by a signal or the session, not by the user
+    bool shown_ = false;
+    QSize pagesSize_; ///< PagesSize() at the start
 };

@@ -2,7 +2,6 @@
 #include "ui/DialogFont.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QWidget>
 
 namespace {
@@ -10,10 +9,11 @@ const QString kGothicFamily = QStringLiteral("IPAPGothic");
 }
 
 QFont DialogFont() {
+    // Asked for by its own name: the desktop's family list names it in the desktop's language
+    // ("IPA Pゴシック" under a Japanese locale), and there the proportional face would be
+    // missed for the fixed-width one. Where it is not installed, the desktop's face stands in.
     QFont font = QApplication::font();
-    if (QFontDatabase::families().contains(kGothicFamily)) {
-        font.setFamilies({kGothicFamily});
-    }
+    font.setFamilies({kGothicFamily});
     return font;
 }
 

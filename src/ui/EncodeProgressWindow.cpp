@@ -292,10 +292,10 @@ void EncodeProgressWindow::ShowBatchProgress() {
     }
     const std::size_t total = batch_->Results().size();
     doneCount_->setText(ToQString(platform::Format(kDoneFormat, batch_->DoneCount(), total)));
-    const std::uint64_t all = batch_->TotalAudioBytes();
+    const std::uint64_t all = batch_->TotalAudio();
     if (all > 0) {
         batchBar_.SetUpper(all);
-        batchBar_.SetPos(batch_->DoneAudioBytes());
+        batchBar_.SetPos(batch_->DoneAudio());
     } else {
         // No audio lengths known: the files count alone.
         batchBar_.SetUpper(std::max<std::size_t>(total, 1));

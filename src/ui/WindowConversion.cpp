@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/WindowConversion.h"
 
-#include "audio/WaveReader.h"
 #include "batch/ConversionStart.h"
 #include "batch/OutcomeText.h"
 #include "settings/OutFolderParm.h"
@@ -15,6 +14,7 @@
 #include <optional>
 
 std::optional<std::string> WindowConversion::Run(const std::vector<FileRow>& rows,
+                                                 const std::vector<WaveProbe>& probes,
                                                  EncodeSettings& settings) {
     if (IsRunning()) {
         return std::nullopt;
@@ -25,10 +25,8 @@ std::optional<std::string> WindowConversion::Run(const std::vector<FileRow>& row
     }
     const auto jobs = static_cast<std::size_t>(JobsInRange(settings.OutFolder.Jobs));
     if (jobs > 1) {
-        // The whole batch's progress goes by the audio of its files.
-        for (const std::string& path : batch->Paths) {
-            batch->AudioBytes.push_back(ProbeWave(path).AudioBytes);
-        }
+        // The whole batch's progress goes by the audio of its files, as they were listed.
+        batch->Probes = probes;
     }
     const QString idleTitle = mainWindow_.windowTitle();
     mainWindow_.setWindowTitle(ToQString(kBusyTitle));

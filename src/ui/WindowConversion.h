@@ -24,8 +24,9 @@ public:
     explicit WindowConversion(QWidget& mainWindow) : mainWindow_(mainWindow) {}
 
     /// Returns when the batch is over, with its counts (OutcomeText::CountsText), or at once
-    /// after a refusal, with nothing.
-    std::optional<std::string> Run(const std::vector<FileRow>& rows, EncodeSettings& settings);
+    /// after a refusal, with nothing. probes: each row's, as the list found it.
+    std::optional<std::string> Run(const std::vector<FileRow>& rows,
+                                   const std::vector<WaveProbe>& probes, EncodeSettings& settings);
 
     /// True while a batch runs.
     bool IsRunning() const { return window_ != nullptr; }

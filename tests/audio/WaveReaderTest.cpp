@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/WaveReader.h"
+#include "audio/SampleDecoder.h"
 #include "platform/Format.h"
 
 #include "support/RecordingMessageBackend.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -45,7 +47,8 @@ constexpr const char* kM8 = "指定されたファイル(%s)は以下の形式�
                             "申し訳ありませんが、WAVEファイル編集ソフト等でファイル\n"
                             "形式の変更をお願いいたします\n"
                             "指定可能ファイル形式は\n"
-                            "　16bit ステレオ 32000Hz/44100Hz/48000Hzとなっています";
+                            "　PCM(8/16/24/32bit)または浮動小数点(32/64bit)、1～8チャンネル、\n"
+                            "　8000Hz～192000Hzとなっています";
 constexpr const char* kM9 = "指定されたファイル(%s)の拡張情報の読込に失敗しました\n"
                             "WAVEファイルではない可能性がありますので\n"
                             "再度ご確認の上ファイルの指定をお願いいたします";
@@ -91,7 +94,7 @@ protected:
     void ExpectRejected(const std::string& path, const char* message) {
         const std::size_t before = recorder_->Requests().size();
         platform::File file;
-        WaveFormat format{};
+        SampleFormat format{};
         std::uint64_t audioBytes = 0;
         EXPECT_FALSE(OpenWave(&file, path.c_str(), audioBytes, format));
         EXPECT_FALSE(file.IsOpen());
@@ -103,7 +106,7 @@ protected:
         EXPECT_EQ(shown.icon, platform::MessageIcon::Error);
         EXPECT_EQ(shown.buttons, platform::MessageButtons::Ok);
 
-        WaveFormat probed{};
+        SampleFormat probed{};
         EXPECT_FALSE(ProbeWave(path, probed));
         EXPECT_EQ(recorder_->Requests().size(), before + 1) << "ProbeWave showed a message";
     }
@@ -114,7 +117,7 @@ protected:
                         const std::string& audio) {
         const std::size_t before = recorder_->Requests().size();
         platform::File file;
-        WaveFormat format{};
+        SampleFormat format{};
         std::uint64_t audioBytes = 0;
         ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
         EXPECT_EQ(recorder_->Requests().size(), before);
@@ -124,9 +127,9 @@ protected:
         std::string read(audio.size() + 8, '\0');
         read.resize(file.Read(read.data(), read.size()));
         EXPECT_EQ(read, audio);
-        WaveFormat probed{};
+        SampleFormat probed{};
         EXPECT_TRUE(ProbeWave(path, probed));
-        EXPECT_EQ(std::memcmp(&probed, &format, sizeof format), 0);
+        EXPECT_EQ(probed, format);
     }
 
     testsupport::TempDir dir_;
@@ -144,15 +147,11 @@ TEST_F(WaveReaderTest, CanonicalHeaderIsAcceptedWithItsFormat) {
     ExpectAccepted(path, 44, kAudio);
 
     platform::File file;
-    WaveFormat format{};
+    SampleFormat format{};
     std::uint64_t audioBytes = 0;
     ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
-    EXPECT_EQ(format.formatTag, 1);
-    EXPECT_EQ(format.channels, 2);
-    EXPECT_EQ(format.samplesPerSec, 44100u);
-    EXPECT_EQ(format.avgBytesPerSec, 176400u);
-    EXPECT_EQ(format.blockAlign, 4);
-    EXPECT_EQ(format.bitsPerSample, 16);
+    EXPECT_EQ(format, SampleFormat{});
+    EXPECT_EQ(format.Describe(), "16bit Stereo 44100Hz");
 }
 
 TEST_F(WaveReaderTest, TheThreeRatesAreAccepted) {
@@ -160,14 +159,81 @@ TEST_F(WaveReaderTest, TheThreeRatesAreAccepted) {
         WaveHeader header;
         header.sampleRate = rate;
         const std::string path = WriteWave(std::to_string(rate) + ".wav", header);
-        WaveFormat format{};
+        SampleFormat format{};
         EXPECT_TRUE(ProbeWave(path, format)) << rate;
-        EXPECT_EQ(format.samplesPerSec, rate);
+        EXPECT_EQ(format.Rate, rate);
         ExpectAccepted(path, 44, kAudio);
     }
 }
 
-TEST_F(WaveReaderTest, OtherRatesShapesAndEncodingsAreRefusedWithTheFormatMessage) {
+TEST_F(WaveReaderTest, EverySupportedFormatIsReadAsFloatsAtFullPrecision) {
+    using testsupport::FormatHeader;
+    constexpr auto kInt = SampleEncoding::Integer;
+    constexpr auto kFloat = SampleEncoding::Float;
+    struct Row {
+        SampleFormat format;
+        FormatHeader kind;
+        const char* text;
+    };
+    const Row rows[] = {
+        {{kInt, 16, 16, 2, 44100, 0}, FormatHeader::Plain, "16bit Stereo 44100Hz"},
+        {{kInt, 8, 8, 2, 22050, 0}, FormatHeader::Plain, "8bit Stereo 22050Hz"},
+        {{kInt, 16, 16, 1, 8000, 0}, FormatHeader::Plain, "16bit Mono 8000Hz"},
+        {{kInt, 24, 24, 2, 96000, 0}, FormatHeader::Plain, "24bit Stereo 96000Hz"},
+        {{kInt, 24, 20, 2, 48000, 0}, FormatHeader::Plain, "20bit Stereo 48000Hz"},
+        {{kInt, 32, 24, 2, 192000, 0x3}, FormatHeader::Extensible, "24bit Stereo 192000Hz"},
+        {{kInt, 32, 32, 3, 44101, 0}, FormatHeader::Plain, "32bit 3ch 44101Hz"},
+        {{kInt, 16, 16, 6, 48000, 0x60F}, FormatHeader::Extensible, "16bit 5.1ch 48000Hz"},
+        {{kFloat, 32, 32, 1, 48000, 0}, FormatHeader::Plain, "32bit float Mono 48000Hz"},
+        {{kFloat, 64, 64, 8, 32000, 0x63F}, FormatHeader::Extensible, "64bit float 7.1ch 32000Hz"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        const SampleFormat& format = row.format;
+        std::vector<double> hz;
+        std::vector<double> levels;
+        for (int channel = 0; channel < format.Channels; ++channel) {
+            hz.push_back(300.0 + 100 * channel);
+            levels.push_back(channel == 0 ? 1.2 : 0.9 - 0.1 * channel); // beyond full scale
+        }
+        const auto channels = testsupport::Tones(format.Rate, 50, hz, levels);
+        const std::string path = dir_.File("format.wav");
+        ASSERT_TRUE(testsupport::WriteWave(path, format, channels, row.kind));
+
+        const WaveProbe probe = ProbeWave(path);
+        ASSERT_EQ(probe.Failure, WaveFailure::None);
+        EXPECT_EQ(probe.Format, format);
+        EXPECT_EQ(probe.Format.Describe(), row.text);
+        EXPECT_EQ(probe.Frames(), 50u);
+
+        platform::File file;
+        SampleFormat opened{};
+        std::uint64_t audioBytes = 0;
+        ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, opened));
+        std::string bytes(audioBytes, '\0');
+        ASSERT_EQ(file.Read(bytes.data(), bytes.size()), bytes.size());
+        std::vector<std::vector<float>> decoded(format.Channels, std::vector<float>(50));
+        std::vector<float*> planes;
+        for (std::vector<float>& channel : decoded) {
+            planes.push_back(channel.data());
+        }
+        SampleDecoder(opened).Decode(reinterpret_cast<const unsigned char*>(bytes.data()), 50,
+                                     planes.data());
+        // Integers clip at full scale when written; floats keep what lies beyond it. A float
+        // holds 24 bits of a sample.
+        const double step = std::max(1e-7, std::ldexp(1.0, 1 - format.ValidBits));
+        for (std::size_t channel = 0; channel < decoded.size(); ++channel) {
+            for (std::size_t i = 0; i < 50; ++i) {
+                const double expected = format.Encoding == kFloat
+                                            ? channels[channel][i]
+                                            : std::clamp(channels[channel][i], -1.0, 1.0 - step);
+                ASSERT_NEAR(decoded[channel][i], expected, step) << channel << " " << i;
+            }
+        }
+    }
+}
+
+TEST_F(WaveReaderTest, RatesShapesAndEncodingsBeyondTheSupportedAreRefusedWithTheFormatMessage) {
     struct Row {
         const char* name;
         std::uint16_t tag;
@@ -180,20 +246,21 @@ TEST_F(WaveReaderTest, OtherRatesShapesAndEncodingsAreRefusedWithTheFormatMessag
     };
     const std::string floatSubFormat = "\x03" + testsupport::kPcmSubFormat.substr(1);
     const Row rows[] = {
-        {"mono16", 1, 1, 44100, 2, 16, 16, {}},
-        {"stereo8", 1, 2, 44100, 2, 8, 16, {}},
-        {"stereo24", 1, 2, 44100, 6, 24, 16, {}},
-        {"stereo22050", 1, 2, 22050, 4, 16, 16, {}},
-        {"stereo96000", 1, 2, 96000, 4, 16, 16, {}},
-        {"stereo44101", 1, 2, 44101, 4, 16, 16, {}},
         {"stereo0", 1, 2, 0, 4, 16, 16, {}},
-        {"six", 1, 6, 48000, 12, 16, 16, {}},
-        // Shapes that pass the channel and block tests but are not 16-bit PCM.
-        {"bits8align4", 1, 2, 44100, 4, 8, 16, {}},
+        {"stereo7999", 1, 2, 7999, 4, 16, 16, {}},
+        {"stereo192001", 1, 2, 192001, 4, 16, 16, {}},
+        {"nine", 1, 9, 48000, 18, 16, 16, {}},
+        {"none", 1, 0, 48000, 0, 16, 16, {}},
+        {"bitsBeyondBlock", 1, 2, 44100, 4, 24, 16, {}},
+        {"blockNotByChannel", 1, 2, 44100, 5, 16, 16, {}},
         {"adpcm", 2, 2, 44100, 4, 16, 16, {}},
-        {"float", 3, 2, 44100, 4, 16, 16, {}},
+        {"float16", 3, 2, 44100, 4, 16, 16, {}},
+        {"floatBitsNotBlock", 3, 2, 44100, 8, 24, 16, {}},
         {"alaw", 6, 2, 44100, 4, 16, 16, {}},
-        {"extensibleFloat", 0xFFFE, 2, 44100, 4, 16, 40, floatSubFormat},
+        {"mulaw", 7, 2, 44100, 2, 8, 16, {}},
+        {"extensibleFloat16", 0xFFFE, 2, 44100, 4, 16, 40, floatSubFormat},
+        {"extensibleAlaw", 0xFFFE, 2, 44100, 2, 8, 40,
+         "\x06" + testsupport::kPcmSubFormat.substr(1)},
         {"extensibleWithoutSubFormat", 0xFFFE, 2, 44100, 4, 16, 18, {}},
         {"shortFmt", 1, 2, 44100, 4, 16, 14, {}},
     };
@@ -288,7 +355,7 @@ TEST_F(WaveReaderTest, SizesBeyondFourGiBAreReadAsTheirWritersMeantThem) {
         ASSERT_TRUE(file.Write(tail.data(), tail.size()));
         file.Close();
 
-        WaveFormat format{};
+        SampleFormat format{};
         std::uint64_t audioBytes = 0;
         ASSERT_TRUE(OpenWave(&file, path.c_str(), audioBytes, format));
         EXPECT_EQ(file.Position(), static_cast<std::int64_t>(row.header.size()));
@@ -390,7 +457,7 @@ TEST_F(WaveReaderTest, PartialHeaderPartsAreTestedAsFarAsTheyWereRead) {
 TEST_F(WaveReaderTest, MissingArgumentsFailSilently) {
     const std::string path = WriteWave("ok.wav", WaveHeader{});
     platform::File file;
-    WaveFormat format{};
+    SampleFormat format{};
     std::uint64_t audioBytes = 0;
     EXPECT_FALSE(OpenWave(nullptr, path.c_str(), audioBytes, format));
     EXPECT_FALSE(OpenWave(&file, nullptr, audioBytes, format));
@@ -405,11 +472,11 @@ TEST_F(WaveReaderTest, OpenWaveReplacesWhatTheFileObjectHeld) {
     const std::string second =
         WriteWave("second.wav", WaveHeader{}, Frames(), std::string(100, 'z'));
     platform::File file;
-    WaveFormat format{};
+    SampleFormat format{};
     std::uint64_t audioBytes = 0;
     ASSERT_TRUE(OpenWave(&file, first.c_str(), audioBytes, format));
     ASSERT_TRUE(OpenWave(&file, second.c_str(), audioBytes, format));
-    EXPECT_EQ(format.samplesPerSec, 44100u);
+    EXPECT_EQ(format.Rate, 44100u);
     EXPECT_EQ(file.Length(), static_cast<std::int64_t>(std::filesystem::file_size(second)));
 }
 
@@ -430,7 +497,7 @@ TEST_F(WaveReaderTest, ProbeWaveAlwaysClosesAndNeverSpeaks) {
     };
     const std::size_t before = OpenDescriptors();
     for (const std::string& path : paths) {
-        WaveFormat format{};
+        SampleFormat format{};
         ProbeWave(path, format);
     }
     EXPECT_EQ(OpenDescriptors(), before);

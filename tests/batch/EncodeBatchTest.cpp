@@ -6,6 +6,7 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "support/Mp3Decoder.h"
+#include "support/WaveWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,8 @@ public:
     std::vector<int> runningAtQuestions;
     /// The audio bytes the slot counted for each item its job ran, when it ended.
     std::map<std::size_t, std::uint64_t> doneBytes;
+    /// The batch's audio time done when each item finished.
+    std::vector<std::uint64_t> doneAudio;
     int running = 0;
     int mostRunning = 0;
     std::optional<int> result;
@@ -57,6 +60,7 @@ public:
     }
     void ItemFinished(std::size_t index, std::optional<std::size_t> slot) override {
         events.push_back("finish " + std::to_string(index));
+        doneAudio.push_back(batch_->DoneAudio());
         if (slot) {
             --running;
             doneBytes[index] = batch_->Slot(*slot).DoneBytes();
@@ -146,6 +150,30 @@ TEST_F(EncodeBatchTest, FilesOfOneLengthEachCountTheirOwnAudio) {
                                   {0, bytes}, {1, bytes}, {2, bytes}, {3, bytes}, {4, bytes}}));
 }
 
+// A second of 24-bit 96 kHz audio holds three times the bytes of a second at 16 bits and
+// 44.1 kHz; the batch counts both as the second they are.
+TEST_F(EncodeBatchTest, FilesOfMixedFormatsCountTheirAudioTime) {
+    Add(Wave("cd.wav", 1.0));
+    const SampleFormat hires{SampleEncoding::Integer, 24, 24, 2, 96000, 0};
+    const std::string hiresPath = in.File("hires.wav");
+    ASSERT_TRUE(testsupport::WriteWave(hiresPath, hires,
+                                       testsupport::Tones(96000, 96000, {440, 660}, {0.5, 0.5})));
+    Add(hiresPath);
+    settings.OutFolder.EncodeType = kEncodeTypeOgg;
+    prepared = PrepareConversion(rows, settings);
+    ASSERT_TRUE(prepared.has_value());
+    for (const FileRow& row : rows) {
+        prepared->Probes.push_back(ProbeWave(row[kColumnFolder] + row[kColumnName]));
+    }
+    batch = std::make_unique<EncodeBatch>(view, 1);
+    view.Attach(*batch);
+    batch->SetBatch(*prepared);
+    batch->Start();
+    ASSERT_TRUE(view.RunToEnd());
+    EXPECT_EQ(batch->TotalAudio(), 2'000'000u);
+    EXPECT_EQ(view.doneAudio, (std::vector<std::uint64_t>{1'000'000, 2'000'000}));
+}
+
 TEST_F(EncodeBatchTest, QuestionsComeOneAtATimeInListOrderWhileJobsRun) {
     settings.OutFolder.IdentityOutFile = 1;
     Add(Wave("long.wav", 3.0, 440));
@@ -211,12 +239,11 @@ TEST_P(EncodeBatchCancel, StopsEveryRunningJob) {
               GetParam().last == BatchItemResult::Converted);
 }
 
-INSTANTIATE_TEST_SUITE_P(RunningOrAll, EncodeBatchCancel,
-                         ::testing::Values(CancelCase{"Running", &EncodeBatch::OnCancelFile,
-                                                      BatchItemResult::Converted},
-                                           CancelCase{"All", &EncodeBatch::OnCancelAll,
-                                                      BatchItemResult::Cancelled}),
-                         [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    RunningOrAll, EncodeBatchCancel,
+    ::testing::Values(CancelCase{"Running", &EncodeBatch::OnCancelFile, BatchItemResult::Converted},
+                      CancelCase{"All", &EncodeBatch::OnCancelAll, BatchItemResult::Cancelled}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(EncodeBatchTest, ASlotsCancelStopsOnlyItsOwnJob) {
     Add(Wave("first.wav", 30.0, 440));

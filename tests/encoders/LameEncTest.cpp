@@ -13,6 +13,7 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <latch>
 #include <random>
@@ -33,6 +34,8 @@ public:
         loaded = loader_.Load("lame_enc.dll");
         init = reinterpret_cast<BEINITSTREAM>(loader_.GetEntry("beInitStream"));
         encode = reinterpret_cast<BEENCODECHUNK>(loader_.GetEntry("beEncodeChunk"));
+        encodeFloat =
+            reinterpret_cast<BEENCODECHUNKFLOATS16NI>(loader_.GetEntry("beEncodeChunkFloatS16NI"));
         deinit = reinterpret_cast<BEDEINITSTREAM>(loader_.GetEntry("beDeinitStream"));
         close = reinterpret_cast<BECLOSESTREAM>(loader_.GetEntry("beCloseStream"));
         version = reinterpret_cast<BEVERSION>(loader_.GetEntry("beVersion"));
@@ -43,6 +46,7 @@ public:
     bool loaded = false;
     BEINITSTREAM init = nullptr;
     BEENCODECHUNK encode = nullptr;
+    BEENCODECHUNKFLOATS16NI encodeFloat = nullptr;
     BEDEINITSTREAM deinit = nullptr;
     BECLOSESTREAM close = nullptr;
     BEVERSION version = nullptr;
@@ -103,6 +107,28 @@ public:
         return last == BE_ERR_SUCCESSFUL;
     }
 
+    /// The same through the float entry point: the samples split into left and right (the
+    /// stream's channels: one for a mono stream) at the same scale.
+    bool EncodeNextFloat(const std::vector<std::int16_t>& input, std::size_t channels) {
+        const std::size_t frames = std::min<std::size_t>(
+            std::size_t{samples} * kMultiplier / channels, (input.size() - position_) / channels);
+        if (frames == 0) {
+            return false;
+        }
+        std::vector<float> left(frames);
+        std::vector<float> right(frames);
+        for (std::size_t i = 0; i < frames; ++i, position_ += channels) {
+            left[i] = input[position_];
+            right[i] = input[position_ + channels - 1];
+        }
+        DWORD produced = 0;
+        last =
+            engine_.encodeFloat(handle, static_cast<DWORD>(frames), left.data(),
+                                channels == 1 ? nullptr : right.data(), buffer_.data(), &produced);
+        bytes.append(reinterpret_cast<const char*>(buffer_.data()), produced);
+        return last == BE_ERR_SUCCESSFUL;
+    }
+
     void Finish(bool closeToo = true) {
         DWORD produced = 0;
         last = engine_.deinit(handle, buffer_.data(), &produced);
@@ -132,10 +158,11 @@ private:
 };
 
 std::string EncodeAll(const Engine& engine, const BE_CONFIG& config,
-                      const std::vector<std::int16_t>& input) {
+                      const std::vector<std::int16_t>& input, bool asFloats = false) {
     Stream stream(engine, config);
     EXPECT_EQ(stream.status, BE_ERR_SUCCESSFUL);
-    while (stream.EncodeNext(input)) {
+    const std::size_t channels = config.InputChannels == 1 ? 1 : 2;
+    while (asFloats ? stream.EncodeNextFloat(input, channels) : stream.EncodeNext(input)) {
     }
     EXPECT_EQ(stream.last, BE_ERR_SUCCESSFUL);
     stream.Finish();
@@ -286,6 +313,7 @@ TEST_F(LameEngine, GarbageRecordsGiveACodeOrAWorkingStream) {
     auto pick = [&random](std::initializer_list<std::uint32_t> values) {
         return *(values.begin() + random() % values.size());
     };
+    std::mt19937 channelsRandom(31);
     const std::vector<std::int16_t> input = SwellingStereo(44100, 20000);
     int opened = 0;
     for (int round = 0; round < 300; ++round) {
@@ -306,6 +334,8 @@ TEST_F(LameEngine, GarbageRecordsGiveACodeOrAWorkingStream) {
             config.VBRQuality = static_cast<std::int32_t>(any() % 12) - 1;
             config.VbrMethod = static_cast<std::int32_t>(any() % 7) - 1;
             config.VbrAbr_bps = pick({0, 8000, 128000, 320000, any()});
+            // From a generator of its own, so that the other fields stay the records they were.
+            config.InputChannels = static_cast<std::uint16_t>(channelsRandom() % 4);
         }
         Stream stream(engine_, config);
         ASSERT_TRUE(stream.status == BE_ERR_SUCCESSFUL ||
@@ -325,6 +355,69 @@ TEST_F(LameEngine, GarbageRecordsGiveACodeOrAWorkingStream) {
     }
     // Enough records got through to exercise encoding, not only the refusals.
     EXPECT_GT(opened, 30);
+}
+
+TEST_F(LameEngine, TheRecordGivesTheInputsChannelsAndFloatsEncodeAsTheirShorts) {
+    const std::vector<std::int16_t> stereo = SwellingStereo(44100, 20000);
+    const std::vector<float> left = ChannelOf(stereo, 0);
+    struct Case {
+        std::uint16_t inputChannels;
+        std::int32_t mode;
+        int decodedChannels;
+    };
+    for (const Case c : {Case{0, 1, 2}, Case{2, 0, 2}, Case{1, 1, 1}, Case{1, 0, 1}}) {
+        SCOPED_TRACE(testing::Message() << c.inputChannels << " " << c.mode);
+        BE_CONFIG config = Record(44100, 128);
+        config.InputChannels = c.inputChannels;
+        config.Mode = c.mode;
+        std::vector<std::int16_t> input = stereo;
+        if (c.inputChannels == 1) {
+            input.assign(left.begin(), left.end());
+            std::transform(left.begin(), left.end(), input.begin(),
+                           [](float sample) { return static_cast<std::int16_t>(sample * 32768); });
+        }
+        const std::string shorts = EncodeAll(engine_, config, input);
+        EXPECT_EQ(EncodeAll(engine_, config, input, true), shorts);
+        const std::string path = dir_.File("channels.mp3");
+        ASSERT_TRUE(WriteFileBytes(path, shorts));
+        const DecodedMp3 decoded = DecodeMp3(path);
+        ASSERT_EQ(decoded.channels, c.decodedChannels);
+        EXPECT_GT(AlignedCorrelation(left, decoded.samples[0], 3000), 0.9);
+    }
+    BE_CONFIG three = Record(44100, 128);
+    three.InputChannels = 3;
+    EXPECT_EQ(Stream(engine_, three).status, BE_ERR_INVALID_FORMAT_PARAMETERS);
+}
+
+TEST_F(LameEngine, FloatsBeyondFullScaleAreNotWrappedRound) {
+    BE_CONFIG config = Record(44100, 192);
+    config.InputChannels = 1;
+    Stream stream(engine_, config);
+    ASSERT_EQ(stream.status, BE_ERR_SUCCESSFUL);
+    // A tone at twice full scale: wrapped round, it would turn into a different waveform.
+    std::vector<float> tone(44100);
+    for (std::size_t i = 0; i < tone.size(); ++i) {
+        tone[i] = static_cast<float>(65536 * std::sin(2 * 3.14159265 * 440 * i / 44100));
+    }
+    std::vector<BYTE> buffer(std::size_t{stream.minimum} * kMultiplier);
+    std::string bytes;
+    for (std::size_t at = 0; at < tone.size(); at += stream.samples) {
+        DWORD produced = 0;
+        const auto frames =
+            static_cast<DWORD>(std::min<std::size_t>(stream.samples, tone.size() - at));
+        ASSERT_EQ(engine_.encodeFloat(stream.handle, frames, tone.data() + at, nullptr,
+                                      buffer.data(), &produced),
+                  BE_ERR_SUCCESSFUL);
+        bytes.append(reinterpret_cast<const char*>(buffer.data()), produced);
+    }
+    stream.Finish();
+    bytes += stream.bytes;
+    const std::string path = dir_.File("loud.mp3");
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    const DecodedMp3 decoded = DecodeMp3(path);
+    ASSERT_EQ(decoded.channels, 1);
+    EXPECT_NEAR(ToneFrequency(decoded.samples[0], 44100), 440, 2);
+    EXPECT_GT(*std::max_element(decoded.samples[0].begin(), decoded.samples[0].end()), 1.5f);
 }
 
 TEST_F(LameEngine, ModesAndFlagsReachEveryFrame) {

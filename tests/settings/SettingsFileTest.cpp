@@ -18,6 +18,7 @@
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -338,6 +339,39 @@ TEST(SettingsFileTest, ARepeatedHeaderCountsAtItsLastLineUntilAllThreeAreFound) 
     EXPECT_EQ(Load("[OutFolder]\nPreset=1\n[LAME Parm]\n[OGG Parm]\n[OutFolder]\nPreset=2\n")
                   .OutFolder.Preset,
               1);
+}
+
+// The window's place comes back as written; a broken one is no place at all, and the three
+// sections of the Windows program read as ever around it.
+TEST(SettingsFileTest, TheWindowsPlaceIsKeptOnlyWhenItMakesSense) {
+    EncodeSettings shown;
+    shown.Window = {-20, 35, 900, 700, 1, {150, 150, 140, 300, 150, 150, 40, 150, 100}};
+    const WindowParm read = Load(RenderSettings(shown)).Window;
+    EXPECT_EQ(
+        std::tie(read.Left, read.Top, read.Width, read.Height, read.Maximized, read.ColumnWidths),
+        std::tie(shown.Window.Left, shown.Window.Top, shown.Window.Width, shown.Window.Height,
+                 shown.Window.Maximized, shown.Window.ColumnWidths));
+    EXPECT_EQ(RenderSettings(EncodeSettings{}).find("[Window]"), std::string::npos);
+
+    const struct {
+        const char* text;
+        bool remembered;
+        std::size_t columns;
+    } cases[] = {
+        {"[Window]\nWidth=800\nHeight=600\nColumns=1,2,3\n", true, 3},
+        {"[Window]\nWidth=0\nHeight=600\n", false, 0},
+        {"[Window]\nWidth=800\nHeight=40000\n", false, 0},
+        {"[Window]\nWidth=800\nHeight=600\nColumns=10,-5,10\n", true, 0},
+        {"[Window]\nWidth=800\nHeight=600\nColumns=10,,10\n", true, 0},
+        {"[Window]\nWidth=800\nHeight=600\nColumns=10,x\n", true, 0},
+        {"[OutFolder]\nPreset=1\n[LAME Parm]\n[OGG Parm]\n[Window]\nWidth=800\nHeight=600\n", true,
+         0},
+    };
+    for (const auto& c : cases) {
+        const WindowParm window = Load(c.text).Window;
+        EXPECT_EQ(window.Remembered(), c.remembered) << c.text;
+        EXPECT_EQ(window.ColumnWidths.size(), c.columns) << c.text;
+    }
 }
 
 TEST(SettingsFileTest, IntegerValuesAreReadLikeStrtolAndClampedTo32Bits) {

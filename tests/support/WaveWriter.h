@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/SampleFormat.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,6 +50,34 @@ std::string Chunk(const std::string& id, const std::string& body, bool pad = tru
 /// The 22 extension bytes of an extensible fmt chunk after its size field: 16 valid bits,
 /// front left and right, and the given sub-format.
 std::string ExtensibleExtension(const std::string& subFormat = kPcmSubFormat);
+
+/// How a synthesized file states its sample format.
+enum class FormatHeader {
+    Plain,     ///< tag 1 or 3, the valid bits as its bits, the block from the container
+    Extensible ///< tag 0xFFFE with valid bits, channel mask and sub-format
+};
+
+/// The header of a file of format.
+WaveHeader HeaderOf(const SampleFormat& format, FormatHeader kind = FormatHeader::Plain);
+
+/// Samples at full scale ±1, one sequence per channel, stored as format's frames (integers
+/// rounded, in the top bits of their container; 8 bits unsigned).
+std::string SampleBytes(const SampleFormat& format,
+                        const std::vector<std::vector<double>>& channels);
+
+/// One sine per channel: channel c at hz[c] Hz and levels[c] of full scale.
+std::vector<std::vector<double>> Tones(std::uint32_t sampleRate, std::size_t frames,
+                                       const std::vector<double>& hz,
+                                       const std::vector<double>& levels);
+
+/// The bytes of a WAVE file with the header and audio bytes as they are to be stored.
+std::string WaveFileBytes(const WaveHeader& header, const std::string& audio,
+                          const std::string& trailingBytes = {});
+
+/// Writes a WAVE file of format with the samples; true on success.
+bool WriteWave(const std::string& path, const SampleFormat& format,
+               const std::vector<std::vector<double>>& channels,
+               FormatHeader kind = FormatHeader::Plain);
 
 /// Normalised cross-correlation of two equally long sample sequences (1 = identical shape).
 double Correlation(const std::vector<float>& a, const std::vector<float>& b);

@@ -10,7 +10,9 @@
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTest>
 
 namespace {
@@ -51,13 +53,13 @@ TEST_F(CListEditCtrlTest, TypingIsWrittenThroughAndAClickElsewhereEndsTheEdit) {
     EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("ab"));
     QTest::keyClicks(editor, QStringLiteral("c"));
     EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("abc"));
-    // Enter and Escape neither end nor undo the edit, nor end the window.
+    // Enter ends the edit with the text kept, and does not end the window.
     QTest::keyClick(editor, Qt::Key_Return);
-    QTest::keyClick(editor, Qt::Key_Escape);
-    EXPECT_TRUE(editor->isVisible());
+    EXPECT_FALSE(editor->isVisible());
     EXPECT_TRUE(Window().isVisible());
     EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("abc"));
 
+    ASSERT_EQ(Edit(1, kColumnTitle), editor);
     ClickRow(2);
     EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(List()->EditRow(), -1);
@@ -68,6 +70,58 @@ TEST_F(CListEditCtrlTest, TypingIsWrittenThroughAndAClickElsewhereEndsTheEdit) {
     // The next edit of the cell starts from its text.
     editor = qobject_cast<QLineEdit*>(Edit(1, kColumnTitle));
     EXPECT_EQ(editor->text(), QStringLiteral("abc"));
+}
+
+// The list from the keyboard: F2 and Enter edit the current cell, Escape in an editor undoes
+// the edit, Delete removes the selected rows, the menu key and Shift+F10 open the menu below
+// the current row, and Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp switch tabs.
+TEST_F(CListEditCtrlTest, EveryCommandOfTheListIsReachedFromTheKeyboard) {
+    List()->SetTagCells(1, {"", "", "", "Title", "", "", "", "", ""});
+    ClickRow(1);
+    for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Return}) {
+        QTest::keyClick(List(), key);
+        auto* editor = qobject_cast<QLineEdit*>(VisibleEditor());
+        ASSERT_NE(editor, nullptr) << key;
+        EXPECT_EQ(List()->EditRow(), 1);
+        EXPECT_EQ(List()->EditColumn(), static_cast<int>(kColumnTitle));
+        QTest::keyClicks(editor, QStringLiteral("x"));
+        EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("Titlex"));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        EXPECT_EQ(VisibleEditor(), nullptr);
+        EXPECT_EQ(Cell(1, kColumnTitle), QStringLiteral("Title"));
+        EXPECT_TRUE(Window().isVisible());
+    }
+
+    const QRect cell = List()->visualRect(List()->currentIndex());
+    ASSERT_EQ(List()->currentIndex().row(), 1);
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } menuKeys[] = {{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}};
+    for (const auto& [key, modifiers] : menuKeys) {
+        QTest::keyClick(List(), key, modifiers);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr) << key;
+        EXPECT_EQ(menu->pos(), List()->viewport()->mapToGlobal(cell.bottomLeft())) << key;
+        menu->close();
+    }
+
+    const struct {
+        QKeyCombination keys;
+        int tab;
+    } tabKeys[] = {{Qt::CTRL | Qt::Key_Tab, 1},
+                   {Qt::CTRL | Qt::Key_PageDown, 2},
+                   {Qt::CTRL | Qt::Key_Tab, 0},
+                   {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, 2},
+                   {Qt::CTRL | Qt::Key_PageUp, 1}};
+    for (const auto& [keys, tab] : tabKeys) {
+        QTest::keyClick(List(), keys.key(), keys.keyboardModifiers());
+        EXPECT_EQ(Tabs()->currentIndex(), tab);
+    }
+
+    ClickRow(2, Qt::ShiftModifier);
+    QTest::keyClick(List(), Qt::Key_Delete);
+    EXPECT_EQ(List()->RowCount(), 1);
 }
 
 TEST_F(CListEditCtrlTest, RowsKeepTheirHeightWhileTheFileNameIsScrolledAway) {
@@ -142,23 +196,23 @@ TEST_P(ByteLimitTest, RefusesWhatWouldPassTheFieldsCodePage932Width) {
     EXPECT_EQ(editor->text(), ToQString(limit.after));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, ByteLimitTest,
-    ::testing::Values(
-        // A full text, one byte more refused.
-        LimitCase{kColumnTitle, std::string(kTagTextWidth, 'a'), "b",
-                  std::string(kTagTextWidth, 'a')},
-        // Japanese characters take two bytes; the one past the end is refused, as is the half
-        // of one.
-        LimitCase{kColumnArtist, Repeated("あ", kTagTextWidth / 2), "た",
-                  Repeated("あ", kTagTextWidth / 2)},
-        LimitCase{kColumnAlbum, std::string(kTagTextWidth - 1, 'a'), "あb",
-                  std::string(kTagTextWidth - 1, 'a') + "b"},
-        // The list's year takes any 4 bytes.
-        LimitCase{kColumnYear, "ab1", "23", "ab12"}, LimitCase{kColumnYear, "あ", "いう", "あい"},
-        // Half-width katakana take one byte each, as in code page 932.
-        LimitCase{kColumnComment, std::string(kTagTextWidth - 5, 'a'), "ｱｲｳｴｵｶ",
-                  std::string(kTagTextWidth - 5, 'a') + "ｱｲｳｴｵ"}));
+INSTANTIATE_TEST_SUITE_P(Fields, ByteLimitTest,
+                         ::testing::Values(
+                             // A full text, one byte more refused.
+                             LimitCase{kColumnTitle, std::string(kTagTextWidth, 'a'), "b",
+                                       std::string(kTagTextWidth, 'a')},
+                             // Japanese characters take two bytes; the one past the end is refused,
+                             // as is the half of one.
+                             LimitCase{kColumnArtist, Repeated("あ", kTagTextWidth / 2), "た",
+                                       Repeated("あ", kTagTextWidth / 2)},
+                             LimitCase{kColumnAlbum, std::string(kTagTextWidth - 1, 'a'), "あb",
+                                       std::string(kTagTextWidth - 1, 'a') + "b"},
+                             // The list's year takes any 4 bytes.
+                             LimitCase{kColumnYear, "ab1", "23", "ab12"},
+                             LimitCase{kColumnYear, "あ", "いう", "あい"},
+                             // Half-width katakana take one byte each, as in code page 932.
+                             LimitCase{kColumnComment, std::string(kTagTextWidth - 5, 'a'),
+                                       "ｱｲｳｴｵｶ", std::string(kTagTextWidth - 5, 'a') + "ｱｲｳｴｵ"}));
 
 TEST_F(CListEditCtrlTest, PastedAndComposedTextIsCutBetweenCharacters) {
     auto* editor = qobject_cast<QLineEdit*>(Edit(0, kColumnTitle));

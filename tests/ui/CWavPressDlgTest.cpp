@@ -65,9 +65,11 @@ protected:
 
 TEST_F(CWavPressDlgTest, FirstStartShowsDefaultsUnderTheFirstTab) {
     EXPECT_EQ(Window().windowTitle(), ToQString("wavPress"));
-    EXPECT_EQ(Window().minimumSize(), Window().maximumSize());
+    // It opens at its own layout, which is also the least it can be made.
+    EXPECT_EQ(Window().size(), Window().minimumSize());
+    EXPECT_GT(Window().maximumWidth(), Window().width());
     EXPECT_TRUE(Window().windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(Window().windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(Window().windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(Window().windowIcon().isNull());
 
     const EncodeSettings& settings = Window().Settings();
@@ -115,9 +117,7 @@ TEST_F(CWavPressDlgTest, FirstStartShowsDefaultsUnderTheFirstTab) {
     }
     EXPECT_EQ(List()->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(List()->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(
-        List()->toolTip(),
-        WrapToolTipText(ToQString(CWavPressDlg::kListHint)));
+    EXPECT_EQ(List()->toolTip(), WrapToolTipText(ToQString(CWavPressDlg::kListHint)));
 
     // Nothing overlaps and nothing sticks out of the fixed window.
     const std::vector<QWidget*> controls{Tabs(), outFolder, List(), ConvertButton(), ExitButton()};
@@ -227,13 +227,13 @@ TEST_F(CWavPressDlgTest, ContextMenuOffersEachCommandWhenItWouldDoSomething) {
 TEST_F(CWavPressDlgTest, AddTakesSuitableFilesInTheDialogsOrder) {
     const std::string a = Wave("a.wav");
     const std::string upper = Wave("SONG.WAV");
-    const std::string mono = Wave("mono.wav", 1);
+    const std::string nine = Wave("nine.wav", 9);
     const std::string b = Wave("b.wav", 2, 48000);
-    const std::string eightKhz = Wave("low.wav", 2, 8000);
+    const std::string sevenKhz = Wave("low.wav", 2, 7000);
     // The same file under another name is the same file.
     const std::string link = inputFolder.File("link.wav");
     std::filesystem::create_symlink(a, link);
-    Add({a, upper, mono, b, inputFolder.File("missing.wav"), eightKhz, a, link});
+    Add({a, upper, nine, b, inputFolder.File("missing.wav"), sevenKhz, a, link});
 
     EXPECT_EQ(askedSeveral, std::vector<bool>{true});
     const std::vector<FileRow> rows = Window().Rows();
@@ -245,13 +245,13 @@ TEST_F(CWavPressDlgTest, AddTakesSuitableFilesInTheDialogsOrder) {
     const auto* line = Window().findChild<ElidedLabel*>(QStringLiteral("outcomeLine"));
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->Text(),
-              QStringLiteral("追加しなかったファイル 5 個: 16bit ステレオ "
-                             "32000Hz/44100Hz/48000Hz の WAVE ファイルとして読めません "
-                             "(2)、ファイルがありません (1)、すでにリストにあります (2)"));
+              QStringLiteral("追加しなかったファイル 5 個: 変換できる形式の WAVE "
+                             "ファイルとして読めません (2)、ファイルがありません (1)、"
+                             "すでにリストにあります (2)"));
     // The tip is wrapped to its width: read without its breaks and blanks.
     QString tip = line->toolTip();
     tip.remove(QLatin1Char('\n')).remove(QLatin1Char(' '));
-    for (const char* named : {"mono.wav:16bit", "missing.wav:ファイルがありません", "low.wav:",
+    for (const char* named : {"nine.wav:変換できる形式の", "missing.wav:ファイルがありません", "low.wav:",
                               "a.wav:すでにリストにあります", "link.wav:すでにリストにあります"}) {
         EXPECT_TRUE(tip.contains(QString::fromUtf8(named))) << named;
     }
@@ -289,17 +289,17 @@ TEST_F(CWavPressDlgTest, TheFileDialogOffersWaveFilesAndTakesSeveral) {
 // each with the tags it carries itself.
 TEST_F(CWavPressDlgTest, DroppedFilesAndFoldersAreAddedInDropOrder) {
     const std::string a = Wave("a.wav");
-    const std::string mono = Wave("mono.wav", 1);
+    const std::string nine = Wave("nine.wav", 9);
     const std::string b = Wave("b.wav");
     std::filesystem::create_directories(inputFolder.File("album/disc 2"));
     const std::string tagged = Wave("album/02.WAV");
     ASSERT_TRUE(testsupport::WriteInfoChunk(tagged, {{"INAM", "二曲目"}, {"IGNR", "Jazz"}}));
     Wave("album/01.wav");
     Wave("album/disc 2/03.wav");
-    Wave("album/mono.wav", 1);
+    Wave("album/nine.wav", 9);
     std::filesystem::create_directories(inputFolder.File("empty"));
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(ToQString(b)), QUrl::fromLocalFile(ToQString(mono)),
+    data.setUrls({QUrl::fromLocalFile(ToQString(b)), QUrl::fromLocalFile(ToQString(nine)),
                   QUrl::fromLocalFile(ToQString(inputFolder.File("album"))),
                   QUrl::fromLocalFile(ToQString(inputFolder.File("empty"))),
                   QUrl(QStringLiteral("https://example.org/c.wav")),
@@ -327,15 +327,14 @@ TEST_F(CWavPressDlgTest, DroppedFilesAndFoldersAreAddedInDropOrder) {
     EXPECT_TRUE(ConvertButton()->isEnabled());
     EXPECT_EQ(Window().findChild<ElidedLabel*>(QStringLiteral("outcomeLine"))->Text(),
               QStringLiteral("追加しなかったファイル 3 個: フォルダに .wav ファイルがありません "
-                             "(1)、16bit ステレオ 32000Hz/44100Hz/48000Hz の WAVE "
-                             "ファイルとして読めません (2)"));
+                             "(1)、変換できる形式の WAVE ファイルとして読めません (2)"));
 }
 
 TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     const std::string a = Wave("a.wav");
     // Code page 932 bytes, as a Windows archive unpacks them.
     const std::string cp932 = Wave("\x93\xfa\x96\x7b.wav");
-    const std::string mono = Wave("mono.wav", 1);
+    const std::string nine = Wave("nine.wav", 9);
     Wave("b.wav");
     std::filesystem::create_directory(inputFolder.File("sub"));
     Wave("sub/c.wav");
@@ -343,7 +342,7 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(ToQString(inputFolder.Path())));
     const std::unique_ptr<CWavPressDlg> started = CWavPressApp::CreateMainDialog(
-        settingsFolder.Path(), {"wavpress", "b.wav", mono, "./link.wav", "sub",
+        settingsFolder.Path(), {"wavpress", "b.wav", nine, "./link.wav", "sub",
                                 ToUtf8(QUrl::fromLocalFile(ToQString(a)).toString()), "missing.wav",
                                 cp932, "file://" + inputFolder.Path() + "%93%FA%96%7B.wav"});
     QDir::setCurrent(previous);
@@ -356,9 +355,8 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     // The URL of the code page 932 name led to the file already listed.
     EXPECT_EQ(
         started->findChild<ElidedLabel*>(QStringLiteral("outcomeLine"))->Text(),
-        QStringLiteral("追加しなかったファイル 3 個: 16bit ステレオ 32000Hz/44100Hz/48000Hz の "
-                       "WAVE ファイルとして読めません (1)、ファイルがありません (1)、"
-                       "すでにリストにあります (1)"));
+        QStringLiteral("追加しなかったファイル 3 個: 変換できる形式の WAVE ファイルとして読めません "
+                       "(1)、ファイルがありません (1)、すでにリストにあります (1)"));
     const std::string folder = std::filesystem::canonical(inputFolder.Path()).string() + "/";
     for (const FileRow& row : rows) {
         EXPECT_EQ(row[kColumnFolder], row[kColumnName] == "c.wav" ? folder + "sub/" : folder);
@@ -401,7 +399,7 @@ TEST_F(CWavPressDlgTest, ChangeReplacesTheFileAndKeepsPositionAndTags) {
     EXPECT_EQ(Window().Rows()[1], expected);
     EXPECT_EQ(Names(Window().Rows()), (std::vector<std::string>{"a.wav", "new.wav", "c.wav"}));
 
-    answer = {ToQString(Wave("mono.wav", 1))};
+    answer = {ToQString(Wave("nine.wav", 9))};
     Choose(OpenContextMenu(1), Dialog::kChangeItem);
     EXPECT_EQ(Window().Rows()[1], expected);
 }
@@ -496,6 +494,30 @@ TEST(CWavPressDlgLifetimeTest, DestroyingTheWindowWritesItsSettings) {
     EXPECT_EQ(next.Settings().OutFolder.Preset, 3);
 }
 
+// Made larger, the window gives the room to the list and keeps the buttons in its corner; it
+// opens again as large and where it was left, with the list's columns as they were.
+TEST_F(CWavPressDlgTest, TheWindowGrowsAndOpensAgainAsItWasLeft) {
+    const QSize natural = Window().size();
+    const QRect list = List()->geometry();
+    const int buttonGap = Window().width() - ExitButton()->geometry().right();
+    Window().resize(natural + QSize(200, 150));
+    EXPECT_EQ(List()->geometry(), list.adjusted(0, 0, 200, 150));
+    EXPECT_EQ(Window().width() - ExitButton()->geometry().right(), buttonGap);
+    EXPECT_GT(ExitButton()->geometry().top(), List()->geometry().bottom());
+    Window().resize(natural - QSize(100, 100));
+    EXPECT_EQ(Window().size(), natural);
+
+    Window().resize(natural + QSize(200, 150));
+    Window().move(60, 40);
+    List()->header()->resizeSection(kColumnFolder, 333);
+    const QPoint place = Window().pos();
+    QTest::mouseClick(ExitButton(), Qt::LeftButton);
+    CWavPressDlg again(settingsFolder.Path());
+    EXPECT_EQ(again.size(), natural + QSize(200, 150));
+    EXPECT_EQ(again.pos(), place);
+    EXPECT_EQ(again.findChild<CListEditCtrl*>()->header()->sectionSize(kColumnFolder), 333);
+}
+
 // A settings folder that cannot hold files (its name is taken by a file): "終了" says so, in
 // Japanese, naming the file; an end asked for by a signal or the session says nothing.
 TEST(CWavPressDlgLifetimeTest, TheUserIsToldWhenTheSettingsCannotBeSaved) {
@@ -517,7 +539,8 @@ TEST(CWavPressDlgLifetimeTest, TheUserIsToldWhenTheSettingsCannotBeSaved) {
     }
     const auto requests = messages->Requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].text.rfind("設定ファイル(" + settingsFolder + "opt.ini)を保存できませんでした\n", 0),
+    EXPECT_EQ(requests[0].text.rfind(
+                  "設定ファイル(" + settingsFolder + "opt.ini)を保存できませんでした\n", 0),
               0u)
         << requests[0].text;
 }

@@ -579,7 +579,8 @@ TEST_F(ConversionTest, TwoJobsAskInListOrderCancelTheRunningFilesAndConvertTheRe
     const std::vector<std::string> names{"a", "b", "c", "d"};
     std::vector<std::string> inputs;
     for (const std::string& name : names) {
-        inputs.push_back(Tone(name + ".wav", 4.0));
+        // Long enough that both jobs are seen running on a loaded machine.
+        inputs.push_back(Tone(name + ".wav", 12.0));
     }
     Add(inputs);
 

@@ -79,6 +79,15 @@ private:
     std::map<std::pair<std::string, std::uint32_t>, int> seen_;
 };
 
+// The settings as the program wrote them on its way out: the three sections as loaded, then
+// the shown window's place and size.
+void ExpectSettingsAndWindow(const std::string& path, const EncodeSettings& expected) {
+    const std::string written = testsupport::ReadFileBytes(path);
+    const std::string settings = RenderSettings(expected);
+    EXPECT_EQ(written.substr(0, settings.size()), settings);
+    EXPECT_EQ(written.substr(settings.size()).rfind("[Window]\r\n", 0), 0u) << written;
+}
+
 /// The window program copied into a folder of its own, which is then its settings folder.
 class WavpressProgramTest : public ::testing::Test {
 protected:
@@ -148,7 +157,7 @@ TEST_P(EndSignalTest, EndsOnTheSignalWithItsSettingsWrittenOnce) {
 
     EXPECT_EQ(watch.Count("opt.ini", IN_MOVED_TO), 1);
     EXPECT_EQ(watch.Count("preset.ini", IN_MOVED_TO), 1);
-    EXPECT_EQ(testsupport::ReadFileBytes(app.File("opt.ini")), RenderSettings(expected));
+    ExpectSettingsAndWindow(app.File("opt.ini"), expected);
     EXPECT_EQ(testsupport::ReadFileBytes(app.File("preset.ini")), RenderPresets(expected.Presets));
 }
 
@@ -173,8 +182,7 @@ TEST_F(WavpressProgramTest, InstalledItTakesItsFileArgumentsAndKeepsSettingsInTh
     ::kill(pid, SIGTERM);
     EXPECT_EQ(AwaitExit(pid), 0);
 
-    EXPECT_EQ(testsupport::ReadFileBytes(config.File("wavpress/opt.ini")),
-              RenderSettings(expected));
+    ExpectSettingsAndWindow(config.File("wavpress/opt.ini"), expected);
     EXPECT_FALSE(std::filesystem::exists(app.File("opt.ini")));
 }
 
