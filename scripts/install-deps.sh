@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   lame mpg123 sox time python3
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic xvfb xauth
+  dbus-daemon
   dpkg-dev file desktop-file-utils appstream
 )
 

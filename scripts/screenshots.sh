@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the windows of wavPress offscreen into PNG files: the main window under each of its
 # tabs (the parameter tab once with the MP3 and once with the Ogg Vorbis page), the tag dialog
-# and the progress window in the middle of a conversion (one file at a time and two at once);
+# and the progress window in the middle of a conversion (one file at a time and three at once);
 # then the main window once more at twice the scale, as on a high-resolution screen (the files
 # ending in -x2). The README shows the ones in docs/; refresh them by hand when a window changes.
 #   bash scripts/screenshots.sh [FOLDER]      (default: docs/)

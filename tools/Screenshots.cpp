@@ -6,6 +6,8 @@
 // The windows are the program's own, on settings and WAVE files made here. The folder shown in
 // the file list of the main window is set to a fixed one, so that those pictures do not change
 // from run to run; the progress window shows a real conversion, cancelled once it is pictured.
+#include "audio/WaveReader.h"
+#include "batch/ConversionStart.h"
 #include "settings/EncodeSettings.h"
 #include "settings/SettingsLifecycle.h"
 #include "ui/CID3TagDlg.h"
@@ -27,6 +29,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,7 +96,8 @@ public:
         if (!work_.isValid() || !QDir().mkpath(work_.filePath(QStringLiteral("settings")))) {
             return false;
         }
-        // The first file is long enough for the progress window to be seen in its middle.
+        // The first three files are long enough for the progress window to be seen in their
+        // middle, side by side.
         std::uint32_t seconds = 180;
         for (const Track& track : Tracks()) {
             const QString path = work_.filePath(ToQString(track.File));
@@ -101,7 +105,7 @@ public:
                 return false;
             }
             files_.push_back(ToUtf8(path));
-            seconds = 1;
+            seconds = seconds > 120 ? seconds - 30 : 1;
         }
         return true;
     }
@@ -184,6 +188,12 @@ protected:
 private:
     static bool Ready(EncodeProgressWindow& window) {
         const std::uint64_t percent = window.Batch().Slot(0).ProgressBar().Percent();
+        // Several files at once: each has its block.
+        for (std::size_t slot = 0; slot < window.Batch().SlotCount(); ++slot) {
+            if (!window.Batch().Slot(slot).IsBusy()) {
+                return false;
+            }
+        }
         const auto* time = window.findChild<ElidedLabel*>(QStringLiteral("time"));
         const bool timeShown =
             time != nullptr && time->Text() != ToQString(EncodeProgressWindow::kTimePlaceholder);
@@ -250,13 +260,26 @@ int main(int argc, char** argv) {
         saved = shots.Save(*window, "main-window-ogg-vorbis") && saved;
     }
     if (!scaled) {
-        // One file at a time, and two side by side.
-        for (const std::int32_t jobs : {1, 2}) {
-            const auto window = shots.Window(kEncodeTypeMp3, true, jobs);
-            ProgressShot progress(shots, jobs == 1 ? "progress-window" : "progress-window-jobs");
+        {
+            const auto window = shots.Window(kEncodeTypeMp3, true);
+            ProgressShot progress(shots, "progress-window");
             window->OnConvert();
             saved = progress.Saved() && saved;
         }
+        // Three side by side, whatever the machine's cores would allow.
+        const auto window = shots.Window(kEncodeTypeMp3, true);
+        std::optional<ConversionBatch> batch =
+            PrepareConversion(window->Rows(), window->Settings());
+        if (!batch) {
+            return 1;
+        }
+        for (const std::string& path : batch->Paths) {
+            batch->Probes.push_back(ProbeWave(path));
+        }
+        EncodeProgressWindow jobs(*batch, 3, window.get());
+        ProgressShot progress(shots, "progress-window-jobs");
+        jobs.Run();
+        saved = progress.Saved() && saved;
     }
     return saved ? 0 : 1;
 }

@@ -26,6 +26,7 @@ void EncodeBatch::SetBatch(const ConversionBatch& batch) {
 void EncodeBatch::Start() {
     results_.assign(batch_ != nullptr ? batch_->Paths.size() : 0, BatchItemReport{});
     written_.clear();
+    overwriteAll_.reset();
     nextIndex_ = 0;
     totalAudio_ = 0;
     if (batch_ != nullptr) {
@@ -179,9 +180,11 @@ void EncodeBatch::TakeItems() {
             const bool asks =
                 (batch_->IdentityOutFile != nullptr && *batch_->IdentityOutFile != 0) ||
                 WrittenByThisBatch(takenOut_);
-            if (asks && ConfirmOverwrite(takenOut_)) {
+            const Overwrite choice = asks ? AskOverwrite(takenOut_) : Overwrite::Replace;
+            if (choice != Overwrite::Replace) {
                 std::string chosen;
-                if (AskSaveAs(takenOut_, chosen) != IEncodeBatchView::kSaveAsOk) {
+                if (choice == Overwrite::Skip ||
+                    AskSaveAs(takenOut_, chosen) != IEncodeBatchView::kSaveAsOk) {
                     pending_.reset();
                     results_[index].Result = BatchItemResult::Skipped;
                     ++doneCount_;
@@ -219,14 +222,32 @@ bool EncodeBatch::WrittenByThisBatch(const std::string& path) const {
     return identity && std::find(written_.begin(), written_.end(), *identity) != written_.end();
 }
 
-bool EncodeBatch::ConfirmOverwrite(const std::string& path) {
+EncodeBatch::Overwrite EncodeBatch::AskOverwrite(const std::string& path) {
     if (!platform::NameExists(path)) {
-        return false;
+        return Overwrite::Replace;
     }
-    const platform::MessageRequest question{
+    if (overwriteAll_) {
+        return *overwriteAll_;
+    }
+    platform::MessageRequest question{
         kOverwriteText, platform::Format(kOverwriteTitleFormat, path.c_str()),
-        platform::MessageIcon::None, platform::MessageButtons::YesNo};
-    return view_.Ask(question) != platform::MessageAnswer::Yes;
+        platform::MessageIcon::None, platform::MessageButtons::YesNoAll};
+    question.yesToAllText = kReplaceAllText;
+    question.noToAllText = kSkipAllText;
+    switch (view_.Ask(question)) {
+    case platform::MessageAnswer::Yes:
+        return Overwrite::Replace;
+    case platform::MessageAnswer::YesToAll:
+        overwriteAll_ = Overwrite::Replace;
+        return Overwrite::Replace;
+    case platform::MessageAnswer::NoToAll:
+        overwriteAll_ = Overwrite::Skip;
+        return Overwrite::Skip;
+    case platform::MessageAnswer::Ok:
+    case platform::MessageAnswer::No:
+        break;
+    }
+    return Overwrite::ChooseOther;
 }
 
 int EncodeBatch::AskSaveAs(const std::string& initialPath, std::string& chosenPath) {
@@ -308,6 +329,14 @@ void EncodeBatch::OnCancelFile() {
 
 void EncodeBatch::OnCancelAll() {
     RequestCancel(2);
+}
+
+void EncodeBatch::OnCancelSlot(std::size_t slot) {
+    if (ended_ || slot >= slots_.size() || !slots_[slot]->IsBusy()) {
+        return;
+    }
+    // A cancel of all stays: only this job is stopped besides.
+    slots_[slot]->RequestStop();
 }
 
 void EncodeBatch::RequestCancel(int request) {

@@ -47,6 +47,9 @@ public:
     static constexpr const char* kOverwriteText =
         "保存先に同一ファイル名が存在します\n上書きしてもよろしいでしょうか？";
     static constexpr const char* kOverwriteTitleFormat = "保存確認(%s)";
+    /// The overwrite question's answers for every further existing output of the batch.
+    static constexpr const char* kReplaceAllText = "全て上書き";
+    static constexpr const char* kSkipAllText = "全てスキップ";
     static constexpr SaveAsFilter kMp3SaveAsFilter{"MP3ファイル(*.mp3)|*.mp3||", "mp3"};
     static constexpr SaveAsFilter kOggSaveAsFilter{"OggVorbisファイル(*.ogg)|*.ogg||", "ogg"};
 
@@ -72,6 +75,8 @@ public:
     void OnEncodeEnd();
     /// Stops the jobs running now; the batch goes on with the next items.
     void OnCancelFile();
+    /// Stops the job running in the slot only; the batch goes on.
+    void OnCancelSlot(std::size_t slot);
     /// Stops the jobs running now and takes no further item.
     void OnCancelAll();
     /// One tick of the 1000 ms timer: the times move on and the view shows them.
@@ -114,8 +119,11 @@ private:
         bool asked = false;
     };
 
-    /// True when path exists and the user chose to keep it.
-    bool ConfirmOverwrite(const std::string& path);
+    enum class Overwrite { Replace, ChooseOther, Skip };
+
+    /// What becomes of path: replaced when it does not exist; else the user's answer, or the
+    /// answer given for the whole batch.
+    Overwrite AskOverwrite(const std::string& path);
     /// True when path is a file an item of this batch was converted to.
     bool WrittenByThisBatch(const std::string& path) const;
     /// The save dialog for the encoder kind.
@@ -144,6 +152,8 @@ private:
     EncodeItem taken_;
     std::string takenOut_;
     std::optional<Pending> pending_;
+    /// "全て上書き" or "全てスキップ": the answer to every further question of the batch.
+    std::optional<Overwrite> overwriteAll_;
     std::size_t nextIndex_ = 0;
     int cancelRequest_ = 0;
     bool stoppedAfterFinish_ = false;

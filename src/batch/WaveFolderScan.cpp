@@ -2,6 +2,7 @@
 #include "WaveFolderScan.h"
 
 #include "batch/FileRow.h"
+#include "batch/OutcomeText.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -19,11 +20,17 @@ bool WaveFolderScan::IsFolder(const std::string& path) {
 }
 
 std::vector<WaveFolderScan::AddedFile>
-WaveFolderScan::ExpandFolders(const std::vector<std::string>& paths) {
+WaveFolderScan::ExpandFolders(const std::vector<std::string>& paths, RefusedFiles& refused) {
     std::vector<AddedFile> expanded;
     for (const std::string& path : paths) {
         if (IsFolder(path)) {
             const WaveFolderScan scan(path);
+            for (const UnreadableFolder& folder : scan.UnreadableFolders()) {
+                refused.Add(folder.Path, OutcomeText::kUnreadableFolder);
+            }
+            if (scan.Files().empty() && scan.UnreadableFolders().empty()) {
+                refused.Add(path, OutcomeText::kNoWaveInFolder);
+            }
             for (const std::string& file : scan.Files()) {
                 expanded.push_back({file, path});
             }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "batch/RefusedFiles.h"
+
 #include <set>
 #include <string>
 #include <vector>
@@ -34,8 +36,10 @@ public:
     /// True when path names a folder (a symbolic link to one included).
     static bool IsFolder(const std::string& path);
 
-    /// Each path as a drop takes it: a folder as its WAVE files, any other path as it is.
-    static std::vector<AddedFile> ExpandFolders(const std::vector<std::string>& paths);
+    /// Each path as a drop takes it: a folder as its WAVE files, any other path as it is. A
+    /// folder that gave no file, and each one that could not be read, goes into refused.
+    static std::vector<AddedFile> ExpandFolders(const std::vector<std::string>& paths,
+                                                RefusedFiles& refused);
 
 private:
     struct FolderId {

@@ -4,6 +4,7 @@
 #include "audio/WaveReader.h"
 #include "batch/ConversionStart.h"
 #include "batch/FileRow.h"
+#include "batch/OutcomeText.h"
 #include "batch/WaveFolderScan.h"
 #include "cli/InterruptSignals.h"
 #include "cli/TerminalMessageBackend.h"
@@ -27,34 +28,12 @@ namespace {
 constexpr const char* kProgramName = "wavpress-cli";
 constexpr auto kSecondInterruptWindow = std::chrono::seconds(2);
 
-constexpr const char* kNotWav = "拡張子が .wav ではありません";
-constexpr const char* kUnreadableFolder = "フォルダを読めません";
-constexpr const char* kNoWaveInFolder = "フォルダに .wav ファイルがありません";
-constexpr const char* kMissing = "ファイルがありません";
-constexpr const char* kNotRegular = "通常のファイルではありません";
-constexpr const char* kCannotOpen = "ファイルを開けません";
-constexpr const char* kNotAcceptedWave = "変換できる形式の WAVE ファイルとして読めません";
-
 constexpr const char* kCancelFileNotice =
     "中断: このファイルをキャンセルします (2 秒以内にもう一度 Ctrl-C で全てキャンセル)";
 constexpr const char* kCancelAllNotice =
     "中断: 残りのファイルもすべてキャンセルします (もう一度 Ctrl-C でただちに終了)";
 constexpr const char* kEndAtOnceNotice = "中断: 変換の終わりを待たずに終了します";
 constexpr const char* kStdoutFailed = "標準出力に書き込めません";
-
-const char* ResultLabel(BatchItemResult result) {
-    switch (result) {
-    case BatchItemResult::Converted:
-        return "変換済み";
-    case BatchItemResult::Skipped:
-        return "スキップ";
-    case BatchItemResult::Failed:
-        return "失敗";
-    case BatchItemResult::Cancelled:
-        return "キャンセル";
-    }
-    return "";
-}
 
 } // namespace
 
@@ -132,10 +111,10 @@ int CliApp::Convert(const CliOptions& options, EncodeSettings& settings) {
         const WaveFolderScan scan(path);
         // A folder that gave nothing, or could not be read, is an input not converted.
         for (const WaveFolderScan::UnreadableFolder& folder : scan.UnreadableFolders()) {
-            ReportFolder(folder.Path, kUnreadableFolder, folder.Error);
+            ReportFolder(folder.Path, OutcomeText::kUnreadableFolder, folder.Error);
         }
         if (scan.Files().empty() && scan.UnreadableFolders().empty()) {
-            ReportFolder(path, kNoWaveInFolder, 0);
+            ReportFolder(path, OutcomeText::kNoWaveInFolder, 0);
         }
         for (const std::string& file : scan.Files()) {
             take(file, path);
@@ -207,19 +186,17 @@ void CliApp::ReportRefusal(const std::string& path, const WaveFileCheck& check) 
         output_.PrintLine(
             platform::Format("%s: %s: %s", kProgramName, output_.Shown(path).c_str(), reason));
     };
+    refused(OutcomeText::RefusalReason(check));
+    const int error = check.Probe.Error;
     if (!check.WaveName) {
-        refused(kNotWav);
         return;
     }
-    const int error = check.Probe.Error;
     if (check.Probe.Failure == WaveFailure::M1) {
-        refused(error == ENOENT ? kMissing : error == 0 ? kNotRegular : kCannotOpen);
         if (error != ENOENT && error != 0) {
             output_.PrintLine(ReasonLine(error));
         }
         return;
     }
-    refused(kNotAcceptedWave);
     // The reader's own message names the test the header failed.
     platform::MessageBox::Show(platform::Format(WaveFailureText(check.Probe.Failure), path.c_str()),
                                kWaveReaderTitle, platform::MessageIcon::Error,
@@ -239,13 +216,13 @@ void CliApp::PrintSummary(const std::vector<BatchItemReport>& reports) const {
     const auto shown = [this](const std::string& name) {
         return stdoutIsTerminal_ ? platform::EscapeControls(name, false) : name;
     };
-    std::size_t counts[4] = {};
+    OutcomeText::Counts counts{};
     std::string text;
     for (const Argument& argument : arguments_) {
         const BatchItemResult result =
             argument.Item ? reports[*argument.Item].Result : BatchItemResult::Skipped;
         ++counts[static_cast<std::size_t>(result)];
-        text += ResultLabel(result);
+        text += OutcomeText::ResultLabel(result);
         text += ": ";
         text += shown(argument.Path);
         if (result == BatchItemResult::Converted) {
@@ -253,10 +230,7 @@ void CliApp::PrintSummary(const std::vector<BatchItemReport>& reports) const {
         }
         text += '\n';
     }
-    text += platform::Format(
-        "%s %zu, %s %zu, %s %zu, %s %zu\n", ResultLabel(BatchItemResult::Converted), counts[0],
-        ResultLabel(BatchItemResult::Skipped), counts[1], ResultLabel(BatchItemResult::Failed),
-        counts[2], ResultLabel(BatchItemResult::Cancelled), counts[3]);
+    text += OutcomeText::CountsText(counts) + "\n";
     // A summary nobody can read any more changes nothing: the exit status tells the outcome.
     WriteStdout(text);
 }

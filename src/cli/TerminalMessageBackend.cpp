@@ -7,6 +7,5 @@ platform::MessageAnswer TerminalMessageBackend::Show(const platform::MessageRequ
         text += '\n' + ReasonLine(request.systemError);
     }
     output_.PrintLine(text);
-    return request.buttons == platform::MessageButtons::YesNo ? platform::MessageAnswer::No
-                                                              : platform::MessageAnswer::Ok;
+    return platform::UnansweredAnswer(request.buttons);
 }

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr const char* kYesNoPrompt = "[y/n] ";
+constexpr const char* kYesNoAllPromptFormat = "[y/n/a/s] (a: %s, s: %s) ";
 constexpr const char* kSaveAsPrompt = "新しい出力ファイル名 (空欄でこのファイルをスキップ): ";
 constexpr const char* kKeptWithoutTerminal =
     "標準入力が端末ではないため、既存のファイルを残してスキップします (上書きするには -y)";
@@ -47,8 +48,12 @@ TerminalQuestions::LineResult TerminalQuestions::ReadLine(std::string& line) {
 
 platform::MessageAnswer TerminalQuestions::AskYesNo(const platform::MessageRequest& question) {
     output_.PrintLine(output_.Shown(question.title) + ": " + question.text);
+    const bool all = question.buttons == platform::MessageButtons::YesNoAll;
     for (;;) {
-        output_.Prompt(kYesNoPrompt);
+        output_.Prompt(all ? platform::Format(kYesNoAllPromptFormat,
+                                              output_.Shown(question.yesToAllText).c_str(),
+                                              output_.Shown(question.noToAllText).c_str())
+                           : kYesNoPrompt);
         std::string line;
         switch (ReadLine(line)) {
         case LineResult::Interrupted:
@@ -63,6 +68,12 @@ platform::MessageAnswer TerminalQuestions::AskYesNo(const platform::MessageReque
         }
         if (line == "n" || line == "N" || line == "no") {
             return platform::MessageAnswer::No;
+        }
+        if (all && (line == "a" || line == "A" || line == "all")) {
+            return platform::MessageAnswer::YesToAll;
+        }
+        if (all && (line == "s" || line == "S" || line == "skip")) {
+            return platform::MessageAnswer::NoToAll;
         }
     }
 }

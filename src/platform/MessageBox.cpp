@@ -20,9 +20,13 @@ std::atomic<std::shared_ptr<MessageBackend>>& CurrentBackend() {
 
 } // namespace
 
+MessageAnswer UnansweredAnswer(MessageButtons buttons) {
+    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+}
+
 MessageAnswer StderrMessageBackend::Show(const MessageRequest& request) {
     std::fprintf(stderr, "%s: %s\n", request.title.c_str(), request.text.c_str());
-    return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    return UnansweredAnswer(request.buttons);
 }
 
 MessageAnswer MessageBox::Show(const std::string& text, const std::string& title, MessageIcon icon,

@@ -7,8 +7,9 @@
 namespace platform {
 
 enum class MessageIcon { None, Information, Warning, Error };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+/// YesNoAll adds to Yes and No an answer for this and every later such question.
+enum class MessageButtons { Ok, YesNo, YesNoAll };
+enum class MessageAnswer { Ok, Yes, No, YesToAll, NoToAll };
 
 /// One modal message: what the user is shown and which answers are offered.
 struct MessageRequest {
@@ -19,7 +20,13 @@ struct MessageRequest {
     /// The system's error number of the failing call behind the message, 0 for none; a front
     /// end that can may show its reason.
     int systemError = 0;
+    /// With YesNoAll, the captions of the answers for every such question.
+    std::string yesToAllText{};
+    std::string noToAllText{};
 };
+
+/// The answer of a message nobody could answer: No to a question, Ok otherwise.
+MessageAnswer UnansweredAnswer(MessageButtons buttons);
 
 /// Where messages are shown: a window system, a terminal, or a test's script.
 class MessageBackend {
@@ -29,7 +36,7 @@ public:
     virtual MessageAnswer Show(const MessageRequest& request) = 0;
 };
 
-/// Writes "title: text" to stderr and answers Ok, or No to a Yes/No question.
+/// Writes "title: text" to stderr and answers Ok, or No to a question.
 class StderrMessageBackend : public MessageBackend {
 public:
     MessageAnswer Show(const MessageRequest& request) override;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/CListEditCtrl.h"
 
+#include "batch/OutcomeText.h"
+#include "platform/File.h"
 #include "ui/ByteLimitEdit.h"
 #include "ui/GenreChoice.h"
 #include "ui/QtText.h"
@@ -64,8 +66,15 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kAddedFromRole = Qt::UserRole + 1;
 // On the format cell: the file's WaveProbe.
 constexpr int kProbeRole = Qt::UserRole + 2;
+// The device and inode of a row's file, on the name cell: the same file is not listed twice.
+constexpr int kIdentityRole = Qt::UserRole + 3;
 
 constexpr const char* kAddedFromLine = "追加したフォルダ：";
+
+QByteArray IdentityKey(const platform::FileIdentity& identity) {
+    return QByteArray::number(static_cast<qulonglong>(identity.device)) + ':' +
+           QByteArray::number(static_cast<qulonglong>(identity.inode));
+}
 
 bool IsPathColumn(std::size_t column) {
     return column == kColumnName || column == kColumnFolder;
@@ -139,18 +148,26 @@ void CListEditCtrl::SetColumnEditor(int column, EditorKind kind, QWidget* editor
     }
 }
 
-bool CListEditCtrl::AddFileEntry(const std::string& path, int row, const std::string& addedFrom) {
+const char* CListEditCtrl::AddFileEntry(const std::string& path, int row,
+                                        const std::string& addedFrom) {
     if (row >= RowCount()) {
-        return false;
+        return nullptr;
     }
     FileRow cells = row < 0 ? FileRow{} : Row(row);
     const WaveFileCheck check = TakeWaveFile(path, cells);
-    if (!check) {
-        return false;
+    if (const char* reason = OutcomeText::RefusalReason(check)) {
+        return reason;
+    }
+    const auto identity = platform::IdentifyFile(path);
+    const QByteArray key = identity ? IdentityKey(*identity) : QByteArray();
+    const int listed = key.isEmpty() ? -1 : ListedRow(key);
+    if (listed >= 0 && listed != row) {
+        return OutcomeText::kAlreadyListed;
     }
     QTreeWidgetItem* item = row < 0 ? new QTreeWidgetItem : topLevelItem(row);
     item->setData(kColumnName, kAddedFromRole,
                   QByteArray(addedFrom.data(), static_cast<qsizetype>(addedFrom.size())));
+    item->setData(kColumnName, kIdentityRole, key);
     // The tag cells the file's own tags filled are new; the others come back as they were.
     for (std::size_t column = 0; column < cells.size(); ++column) {
         const std::string& text = cells[column];
@@ -170,19 +187,42 @@ bool CListEditCtrl::AddFileEntry(const std::string& path, int row, const std::st
         }
         addTopLevelItem(item);
     }
-    return true;
+    return nullptr;
 }
 
-void CListEditCtrl::AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files) {
+int CListEditCtrl::ListedRow(const QByteArray& identityKey) const {
+    for (int row = 0; row < RowCount(); ++row) {
+        if (topLevelItem(row)->data(kColumnName, kIdentityRole).toByteArray() == identityKey) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+void CListEditCtrl::AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files,
+                                   RefusedFiles refused) {
     setUpdatesEnabled(false);
     for (const WaveFolderScan::AddedFile& file : files) {
-        AddFileEntry(file.Path, -1, file.AddedFrom);
+        if (const char* reason = AddFileEntry(file.Path, -1, file.AddedFrom)) {
+            refused.Add(file.Path, reason);
+        }
     }
     setUpdatesEnabled(true);
+    Q_EMIT FilesAdded(refused);
+}
+
+void CListEditCtrl::ChangeFileEntry(const std::string& path, int row) {
+    RefusedFiles refused;
+    if (const char* reason = AddFileEntry(path, row)) {
+        refused.Add(path, reason);
+    }
+    Q_EMIT FilesAdded(refused);
 }
 
 void CListEditCtrl::AddDroppedFiles(const std::vector<std::string>& paths) {
-    AddFileEntries(WaveFolderScan::ExpandFolders(paths));
+    RefusedFiles refused;
+    std::vector<WaveFolderScan::AddedFile> files = WaveFolderScan::ExpandFolders(paths, refused);
+    AddFileEntries(files, std::move(refused));
     Q_EMIT FilesDropped();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "batch/FileRow.h"
+#include "batch/RefusedFiles.h"
 #include "batch/WaveFolderScan.h"
 
 #include <QTreeWidget>
@@ -15,10 +16,10 @@ class QComboBox;
 class QLineEdit;
 
 /// The file list: one row per WAVE file with its name, folder, format and six tag texts, in
-/// the order the files were added (never sorted, duplicates allowed). The rows are the only
-/// store of the entries. Any column can be given an editor that a double-click places over
-/// a cell; every change in the editor is written into the cell at once, and the edit ends
-/// when the editor loses the focus, when the list scrolls, or when a genre is chosen.
+/// the order the files were added (never sorted; a file is listed once, however it is named). The
+/// rows are the only store of the entries. Any column can be given an editor that a double-click
+/// places over a cell; every change in the editor is written into the cell at once, and the edit
+/// ends when the editor loses the focus, when the list scrolls, or when a genre is chosen.
 class CListEditCtrl : public QTreeWidget {
     Q_OBJECT
 public:
@@ -39,12 +40,17 @@ public:
 
     /// Takes a file as a new last row (row -1) or into an existing row, whose tag cells stay;
     /// the file's own tags fill the empty ones. The row keeps addedFrom, the folder the file came
-    /// with (empty for a file added on its own), and names it in its tip. A file that is not a
-    /// ".wav" (any case) of the accepted format is refused silently: false.
-    bool AddFileEntry(const std::string& path, int row, const std::string& addedFrom = {});
+    /// with (empty for a file added on its own), and names it in its tip. Returns nullptr, or why
+    /// the file was refused (an OutcomeText reason): not a ".wav" (any case) of the accepted
+    /// format, or a file another row already holds.
+    const char* AddFileEntry(const std::string& path, int row, const std::string& addedFrom = {});
 
-    /// Adds files as new rows in the order given, with the drawing suspended meanwhile.
-    void AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files);
+    /// Adds files as new rows in the order given, with the drawing suspended meanwhile, then
+    /// FilesAdded with the files refused here after those refused already.
+    void AddFileEntries(const std::vector<WaveFolderScan::AddedFile>& files,
+                        RefusedFiles refused = {});
+    /// Takes a file into an existing row, then FilesAdded.
+    void ChangeFileEntry(const std::string& path, int row);
 
     /// Takes files as a drop of them onto the list does: a folder as its WAVE files
     /// (WaveFolderScan), then AddFileEntries, then FilesDropped.
@@ -75,6 +81,8 @@ public:
     int EditColumn() const { return editColumn_; }
 
 Q_SIGNALS:
+    /// Files were added or a row changed; refused holds the files not taken.
+    void FilesAdded(const RefusedFiles& refused);
     /// Files were dropped onto the list (and those that were suitable have been added).
     void FilesDropped();
     /// The list's menu is asked for, by the mouse or by the keyboard (the menu key, Shift+F10):
@@ -94,6 +102,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// The row holding the file of identityKey, or -1.
+    int ListedRow(const QByteArray& identityKey) const;
     const ColumnEditor* FindEditor(int column) const;
     void BeginEdit(const QModelIndex& index);
     void EndEdit();

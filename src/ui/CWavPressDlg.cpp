@@ -15,6 +15,7 @@
 #include "ui/Caption.h"
 #include "ui/DialogFont.h"
 #include "ui/GenreChoice.h"
+#include "ui/OutcomeLine.h"
 #include "ui/ProgramIcon.h"
 #include "ui/QtText.h"
 #include "ui/ToolTips.h"
@@ -222,7 +223,10 @@ void CWavPressDlg::OnEndRequest() {
 }
 
 void CWavPressDlg::OnConvert() {
-    conversion_.Run(Rows(), fileList_->Probes(), settings_);
+    if (const std::optional<std::string> counts =
+            conversion_.Run(Rows(), fileList_->Probes(), settings_)) {
+        outcomeLine_->ShowBatchEnd(*counts);
+    }
     if (endAfterConversion_) {
         endAfterConversion_ = false;
         OnEndRequest();
@@ -310,6 +314,9 @@ void CWavPressDlg::CreateFileList() {
     connect(fileList_, &CListEditCtrl::FilesDropped, this, &CWavPressDlg::UpdateConvertButton);
     SetToolTip(fileList_, kListHint);
     NameControl(fileList_, kListName);
+    outcomeLine_ = new OutcomeLine(this);
+    outcomeLine_->setObjectName(QStringLiteral("outcomeLine"));
+    connect(fileList_, &CListEditCtrl::FilesAdded, outcomeLine_, &OutcomeLine::ShowRefusals);
     CreateContextMenu();
 }
 
@@ -362,6 +369,9 @@ void CWavPressDlg::PlaceControls() {
     exitButton_->setGeometry(QRect(QPoint(exitLeft, buttonTop), buttonSize));
     convertButton_->setGeometry(
         QRect(QPoint(exitLeft - kControlGap - buttonSize.width(), buttonTop), buttonSize));
+    // Under the list, beside the buttons.
+    outcomeLine_->setGeometry(kMargin, buttonTop, convertButton_->x() - kControlGap - kMargin,
+                              buttonSize.height());
 }
 
 void CWavPressDlg::OnTabChanged(int index) {
@@ -429,7 +439,7 @@ void CWavPressDlg::OnChangeItem() {
     }
     const QStringList chosen = askOpenFileNames_(this, false);
     if (!chosen.isEmpty()) {
-        fileList_->AddFileEntry(ToUtf8(chosen.first()), row);
+        fileList_->ChangeFileEntry(ToUtf8(chosen.first()), row);
     }
     UpdateConvertButton();
 }

@@ -22,6 +22,7 @@ class CListEditCtrl;
 class COutFolderPage;
 class CParmSetPage;
 class CVersionPage;
+class OutcomeLine;
 class QAction;
 class QComboBox;
 class QMenu;
@@ -138,6 +139,7 @@ private:
     QIcon icon_;
     QTabBar* tabStrip_ = nullptr;
     CListEditCtrl* fileList_ = nullptr;
+    OutcomeLine* outcomeLine_ = nullptr;
     QComboBox* genreEditor_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QAction* changeAction_ = nullptr;

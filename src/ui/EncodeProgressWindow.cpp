@@ -10,6 +10,7 @@
 #include "ui/ProgressBarWidget.h"
 #include "ui/QtMessageBackend.h"
 #include "ui/QtText.h"
+#include "ui/ToolTips.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -29,8 +30,10 @@
 namespace {
 
 constexpr int kBlocksShown = 4;
+constexpr int kBlockGap = 8;
 constexpr const char* kProgressName = "進捗";
 constexpr const char* kBatchProgressName = "全体の進捗";
+constexpr const char* kBlocksName = "変換中のファイル";
 
 ElidedLabel* PathLabel(const char* placeholder, QWidget* parent) {
     auto* label = new ElidedLabel(ToQString(placeholder), parent);
@@ -52,40 +55,38 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, std::si
 
     auto* layout = new QVBoxLayout(this);
     // Several slots: a block each, scrolled when there are more than a few.
-    auto* blocksWidget = several ? new QWidget : this;
-    auto* blocksLayout = several ? new QVBoxLayout(blocksWidget) : layout;
+    auto* blocksWidget = several ? new QWidget : nullptr;
+    auto* blocksLayout = several ? new QVBoxLayout(blocksWidget) : nullptr;
     if (several) {
         blocksLayout->setContentsMargins(0, 0, 0, 0);
-    }
-    for (std::size_t slot = 0; slot < batch_->SlotCount(); ++slot) {
+        blocksLayout->setSpacing(kBlockGap);
+        for (std::size_t slot = 0; slot < batch_->SlotCount(); ++slot) {
+            blocks_.push_back(NewSlotBlock(slot, blocksWidget));
+            blocksLayout->addWidget(blocks_.back().frame);
+        }
+        // The blocks that remain close up at the top.
+        blocksLayout->addStretch();
+    } else {
         FileBlock block{};
-        QWidget* parent = several ? blocksWidget : this;
-        block.input = PathLabel(several ? "" : kInputPlaceholder, parent);
-        block.output = PathLabel(several ? "" : kOutputPlaceholder, parent);
-        block.bar = new ProgressBarWidget(batch_->Slot(slot).ProgressBar(), parent);
+        block.input = PathLabel(kInputPlaceholder, this);
+        block.output = PathLabel(kOutputPlaceholder, this);
+        block.bar = new ProgressBarWidget(batch_->Slot(0).ProgressBar(), this);
         NameControl(block.input, kInputCaption);
         NameControl(block.output, kOutputCaption);
         NameControl(block.bar, kProgressName);
-        if (slot == 0) {
-            block.input->setObjectName(QStringLiteral("inputPath"));
-            block.output->setObjectName(QStringLiteral("outputPath"));
-            block.bar->setObjectName(QStringLiteral("progressBar"));
-        }
-        if (slot > 0) {
-            blocksLayout->addSpacing(8);
-        }
-        blocksLayout->addWidget(new QLabel(ToQString(kInputCaption), parent));
-        blocksLayout->addWidget(block.input);
-        blocksLayout->addWidget(new QLabel(ToQString(kOutputCaption), parent));
-        blocksLayout->addWidget(block.output);
-        if (several) {
-            blocksLayout->addWidget(block.bar);
-        }
+        block.input->setObjectName(QStringLiteral("inputPath"));
+        block.output->setObjectName(QStringLiteral("outputPath"));
+        block.bar->setObjectName(QStringLiteral("progressBar"));
+        layout->addWidget(new QLabel(ToQString(kInputCaption), this));
+        layout->addWidget(block.input);
+        layout->addWidget(new QLabel(ToQString(kOutputCaption), this));
+        layout->addWidget(block.output);
         blocks_.push_back(block);
     }
     if (several) {
         auto* scroll = new QScrollArea(this);
         scroll->setObjectName(QStringLiteral("fileBlocks"));
+        NameControl(scroll, kBlocksName);
         scroll->setWidget(blocksWidget);
         scroll->setWidgetResizable(true);
         scroll->setFrameShape(QFrame::NoFrame);
@@ -93,10 +94,15 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, std::si
         const QSize blocksSize = blocksWidget->sizeHint();
         const auto slots = static_cast<int>(batch_->SlotCount());
         const int shown = std::min(slots, kBlocksShown);
-        scroll->setFixedHeight(blocksSize.height() * shown / slots);
+        scroll->setFixedHeight((blocksSize.height() - kBlockGap * (slots - 1)) * shown / slots +
+                               kBlockGap * (shown - 1));
         scroll->setMinimumWidth(
             blocksSize.width() +
             (shown < slots ? scroll->verticalScrollBar()->sizeHint().width() : 0));
+        // Measured with every block in: the window keeps its size as files come and go.
+        for (const FileBlock& block : blocks_) {
+            block.frame->hide();
+        }
         layout->addWidget(scroll);
         layout->addSpacing(10);
         doneCount_ = new QLabel(this);
@@ -124,6 +130,8 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, std::si
     cancel->setObjectName(QStringLiteral("cancelButton"));
     auto* cancelAll = new QPushButton(ToQString(kCancelAllText), this);
     cancelAll->setObjectName(QStringLiteral("cancelAllButton"));
+    SetToolTip(cancel, several ? kCancelSeveralTip : kCancelTip);
+    SetToolTip(cancelAll, kCancelAllTip);
     for (QPushButton* button : {cancel, cancelAll}) {
         button->setAutoDefault(false);
         // The style's own hint leaves a long caption no margin on one side.
@@ -147,6 +155,40 @@ EncodeProgressWindow::EncodeProgressWindow(const ConversionBatch& batch, std::si
     buttons->addWidget(cancelAll);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+EncodeProgressWindow::FileBlock EncodeProgressWindow::NewSlotBlock(std::size_t slot,
+                                                                   QWidget* parent) {
+    FileBlock block{};
+    block.frame = new QWidget(parent);
+    block.frame->setObjectName(QStringLiteral("fileBlock%1").arg(slot));
+    block.input = PathLabel("", block.frame);
+    block.output = PathLabel("", block.frame);
+    block.bar = new ProgressBarWidget(batch_->Slot(slot).ProgressBar(), block.frame);
+    block.cancel = new QPushButton(ToQString(kCancelBlockText), block.frame);
+    block.cancel->setAutoDefault(false);
+    if (slot == 0) {
+        block.input->setObjectName(QStringLiteral("inputPath"));
+        block.output->setObjectName(QStringLiteral("outputPath"));
+        block.bar->setObjectName(QStringLiteral("progressBar"));
+    }
+    NameControl(block.input, kInputCaption);
+    NameControl(block.output, kOutputCaption);
+    NameControl(block.bar, kProgressName);
+    NameControl(block.cancel, kCancelBlockName);
+    SetToolTip(block.cancel, kCancelBlockTip);
+    connect(block.cancel, &QPushButton::clicked, this, [this, slot] { CancelSlot(slot); });
+    auto* frameLayout = new QVBoxLayout(block.frame);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    frameLayout->addWidget(new QLabel(ToQString(kInputCaption), block.frame));
+    frameLayout->addWidget(block.input);
+    frameLayout->addWidget(new QLabel(ToQString(kOutputCaption), block.frame));
+    frameLayout->addWidget(block.output);
+    auto* barLine = new QHBoxLayout;
+    barLine->addWidget(block.bar, 1);
+    barLine->addWidget(block.cancel);
+    frameLayout->addLayout(barLine);
+    return block;
 }
 
 EncodeProgressWindow::~EncodeProgressWindow() {
@@ -178,6 +220,10 @@ void EncodeProgressWindow::CancelAll() {
 
 void EncodeProgressWindow::CancelFile() {
     batch_->OnCancelFile();
+}
+
+void EncodeProgressWindow::CancelSlot(std::size_t slot) {
+    batch_->OnCancelSlot(slot);
 }
 
 void EncodeProgressWindow::EndProgram() {
@@ -224,12 +270,19 @@ void EncodeProgressWindow::OutputChosen(std::size_t, const std::string& outPath)
 void EncodeProgressWindow::JobStarted(std::size_t slot, std::size_t) {
     if (batch_->SlotCount() > 1) {
         const EncodeSlot& running = batch_->Slot(slot);
-        SetPath(blocks_[slot].input, kInputCaption, running.Item().InPath);
-        SetPath(blocks_[slot].output, kOutputCaption, running.OutputPath());
+        const FileBlock& block = blocks_[slot];
+        SetPath(block.input, kInputCaption, running.Item().InPath);
+        SetPath(block.output, kOutputCaption, running.OutputPath());
+        block.cancel->setAccessibleName(ToShownName(platform::Format(
+            kCancelBlockNameFormat, std::string(platform::NameOf(running.Item().InPath)).c_str())));
+        block.frame->show();
     }
 }
 
-void EncodeProgressWindow::ItemFinished(std::size_t, std::optional<std::size_t>) {
+void EncodeProgressWindow::ItemFinished(std::size_t, std::optional<std::size_t> slot) {
+    if (slot && batch_->SlotCount() > 1) {
+        blocks_[*slot].frame->hide();
+    }
     ShowBatchProgress();
 }
 
@@ -264,14 +317,23 @@ void EncodeProgressWindow::StopTimer() {
 
 void EncodeProgressWindow::EndBatch(int code) {
     ended_ = true;
+    endedUnseen_ = QApplication::activeWindow() == nullptr;
     done(code);
 }
 
 platform::MessageAnswer EncodeProgressWindow::Ask(const platform::MessageRequest& question) {
     if (ending_) {
-        return platform::MessageAnswer::No;
+        return platform::UnansweredAnswer(question.buttons);
     }
+    ShowForQuestions();
     return QtMessageBackend::ShowBox(question, this);
+}
+
+void EncodeProgressWindow::ShowForQuestions() {
+    if (!isVisible()) {
+        setWindowModality(Qt::ApplicationModal);
+        show();
+    }
 }
 
 QString EncodeProgressWindow::FilterText(const SaveAsFilter& filter) {
@@ -301,10 +363,13 @@ std::string EncodeProgressWindow::WithDefaultExtension(const std::string& path,
 
 int EncodeProgressWindow::AskSaveAs(const std::string& initialPath, const SaveAsFilter& filter,
                                     std::string& chosenPath) {
-    // No file name is proposed; the dialog opens in the proposed output's folder.
-    QString folder = ToQString(platform::FolderOf(initialPath));
+    // The dialog opens on the proposed output, to be renamed or put elsewhere.
+    std::string proposed = initialPath;
+    ShowForQuestions();
     while (!ending_) {
-        QFileDialog chooser(this, ToQString(kSaveAsTitle), folder, FilterText(filter));
+        QFileDialog chooser(this, ToQString(kSaveAsTitle), QString(), FilterText(filter));
+        chooser.setDirectory(ToQString(platform::FolderOf(proposed)));
+        chooser.selectFile(ToQString(platform::NameOf(proposed)));
         chooser.setAcceptMode(QFileDialog::AcceptSave);
         chooser.setFileMode(QFileDialog::AnyFile);
         // The default extension comes first, then the question about the file it names.
@@ -321,7 +386,7 @@ int EncodeProgressWindow::AskSaveAs(const std::string& initialPath, const SaveAs
                 platform::Format(EncodeBatch::kOverwriteTitleFormat, path.c_str()),
                 platform::MessageIcon::None, platform::MessageButtons::YesNo};
             if (Ask(again) != platform::MessageAnswer::Yes) {
-                folder = ToQString(platform::FolderOf(path));
+                proposed = path;
                 continue;
             }
         }

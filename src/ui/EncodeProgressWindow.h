@@ -15,14 +15,16 @@
 class ElidedLabel;
 class ProgressBarWidget;
 class QLabel;
+class QPushButton;
 class QTimer;
 
 /// The conversion progress window "エンコード処理": the window of an EncodeBatch. With one slot it
 /// shows the input and output paths, the file's times and the bar; with several, a block per
-/// slot (its input and output paths and its bar) above one line for the whole batch (files
-/// done of all, the bar of all the audio, the batch's times). "キャンセル", Escape and the close
-/// box cancel the files being converted, "全てキャンセル" the whole batch; asks before an output
-/// is replaced and offers the save dialog. Only the batch itself closes it.
+/// running file (its input and output paths, its bar and its own "中止") above one line for the
+/// whole batch (files done of all, the bar of all the audio, the batch's times); a file's block
+/// leaves once the file has its result. "キャンセル", Escape and the close box cancel the files
+/// being converted, "全てキャンセル" the whole batch. Asks, over itself, before an output is
+/// replaced and offers the save dialog. Only the batch itself closes it.
 class EncodeProgressWindow : public QDialog, public IEncodeBatchView {
     Q_OBJECT
 public:
@@ -34,6 +36,18 @@ public:
     static constexpr const char* kTimePlaceholder = "ここに経過時間を表示";
     static constexpr const char* kCancelText = "キャンセル";
     static constexpr const char* kCancelAllText = "全てキャンセル";
+    static constexpr const char* kCancelTip =
+        "変換中のファイルをキャンセルし、次のファイルに進みます";
+    static constexpr const char* kCancelSeveralTip =
+        "変換中のファイルをすべてキャンセルし、次のファイルに進みます。1 つのファイルだけを止める"
+        "には、そのファイルの「中止」を押してください";
+    static constexpr const char* kCancelAllTip =
+        "変換中のファイルをすべてキャンセルし、残りのファイルも変換しません";
+    static constexpr const char* kCancelBlockText = "中止";
+    static constexpr const char* kCancelBlockTip =
+        "このファイルの変換だけを中止します。ほかのファイルの変換は続きます";
+    static constexpr const char* kCancelBlockName = "このファイルの変換を中止";
+    static constexpr const char* kCancelBlockNameFormat = "%s の変換を中止";
     static constexpr const char* kSaveAsTitle = "名前を付けて保存";
     static constexpr const char* kDoneFormat = "全体　%zu / %zu ファイル";
 
@@ -53,6 +67,8 @@ public:
     void CancelAll();
     /// "キャンセル", Escape and the close box: the running jobs stop, the batch goes on.
     void CancelFile();
+    /// A block's "中止": the job of that slot stops, the others go on.
+    void CancelSlot(std::size_t slot);
     /// The program is ending: a box or dialog open over the window closes as by its cancel,
     /// the batch is cancelled as by CancelAll, and nothing more is asked.
     void EndProgram();
@@ -60,6 +76,8 @@ public:
     EncodeBatch& Batch() { return *batch_; }
     /// The input path shown for the slot ("" while it is idle).
     QString InputText(std::size_t slot) const;
+    /// True when no window of the program was active as the batch ended: the user was elsewhere.
+    bool EndedUnseen() const { return endedUnseen_; }
 
     // IEncodeBatchView
     void ItemTaken(std::size_t index, const std::string& inPath,
@@ -88,10 +106,17 @@ protected:
 private:
     /// What the window shows of one slot.
     struct FileBlock {
+        QWidget* frame; ///< the block as a whole, with several slots
         ElidedLabel* input;
         ElidedLabel* output;
         ProgressBarWidget* bar;
+        QPushButton* cancel; ///< with several slots
     };
+
+    /// The block of one slot among several, hidden until its first job starts.
+    FileBlock NewSlotBlock(std::size_t slot, QWidget* parent);
+    /// Questions come over the window: it is shown, modal, before the first.
+    void ShowForQuestions();
 
     void SetPath(ElidedLabel* label, const char* caption, const std::string& path);
     /// The batch line's count and bar of all the audio.
@@ -106,4 +131,5 @@ private:
     QTimer* timer_;
     bool ended_ = false;
     bool ending_ = false;
+    bool endedUnseen_ = false;
 };

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 
 #include <condition_variable>
@@ -30,10 +31,6 @@ struct PendingBox {
     bool abandoned = false;
     MessageAnswer answer = MessageAnswer::Ok;
 };
-
-MessageAnswer DefaultAnswer(const MessageRequest& request) {
-    return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
-}
 
 QMessageBox::Icon IconOf(MessageIcon icon) {
     switch (icon) {
@@ -64,18 +61,38 @@ bool OnGuiThread() {
 } // namespace
 
 MessageAnswer QtMessageBackend::ShowBox(const MessageRequest& request, QWidget* owner) {
-    const bool question = request.buttons == MessageButtons::YesNo;
+    const bool question = request.buttons != MessageButtons::Ok;
     QMessageBox box(IconOf(request.icon), ToShownName(request.title), ToShownText(request.text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
+    QAbstractButton* yesToAll = nullptr;
+    QAbstractButton* noToAll = nullptr;
+    if (request.buttons == MessageButtons::YesNoAll) {
+        // Qt's own YesToAll and NoToAll say "Yes to All"; these say what the answer does.
+        yesToAll = box.addButton(ToQString(request.yesToAllText), QMessageBox::YesRole);
+        noToAll = box.addButton(ToQString(request.noToAllText), QMessageBox::NoRole);
+        yesToAll->setObjectName(QStringLiteral("yesToAll"));
+        noToAll->setObjectName(QStringLiteral("noToAll"));
+        box.setEscapeButton(QMessageBox::No);
+    }
     if (request.systemError != 0) {
         box.setInformativeText(ReasonOf(request.systemError));
     }
     UseDialogFont(&box);
-    const int pressed = box.exec();
-    if (question) {
-        return pressed == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    box.exec();
+    if (!question) {
+        return MessageAnswer::Ok;
     }
-    return MessageAnswer::Ok;
+    const QAbstractButton* clicked = box.clickedButton();
+    if (clicked == box.button(QMessageBox::Yes)) {
+        return MessageAnswer::Yes;
+    }
+    if (clicked != nullptr && clicked == yesToAll) {
+        return MessageAnswer::YesToAll;
+    }
+    if (clicked != nullptr && clicked == noToAll) {
+        return MessageAnswer::NoToAll;
+    }
+    return MessageAnswer::No;
 }
 
 MessageAnswer QtMessageBackend::Show(const MessageRequest& request) {
@@ -90,7 +107,7 @@ MessageAnswer QtMessageBackend::Show(const MessageRequest& request) {
     {
         const std::lock_guard lock(waitMutex);
         if (unansweredHolders > 0) {
-            return DefaultAnswer(request);
+            return platform::UnansweredAnswer(request.buttons);
         }
     }
     QMetaObject::invokeMethod(
@@ -117,7 +134,7 @@ MessageAnswer QtMessageBackend::Show(const MessageRequest& request) {
     if (!pending->answered) {
         // The box may not have been shown yet; it is not shown to no one.
         pending->abandoned = true;
-        return DefaultAnswer(request);
+        return platform::UnansweredAnswer(request.buttons);
     }
     return pending->answer;
 }

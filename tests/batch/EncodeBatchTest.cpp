@@ -245,6 +245,53 @@ INSTANTIATE_TEST_SUITE_P(
                       CancelCase{"All", &EncodeBatch::OnCancelAll, BatchItemResult::Cancelled}),
     [](const auto& param) { return std::string(param.param.name); });
 
+TEST_F(EncodeBatchTest, ASlotsCancelStopsOnlyItsOwnJob) {
+    Add(Wave("first.wav", 30.0, 440));
+    // Long enough to be running still when the first is cancelled.
+    Add(Wave("second.wav", 5.0, 550));
+    Add(Wave("last.wav", 0.2, 660));
+    view.whenRunningCount = 2;
+    view.whenRunning = [this] { batch->OnCancelSlot(0); };
+    Run(2, kEncodeTypeOgg);
+    EXPECT_EQ(Results(),
+              (std::vector<BatchItemResult>{BatchItemResult::Cancelled, BatchItemResult::Converted,
+                                            BatchItemResult::Converted}));
+    EXPECT_FALSE(platform::FileExists(out.File("first.ogg")));
+}
+
+// The answer for all: asked once, then every further existing output goes the same way.
+struct AnswerForAllCase {
+    const char* name;
+    MessageAnswer answer;
+    BatchItemResult result;
+};
+
+class EncodeBatchAnswerForAll : public EncodeBatchTest,
+                                public ::testing::WithParamInterface<AnswerForAllCase> {};
+
+TEST_P(EncodeBatchAnswerForAll, AnsweredOnceForEveryExistingOutput) {
+    settings.OutFolder.IdentityOutFile = 1;
+    for (const char* name : {"a", "b", "c"}) {
+        Add(Wave(std::string(name) + ".wav", 0.2, 440));
+        ASSERT_TRUE(testsupport::WriteFileBytes(out.File(std::string(name) + ".mp3"), "old"));
+    }
+    view.answers = {GetParam().answer};
+    Run(2);
+    EXPECT_EQ(std::count_if(view.events.begin(), view.events.end(),
+                            [](const std::string& event) { return event.starts_with("ask "); }),
+              1);
+    EXPECT_EQ(Results(), std::vector<BatchItemResult>(3, GetParam().result));
+    EXPECT_EQ(ReadFileBytes(out.File("c.mp3")) == "old",
+              GetParam().result == BatchItemResult::Skipped);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReplaceOrSkip, EncodeBatchAnswerForAll,
+                         ::testing::Values(AnswerForAllCase{"ReplaceAll", MessageAnswer::YesToAll,
+                                                            BatchItemResult::Converted},
+                                           AnswerForAllCase{"SkipAll", MessageAnswer::NoToAll,
+                                                            BatchItemResult::Skipped}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
 // One file's expected time from its elapsed time and bytes done of all: in 64 bits, so that a
 // file beyond 4 GiB is not taken for a small one.
 TEST(EncodeBatchEstimate, OneFilesTimeScalesItsRateToItsWholeLength) {

@@ -230,7 +230,9 @@ TEST_F(OneSlotBatchTest, OverwriteQuestionYesReplacesTheFile) {
               "保存先に同一ファイル名が存在します\n上書きしてもよろしいでしょうか？");
     EXPECT_EQ(view.questions[0].title, "保存確認(" + Out("song.mp3") + ")");
     EXPECT_EQ(view.questions[0].icon, platform::MessageIcon::None);
-    EXPECT_EQ(view.questions[0].buttons, platform::MessageButtons::YesNo);
+    EXPECT_EQ(view.questions[0].buttons, platform::MessageButtons::YesNoAll);
+    EXPECT_EQ(view.questions[0].yesToAllText, "全て上書き");
+    EXPECT_EQ(view.questions[0].noToAllText, "全てスキップ");
     EXPECT_TRUE(view.saveAsRequests.empty());
     ExpectTones(DecodeMp3(Out("song.mp3")), 440, 660);
 }

@@ -58,13 +58,17 @@ TEST_F(WaveFolderScanTest, FindsWaveNamesInNameOrderDepthFirstAndEndsLinkLoops) 
 TEST_F(WaveFolderScanTest, ExpandingADropKeepsFilesAndReplacesFoldersByTheirFiles) {
     Touch("in/one.wav");
     Touch("in/two.wav");
+    fs::create_directories(Top("empty/"));
     const std::vector<std::string> dropped = {Top("first.wav"), Top("in"), Top("missing"),
-                                              Top("in/")};
+                                              Top("in/"), Top("empty/")};
     // Each file keeps the folder it came with, as that was given.
     const std::vector<WaveFolderScan::AddedFile> expected = {
         {Top("first.wav"), ""}, {Top("in/one.wav"), Top("in")},  {Top("in/two.wav"), Top("in")},
         {Top("missing"), ""},   {Top("in/one.wav"), Top("in/")}, {Top("in/two.wav"), Top("in/")}};
-    EXPECT_EQ(WaveFolderScan::ExpandFolders(dropped), expected);
+    RefusedFiles refused;
+    EXPECT_EQ(WaveFolderScan::ExpandFolders(dropped, refused), expected);
+    // A folder that gives nothing is named, without its separator.
+    EXPECT_EQ(refused.Details(), "empty: フォルダに .wav ファイルがありません");
     EXPECT_TRUE(WaveFolderScan::IsFolder(Top("in")));
     EXPECT_FALSE(WaveFolderScan::IsFolder(Top("in/one.wav")));
 }

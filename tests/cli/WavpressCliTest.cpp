@@ -707,8 +707,8 @@ TEST_F(WavpressCliTest, CtrlCAtAQuestionSkipsOnlyThatFile) {
         const char* typed;
     };
     const std::vector<std::vector<Exchange>> dialogues = {
-        {{"[y/n] ", "\x03"}, {"[y/n] ", "y\n"}},
-        {{"[y/n] ", "n\n"}, {"新しい出力ファイル名", "\x03"}, {"[y/n] ", "y\n"}},
+        {{"[y/n/a/s] ", "\x03"}, {"[y/n/a/s] ", "y\n"}},
+        {{"[y/n/a/s] ", "n\n"}, {"新しい出力ファイル名", "\x03"}, {"[y/n/a/s] ", "y\n"}},
     };
     for (const std::vector<Exchange>& dialogue : dialogues) {
         ASSERT_TRUE(testsupport::WriteFileBytes(Out("a.ogg"), "old a"));
@@ -734,6 +734,32 @@ TEST_F(WavpressCliTest, CtrlCAtAQuestionSkipsOnlyThatFile) {
         EXPECT_EQ(ReadFileBytes(Out("a.ogg")), "old a");
         EXPECT_TRUE(DecodeOgg(Out("b.ogg")).opened);
     }
+}
+
+TEST_F(WavpressCliTest, OneAnswerAtTheTerminalGoesForEveryFurtherExistingOutput) {
+    const std::string a = Wave("a.wav");
+    const std::string b = Wave("b.wav");
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("a.ogg"), "old a"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(Out("b.ogg"), "old b"));
+    clitest::PseudoTerminal terminal;
+    clitest::Transcript shown(terminal.TestSide());
+    const CliRun run = Run(
+        {"-t", "ogg", "-o", out.Path(), a, b},
+        [&](int) {
+            terminal.CloseProgramSide();
+            ASSERT_TRUE(shown.WaitFor("[y/n/a/s] (a: 全て上書き, s: 全てスキップ) "))
+                << shown.Text();
+            terminal.Type("s\n");
+            EXPECT_TRUE(shown.ReadToEnd());
+        },
+        [&] {
+            terminal.Attach({STDIN_FILENO, STDERR_FILENO});
+        });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "スキップ: " + a + "\nスキップ: " + b +
+                           "\n変換済み 0, スキップ 2, 失敗 0, キャンセル 0\n");
+    EXPECT_EQ(shown.Text().find("[y/n/a/s]"), shown.Text().rfind("[y/n/a/s]"));
+    EXPECT_EQ(ReadFileBytes(Out("b.ogg")), "old b");
 }
 
 TEST_F(WavpressCliTest, ControlCharactersInNamesAreShownEscapedOnATerminal) {
@@ -945,12 +971,12 @@ TEST_F(WavpressCliTest, QuestionsWaitTheirTurnWhileTheOtherFilesGoOn) {
         [&](int) {
             terminal.CloseProgramSide();
             ASSERT_TRUE(shown.WaitFor("保存確認(" + Out("b.ogg") + ")")) << shown.Text();
-            ASSERT_TRUE(shown.WaitFor("[y/n] "));
+            ASSERT_TRUE(shown.WaitFor("[y/n/a/s] "));
             // The long file is converted to its end while the question waits.
             ASSERT_TRUE(finished.Wait(std::chrono::seconds(30)));
             terminal.Type("y\n");
             ASSERT_TRUE(shown.WaitFor("保存確認(" + Out("c.ogg") + ")")) << shown.Text();
-            ASSERT_TRUE(shown.WaitFor("[y/n] "));
+            ASSERT_TRUE(shown.WaitFor("[y/n/a/s] "));
             // Skips c only: b goes on.
             terminal.Type("\x03");
             EXPECT_TRUE(shown.ReadToEnd());

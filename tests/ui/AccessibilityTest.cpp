@@ -2,7 +2,9 @@
 #include "UserActions.h"
 #include "WavPressWindowTest.h"
 
+#include "batch/ConversionStart.h"
 #include "ui/CID3TagDlg.h"
+#include "ui/EncodeProgressWindow.h"
 
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
@@ -12,6 +14,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTest>
 #include <QWidget>
@@ -149,6 +152,27 @@ TEST_F(AccessibilityTest, EveryControlHasANameOfItsOwn) {
     ExpectEveryControlNamed(Window());
     CID3TagDlg dialog({Window().Rows().front()}, &Window());
     ExpectEveryControlNamed(dialog);
+}
+
+TEST_F(AccessibilityTest, TheOutcomeLineAndEachFilesCancelAreNamed) {
+    Add({Wave("a.wav"), inputFolder.File("notes.txt")});
+    auto* line = Window().findChild<QWidget*>(QStringLiteral("outcomeLine"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name),
+        QStringLiteral("結果：追加しなかったファイル 1 個: 拡張子が .wav ではありません (1)"));
+
+    const std::optional<ConversionBatch> batch =
+        PrepareConversion(Window().Rows(), Window().Settings());
+    ASSERT_TRUE(batch.has_value());
+    EncodeProgressWindow progress(*batch, 3, &Window());
+    // The blocks of running files.
+    for (QWidget* block :
+         progress.findChildren<QWidget*>(QRegularExpression(QStringLiteral("^fileBlock")))) {
+        block->show();
+    }
+    progress.show();
+    ExpectEveryControlNamed(progress);
 }
 
 TEST_F(AccessibilityTest, TabReachesEveryControlOfEveryPageAndShowsWhereTheFocusIs) {

@@ -19,7 +19,7 @@ namespace {
 
 class CListEditCtrlTest : public WavPressWindowTest {
 protected:
-    CListEditCtrlTest() { Add(std::vector<std::string>(3, Wave("a.wav"))); }
+    CListEditCtrlTest() { Add({Wave("a.wav"), Wave("b.wav"), Wave("c.wav")}); }
 
     /// Double-clicks a cell, scrolled into view, and returns the editor it opened.
     QWidget* Edit(int row, int column) {
@@ -145,7 +145,10 @@ TEST_F(CListEditCtrlTest, RowsKeepTheirHeightWhileTheFileNameIsScrolledAway) {
 }
 
 TEST_F(CListEditCtrlTest, DoubleClickAfterScrollingEditsTheClickedRow) {
-    std::vector<std::string> more(40, Wave("b.wav"));
+    std::vector<std::string> more;
+    for (int file = 0; file < 40; ++file) {
+        more.push_back(Wave("more" + std::to_string(file) + ".wav"));
+    }
     Add(more);
     List()->scrollToItem(List()->topLevelItem(30), QAbstractItemView::PositionAtTop);
     ASSERT_GT(List()->verticalScrollBar()->value(), 0);

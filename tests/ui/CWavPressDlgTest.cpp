@@ -11,6 +11,7 @@
 #include "ui/CParmSetPage.h"
 #include "ui/CVersionPage.h"
 #include "ui/CWavPressApp.h"
+#include "ui/ElidedLabel.h"
 #include "ui/QtText.h"
 #include "ui/ToolTips.h"
 
@@ -229,17 +230,37 @@ TEST_F(CWavPressDlgTest, AddTakesSuitableFilesInTheDialogsOrder) {
     const std::string nine = Wave("nine.wav", 9);
     const std::string b = Wave("b.wav", 2, 48000);
     const std::string sevenKhz = Wave("low.wav", 2, 7000);
-    Add({a, upper, nine, b, inputFolder.File("missing.wav"), sevenKhz, a});
+    // The same file under another name is the same file.
+    const std::string link = inputFolder.File("link.wav");
+    std::filesystem::create_symlink(a, link);
+    Add({a, upper, nine, b, inputFolder.File("missing.wav"), sevenKhz, a, link});
 
     EXPECT_EQ(askedSeveral, std::vector<bool>{true});
     const std::vector<FileRow> rows = Window().Rows();
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"a.wav", "SONG.WAV", "b.wav", "a.wav"}));
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"a.wav", "SONG.WAV", "b.wav"}));
     EXPECT_EQ(rows[0], (FileRow{"a.wav", inputFolder.Path(), "16bit Stereo 44100Hz"}));
     EXPECT_EQ(rows[2], (FileRow{"b.wav", inputFolder.Path(), "16bit Stereo 48000Hz"}));
     EXPECT_TRUE(ConvertButton()->isEnabled());
+    // A line under the list, no box to close, says what was left out; its tip names the files.
+    const auto* line = Window().findChild<ElidedLabel*>(QStringLiteral("outcomeLine"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->Text(),
+              QStringLiteral("追加しなかったファイル 5 個: 変換できる形式の WAVE "
+                             "ファイルとして読めません (2)、ファイルがありません (1)、"
+                             "すでにリストにあります (2)"));
+    // The tip is wrapped to its width: read without its breaks and blanks.
+    QString tip = line->toolTip();
+    tip.remove(QLatin1Char('\n')).remove(QLatin1Char(' '));
+    for (const char* named : {"nine.wav:変換できる形式の", "missing.wav:ファイルがありません", "low.wav:",
+                              "a.wav:すでにリストにあります", "link.wav:すでにリストにあります"}) {
+        EXPECT_TRUE(tip.contains(QString::fromUtf8(named))) << named;
+    }
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     Add({}); // cancelled
-    EXPECT_EQ(List()->RowCount(), 4);
+    EXPECT_EQ(List()->RowCount(), 3);
+    EXPECT_TRUE(line->Text().isEmpty());
+    EXPECT_TRUE(line->toolTip().isEmpty());
 }
 
 TEST_F(CWavPressDlgTest, TheFileDialogOffersWaveFilesAndTakesSeveral) {
@@ -276,9 +297,11 @@ TEST_F(CWavPressDlgTest, DroppedFilesAndFoldersAreAddedInDropOrder) {
     Wave("album/01.wav");
     Wave("album/disc 2/03.wav");
     Wave("album/nine.wav", 9);
+    std::filesystem::create_directories(inputFolder.File("empty"));
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(ToQString(b)), QUrl::fromLocalFile(ToQString(nine)),
                   QUrl::fromLocalFile(ToQString(inputFolder.File("album"))),
+                  QUrl::fromLocalFile(ToQString(inputFolder.File("empty"))),
                   QUrl(QStringLiteral("https://example.org/c.wav")),
                   QUrl::fromLocalFile(ToQString(a))});
     QWidget* viewport = List()->viewport();
@@ -302,6 +325,9 @@ TEST_F(CWavPressDlgTest, DroppedFilesAndFoldersAreAddedInDropOrder) {
     EXPECT_EQ(rows[3][kColumnFolder], inputFolder.File("album/disc 2/"));
     EXPECT_EQ(rows[1][kColumnTitle], "");
     EXPECT_TRUE(ConvertButton()->isEnabled());
+    EXPECT_EQ(Window().findChild<ElidedLabel*>(QStringLiteral("outcomeLine"))->Text(),
+              QStringLiteral("追加しなかったファイル 3 個: フォルダに .wav ファイルがありません "
+                             "(1)、変換できる形式の WAVE ファイルとして読めません (2)"));
 }
 
 TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
@@ -312,7 +338,7 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     Wave("b.wav");
     std::filesystem::create_directory(inputFolder.File("sub"));
     Wave("sub/c.wav");
-    std::filesystem::create_symlink(a, inputFolder.File("link.wav"));
+    std::filesystem::create_symlink(Wave("target.wav"), inputFolder.File("link.wav"));
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(ToQString(inputFolder.Path())));
     const std::unique_ptr<CWavPressDlg> started = CWavPressApp::CreateMainDialog(
@@ -322,14 +348,15 @@ TEST_F(CWavPressDlgTest, FilesOnTheCommandLineAreTakenAsADropOfThem) {
     QDir::setCurrent(previous);
 
     const std::vector<FileRow> rows = started->Rows();
-    EXPECT_EQ(Names(rows),
-              (std::vector<std::string>{"b.wav", "link.wav", "c.wav", "a.wav",
-                                        "\x93\xfa\x96\x7b.wav", "\x93\xfa\x96\x7b.wav"}));
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"b.wav", "link.wav", "c.wav", "a.wav",
+                                                     "\x93\xfa\x96\x7b.wav"}));
     const auto* list = started->findChild<CListEditCtrl*>();
-    for (const int row : {4, 5}) {
-        EXPECT_EQ(list->topLevelItem(row)->text(kColumnName),
-                  QStringLiteral("\\x93\\xFA\\x96{.wav"));
-    }
+    EXPECT_EQ(list->topLevelItem(4)->text(kColumnName), QStringLiteral("\\x93\\xFA\\x96{.wav"));
+    // The URL of the code page 932 name led to the file already listed.
+    EXPECT_EQ(
+        started->findChild<ElidedLabel*>(QStringLiteral("outcomeLine"))->Text(),
+        QStringLiteral("追加しなかったファイル 3 個: 変換できる形式の WAVE ファイルとして読めません "
+                       "(1)、ファイルがありません (1)、すでにリストにあります (1)"));
     const std::string folder = std::filesystem::canonical(inputFolder.Path()).string() + "/";
     for (const FileRow& row : rows) {
         EXPECT_EQ(row[kColumnFolder], row[kColumnName] == "c.wav" ? folder + "sub/" : folder);

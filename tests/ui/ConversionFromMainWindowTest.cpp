@@ -316,6 +316,7 @@ TEST_F(ConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsTheUserAn
     EXPECT_EQ(question.icon, QMessageBox::NoIcon);
     EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(question.ownerClass, QStringLiteral("EncodeProgressWindow"));
+    EXPECT_TRUE(question.ownerShown);
     EXPECT_TRUE(DecodeMp3(Out("song.mp3")).opened);
 
     // No, then a name in the save dialog: an existing name asks first, a name typed without
@@ -331,14 +332,15 @@ TEST_F(ConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsTheUserAn
     EXPECT_EQ(script.saveDialogs[0].title, QStringLiteral("名前を付けて保存"));
     EXPECT_EQ(script.saveDialogs[0].filters, QStringList{QStringLiteral("MP3ファイル(*.mp3)")});
     EXPECT_EQ(script.saveDialogs[0].folder + QLatin1Char('/'), ToQString(out.Path()));
+    EXPECT_EQ(script.saveDialogs[0].name, QStringLiteral("song.mp3"));
     ASSERT_EQ(script.boxes.size(), 3u);
     EXPECT_EQ(script.boxes[2].title, ToQString("保存確認(" + Out("taken.mp3") + ")"));
     EXPECT_EQ(ReadFileBytes(Out("song.mp3")), older);
     EXPECT_EQ(ReadFileBytes(Out("taken.mp3")), older);
     EXPECT_TRUE(DecodeMp3(Out("elsewhere.mp3")).opened);
 
-    // No, then the save dialog cancelled: the item is skipped during the window's
-    // initialisation, so the window never shows.
+    // No, then the save dialog cancelled: the item is skipped; the window came up for the
+    // question.
     ASSERT_TRUE(testsupport::WriteFileBytes(Out("song.ogg"), older));
     const int shownBefore = watch.shown;
     script.Click(QMessageBox::No);
@@ -347,7 +349,37 @@ TEST_F(ConversionTest, AnExistingOutputIsReplacedKeptOrSavedElsewhereAsTheUserAn
     EXPECT_EQ(script.saveDialogs.back().filters,
               QStringList{QStringLiteral("OggVorbisファイル(*.ogg)")});
     EXPECT_EQ(ReadFileBytes(Out("song.ogg")), older);
-    EXPECT_EQ(watch.shown, shownBefore);
+    EXPECT_EQ(watch.shown, shownBefore + 1);
+}
+
+TEST_F(ConversionTest, OneAnswerGoesForEveryFurtherExistingOutputOfTheBatch) {
+    Settings().OutFolder.IdentityOutFile = 1;
+    Add({Tone("a.wav", 0.3), Tone("b.wav", 0.3), Tone("c.wav", 0.3)});
+    const struct {
+        const char* caption;
+        bool replaced;
+        const char* counts;
+    } choices[] = {
+        {"全てスキップ", false, "変換済み 0, スキップ 3, 失敗 0, キャンセル 0"},
+        {"全て上書き", true, "変換済み 3, スキップ 0, 失敗 0, キャンセル 0"},
+    };
+    for (const auto& choice : choices) {
+        SCOPED_TRACE(choice.caption);
+        for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) {
+            ASSERT_TRUE(testsupport::WriteFileBytes(Out(name), "older"));
+        }
+        const std::size_t boxesBefore = script.boxes.size();
+        script.ClickCaption(QString::fromUtf8(choice.caption));
+        Convert(kEncodeTypeMp3);
+        EXPECT_EQ(script.boxes.size(), boxesBefore + 1);
+        for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) {
+            EXPECT_EQ(ReadFileBytes(Out(name)) != "older", choice.replaced) << name;
+        }
+        // The main window tells the batch's counts as wavpress-cli does.
+        EXPECT_EQ(Window().findChild<ElidedLabel*>(QStringLiteral("outcomeLine"))->Text(),
+                  QStringLiteral("変換が終わりました: ") + QString::fromUtf8(choice.counts));
+    }
+    EXPECT_TRUE(script.saveDialogs.empty());
 }
 
 TEST_F(ConversionTest, CancelButtonEscapeAndCloseBoxStopTheCurrentFileOnly) {
@@ -617,6 +649,64 @@ TEST_F(ConversionTest, TwoJobsAskInListOrderCancelTheRunningFilesAndConvertTheRe
     EXPECT_FALSE(platform::FileExists(Out("b.ogg")));
     EXPECT_TRUE(DecodeOgg(Out("c.ogg")).opened);
     EXPECT_TRUE(DecodeOgg(Out("d.ogg")).opened);
+}
+
+// What decides the desktop notification: whether any window of the program was active as the
+// batch ended.
+TEST_F(ConversionTest, TheWindowTellsWhetherItsBatchEndedUnseen) {
+    Add({Tone("a.wav", 1.0)});
+    for (const bool away : {false, true}) {
+        SCOPED_TRACE(away);
+        const std::optional<ConversionBatch> batch = PrepareConversion(Window().Rows(), Settings());
+        ASSERT_TRUE(batch.has_value());
+        EncodeProgressWindow progress(*batch, 1, &Window());
+        watch.During([](EncodeProgressWindow&) { return true; },
+                     [away](EncodeProgressWindow& window) {
+                         QApplication::setActiveWindow(away ? nullptr : &window);
+                     });
+        progress.Run();
+        EXPECT_FALSE(watch.StepsLeft());
+        EXPECT_EQ(progress.EndedUnseen(), away);
+    }
+}
+
+TEST_F(ConversionTest, EachRunningFileIsCancelledAloneAndItsBlockLeavesWhenItEnds) {
+    Settings().OutFolder.Jobs = 2;
+    const std::vector<std::string> inputs{Tone("a.wav", 4.0), Tone("b.wav", 4.0)};
+    Add(inputs);
+    const auto block = [](EncodeProgressWindow& window, std::size_t slot) {
+        return window.findChild<QWidget*>(QStringLiteral("fileBlock%1").arg(slot));
+    };
+    std::size_t slotOfB = 0;
+    watch.During(
+        [](EncodeProgressWindow& window) {
+            return window.Batch().Slot(0).IsBusy() && window.Batch().Slot(1).IsBusy() &&
+                   window.Batch().Slot(0).ProgressBar().Percent() >= 1 &&
+                   window.Batch().Slot(1).ProgressBar().Percent() >= 1;
+        },
+        [&](EncodeProgressWindow& window) {
+            EXPECT_TRUE(window.findChild<QPushButton*>(QStringLiteral("cancelButton"))
+                            ->toolTip()
+                            .contains(QStringLiteral("すべて")));
+            slotOfB = window.Batch().Slot(1).Item().InPath == inputs[1] ? 1 : 0;
+            EXPECT_TRUE(block(window, 0)->isVisible());
+            EXPECT_TRUE(block(window, 1)->isVisible());
+            auto* cancel = block(window, slotOfB)->findChild<QPushButton*>();
+            EXPECT_EQ(cancel->text(), QStringLiteral("中止"));
+            EXPECT_EQ(cancel->accessibleName(), QStringLiteral("b.wav の変換を中止"));
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        });
+    // While a goes on, b's block is gone.
+    watch.During([&](EncodeProgressWindow& window) { return window.Batch().DoneCount() == 1; },
+                 [&](EncodeProgressWindow& window) {
+                     EXPECT_FALSE(block(window, slotOfB)->isVisible());
+                     EXPECT_TRUE(block(window, 1 - slotOfB)->isVisible());
+                 });
+    Convert(kEncodeTypeOgg);
+    EXPECT_TRUE(DecodeOgg(Out("a.ogg")).opened);
+    EXPECT_FALSE(platform::FileExists(Out("b.ogg")));
+    EXPECT_EQ(Window().findChild<ElidedLabel*>(QStringLiteral("outcomeLine"))->Text(),
+              QStringLiteral("変換が終わりました: 変換済み 1, スキップ 0, 失敗 0, キャンセル 1"));
 }
 
 } // namespace

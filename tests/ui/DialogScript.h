@@ -32,20 +32,24 @@ public:
         QMessageBox::StandardButtons buttons;
         QWidget* owner; ///< compared, never followed: it may be gone
         QString ownerClass;
+        bool ownerShown; ///< the owner was on screen as the box appeared
     };
     struct SaveDialog {
         QString title;
         QStringList filters;
         QString folder;
+        QString name; ///< the name the dialog proposes
     };
 
     DialogScript();
     ~DialogScript() override;
 
     void Click(QMessageBox::StandardButton button);
+    /// Clicks the button of the next box that bears caption.
+    void ClickCaption(const QString& caption);
     /// Something else to do while the next box is open.
     void Act(std::function<void(QMessageBox*)> action) { boxActions_.push_back(std::move(action)); }
-    /// A name to type into the next save dialog, or nullopt to cancel it.
+    /// A name to type over the proposed one in the next save dialog, or nullopt to cancel it.
     void Type(std::optional<QString> name) { names_.push_back(std::move(name)); }
 
     std::vector<Box> boxes;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <future>
 
 namespace {
@@ -68,6 +69,33 @@ TEST(QtMessageBackendTest, AWorkerWaitsForTheBoxTheGuiThreadShows) {
                                    ? QMessageBox::StandardButtons(QMessageBox::Ok)
                                    : QMessageBox::Yes | QMessageBox::No);
         EXPECT_EQ(box.owner, nullptr);
+    }
+}
+
+// The overwrite question's answers for all: each button gives its own answer, Escape says No.
+TEST(QtMessageBackendTest, ABoxWithAnswersForAllTellsThemApart) {
+    const struct {
+        std::function<void(uitest::DialogScript&)> press;
+        MessageAnswer answer;
+    } cases[] = {
+        {[](uitest::DialogScript& script) { script.ClickCaption(QStringLiteral("全部")); },
+         MessageAnswer::YesToAll},
+        {[](uitest::DialogScript& script) { script.ClickCaption(QStringLiteral("どれも")); },
+         MessageAnswer::NoToAll},
+        {[](uitest::DialogScript& script) { script.Click(QMessageBox::Yes); }, MessageAnswer::Yes},
+        {[](uitest::DialogScript& script) {
+             script.Act([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+         },
+         MessageAnswer::No},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.answer));
+        uitest::DialogScript script;
+        c.press(script);
+        platform::MessageRequest question{"q", "t", MessageIcon::None, MessageButtons::YesNoAll};
+        question.yesToAllText = "全部";
+        question.noToAllText = "どれも";
+        EXPECT_EQ(QtMessageBackend::ShowBox(question, nullptr), c.answer);
     }
 }
 

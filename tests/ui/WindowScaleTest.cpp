@@ -4,6 +4,7 @@
 
 #include "batch/ConversionStart.h"
 #include "ui/CID3TagDlg.h"
+#include "ui/ElidedLabel.h"
 #include "ui/EncodeProgressWindow.h"
 
 #include <QAbstractButton>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTabBar>
 #include <QTreeView>
@@ -29,6 +31,7 @@ bool IsControl(const QWidget& widget) {
         return false;
     }
     return qobject_cast<const QAbstractSpinBox*>(&widget) || qobject_cast<const QLabel*>(&widget) ||
+           qobject_cast<const ElidedLabel*>(&widget) ||
            qobject_cast<const QAbstractButton*>(&widget) ||
            qobject_cast<const QComboBox*>(&widget) || qobject_cast<const QLineEdit*>(&widget) ||
            qobject_cast<const QAbstractSlider*>(&widget) ||
@@ -96,7 +99,8 @@ TEST_F(WindowScale, EveryWindowIsWhole) {
     if (const QByteArray scale = qgetenv("QT_SCALE_FACTOR"); !scale.isEmpty()) {
         EXPECT_DOUBLE_EQ(Window().devicePixelRatioF(), scale.toDouble());
     }
-    Add({Wave("a.wav")});
+    // A file left out: the line under the list says so.
+    Add({Wave("a.wav"), inputFolder.File("notes.txt")});
     for (const char* encoder : {"LAME Encoder", "OggVorbis Encoder"}) {
         Tabs()->setCurrentIndex(1);
         uitest::ChooseItem(Window().findChild<QComboBox*>(QStringLiteral("encoderList")), encoder);
@@ -119,6 +123,11 @@ TEST_F(WindowScale, EveryWindowIsWhole) {
     for (const std::size_t jobs : {1, 4}) {
         SCOPED_TRACE(jobs);
         EncodeProgressWindow progress(*batch, jobs, &Window());
+        // The blocks of running files.
+        for (QWidget* block :
+             progress.findChildren<QWidget*>(QRegularExpression(QStringLiteral("^fileBlock")))) {
+            block->show();
+        }
         progress.show();
         ExpectWhole(progress);
     }
