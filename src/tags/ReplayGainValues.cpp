@@ -9,6 +9,8 @@ namespace {
 
 constexpr double kReferenceLoudness = -18.0;
 constexpr double kMostGain = 51.0;
+// Far above anything an input held at 90 dB over full scale gives.
+constexpr double kMostPeak = 99999.0;
 
 std::string Printed(const char* format, double value) {
     char text[32];
@@ -20,7 +22,7 @@ std::string Printed(const char* format, double value) {
 
 ReplayGainValues ReplayGainValues::FromLoudness(double loudness, double peak) {
     const double gain = std::isfinite(loudness) ? kReferenceLoudness - loudness : kMostGain;
-    return {std::clamp(gain, -kMostGain, kMostGain), peak};
+    return {std::clamp(gain, -kMostGain, kMostGain), std::clamp(peak, 0.0, kMostPeak)};
 }
 
 std::string ReplayGainValues::GainText() const {
@@ -31,4 +33,12 @@ std::string ReplayGainValues::GainText() const {
 
 std::string ReplayGainValues::PeakText() const {
     return Printed("%.6f", Peak);
+}
+
+std::vector<std::pair<std::string, std::string>> ReplayGainValues::TrackTexts() const {
+    return {{"REPLAYGAIN_TRACK_GAIN", GainText()}, {"REPLAYGAIN_TRACK_PEAK", PeakText()}};
+}
+
+ReplayGainValues ReplayGainValues::Widest() {
+    return {-kMostGain, kMostPeak};
 }
