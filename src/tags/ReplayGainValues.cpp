@@ -21,7 +21,7 @@ std::string Printed(const char* format, double value) {
 } // namespace
 
 ReplayGainValues ReplayGainValues::FromLoudness(double loudness, double peak) {
-    const double gain = std::isfinite(loudness) ? kReferenceLoudness - loudness : kMostGain;
+    const double gain = std::isfinite(loudness) ? kReferenceLoudness - loudness : 0.0;
     return {std::clamp(gain, -kMostGain, kMostGain), std::clamp(peak, 0.0, kMostPeak)};
 }
 
