@@ -13,9 +13,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <memory>
+#include <utility>
 #include <vorbis/codec.h>
 
 namespace {
@@ -33,21 +33,22 @@ int EncodedChannels(std::int32_t mode, const SampleFormat& format) {
     return mode > 2 ? 2 : mode;
 }
 
-// The comment packet's size with the values at their widest.
-std::size_t CommentRoom(const vorbis_comment& comments) {
-    vorbis_comment widest;
-    vorbis_comment_init(&widest);
+// The comment packet of the comments followed by the values.
+std::vector<unsigned char> CommentPacket(const vorbis_comment& comments,
+                                         const ReplayGainValues& values) {
+    vorbis_comment all;
+    vorbis_comment_init(&all);
     for (int i = 0; i < comments.comments; ++i) {
-        vorbis_comment_add(&widest, comments.user_comments[i]);
+        vorbis_comment_add(&all, comments.user_comments[i]);
     }
-    for (const auto& [name, value] : ReplayGainValues::Widest().TrackTexts()) {
-        vorbis_comment_add_tag(&widest, name.c_str(), value.c_str());
+    for (const auto& [name, value] : values.TrackTexts()) {
+        vorbis_comment_add_tag(&all, name.c_str(), value.c_str());
     }
     ogg_packet packet;
-    vorbis_commentheader_out(&widest, &packet);
-    const auto bytes = static_cast<std::size_t>(packet.bytes);
+    vorbis_commentheader_out(&all, &packet);
+    std::vector<unsigned char> bytes(packet.packet, packet.packet + packet.bytes);
     ogg_packet_clear(&packet);
-    vorbis_comment_clear(&widest);
+    vorbis_comment_clear(&all);
     return bytes;
 }
 
@@ -165,8 +166,9 @@ COggEncodeThread::JobEnd COggEncodeThread::Stream(Session& session, WaveInput& i
                                       identification.packet + identification.bytes);
         session.setup.assign(setup.packet, setup.packet + setup.bytes);
         session.setupEndsStream = noAudio;
-        session.commentRoom = CommentRoom(session.comment);
-        const std::string pages = HeaderPages(session, session.stream, comments);
+        session.commentRoom = CommentPacket(session.comment, ReplayGainValues::Widest()).size();
+        const std::string pages = HeaderPages(session, session.stream,
+                                              {comments.packet, comments.packet + comments.bytes});
         session.headerBytes = pages.size();
         if (!output.Write(pages)) {
             return JobEnd::WriteFailed;
@@ -238,25 +240,14 @@ COggEncodeThread::JobEnd COggEncodeThread::FillReplayGain(Session& session,
     }
     const auto track =
         ReplayGainValues::FromLoudness(session.meter->Loudness(), session.meter->Peak());
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    for (int i = 0; i < session.comment.comments; ++i) {
-        vorbis_comment_add(&comment, session.comment.user_comments[i]);
-    }
-    for (const auto& [name, value] : track.TrackTexts()) {
-        vorbis_comment_add_tag(&comment, name.c_str(), value.c_str());
-    }
-    ogg_packet packet;
-    vorbis_commentheader_out(&comment, &packet);
+    const std::vector<unsigned char> packet = CommentPacket(session.comment, track);
     std::string pages;
-    if (static_cast<std::size_t>(packet.bytes) <= session.commentRoom) {
+    if (packet.size() <= session.commentRoom) {
         ogg_stream_state stream;
         ogg_stream_init(&stream, session.stream.serialno);
         pages = HeaderPages(session, stream, packet);
         ogg_stream_clear(&stream);
     }
-    ogg_packet_clear(&packet);
-    vorbis_comment_clear(&comment);
     if (pages.size() != session.headerBytes) {
         ShowJobError(kSetupFailed);
         return JobEnd::Failed;
@@ -266,10 +257,10 @@ COggEncodeThread::JobEnd COggEncodeThread::FillReplayGain(Session& session,
 
 // Streams of the same serial number lay packets of the same sizes out on the same pages.
 std::string COggEncodeThread::HeaderPages(const Session& session, ogg_stream_state& stream,
-                                          const ogg_packet& comments) {
+                                          std::vector<unsigned char> comments) {
     // Bytes after the comment packet's framing bit are ignored by its readers.
-    std::vector<unsigned char> padded(session.commentRoom, 0);
-    std::memcpy(padded.data(), comments.packet, static_cast<std::size_t>(comments.bytes));
+    std::vector<unsigned char> padded = std::move(comments);
+    padded.resize(session.commentRoom, 0);
     ogg_packet packets[3] = {};
     std::vector<unsigned char> identification = session.identification;
     std::vector<unsigned char> setup = session.setup;

@@ -31,7 +31,7 @@ private:
     /// The header pages from stream, a new stream of the session's serial number, with the
     /// comment packet padded to the session's room.
     static std::string HeaderPages(const Session& session, ogg_stream_state& stream,
-                                   const ogg_packet& comments);
+                                   std::vector<unsigned char> comments);
     JobEnd FillReplayGain(Session& session, platform::AtomicFileWriter& output);
     /// Hands the block just read to the encoder; a block of no frames ends the stream.
     void FeedChunk(Session& session, std::size_t inputChannels);
