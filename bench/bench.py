@@ -26,8 +26,11 @@ The window's batch converts 8 files of 20 seconds through the window with Jobs 1
 to the number of processors, against wavpress-cli -j 1 and -j N (the window timed from "変換",
 its whole process beside it), and compares the outputs (Ogg Vorbis without the serial numbers).
 
+The ReplayGain case converts 10 files of 60 seconds with -j 1, with --replaygain and without,
+MP3 and Ogg Vorbis: measuring the loudness must take at most 1.05 times the time.
+
     python3 bench/bench.py [--runs N] [--keep] [--window-only | --batch-only |
-                            --window-batch-only | --formats-only]
+                            --window-batch-only | --formats-only | --replaygain-only]
 """
 
 import argparse
@@ -289,6 +292,22 @@ def formats_case(ours, work, out, block, runs):
     print(f"load average {os.getloadavg()[0]:.2f} at the end")
 
 
+def replaygain_case(ours, work, block, runs):
+    """The same batch with and without the loudness measured, by turns."""
+    batch = batch_inputs(os.path.join(work, "replaygain-60s"), block, 60, count=10)
+    print(f"batch of 10 files of 60 s, 44.1 kHz stereo, wavpress-cli -j 1, median of {runs} "
+          f"runs each, load average {os.getloadavg()[0]:.2f} at the start")
+    print(f"{'encoder':<12}{'wall: without':>14}{'with':>10}{'ratio':>7}"
+          f"{'cpu: without':>14}{'with':>10}{'ratio':>7}")
+    for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
+        (plain_wall, plain_cpu), (gain_wall, gain_cpu) = median_times(
+            ours(kind, batch, 1) + ["--no-replaygain"], ours(kind, batch, 1) + ["--replaygain"],
+            runs)
+        print(f"{name:<12}{plain_wall:>13.3f}s{gain_wall:>9.3f}s{gain_wall / plain_wall:>7.3f}"
+              f"{plain_cpu:>13.3f}s{gain_cpu:>9.3f}s{gain_cpu / plain_cpu:>7.3f}")
+    print(f"load average {os.getloadavg()[0]:.2f} at the end")
+
+
 def comparable(path):
     """The file's bytes; of an Ogg file, with each page's stream serial number and checksum
     set to zero: the serial comes from the clock's second at the job's start."""
@@ -320,6 +339,8 @@ def main():
                       help="only the window's batch with Jobs 1 and N against -j 1 and -j N")
     only.add_argument("--formats-only", action="store_true",
                       help="only the 24-bit 96 kHz and float 48 kHz inputs")
+    only.add_argument("--replaygain-only", action="store_true",
+                      help="only the batch with and without --replaygain")
     args = parser.parse_args()
 
     for tool in ("lame", "oggenc", "sox", "/usr/bin/time"):
@@ -352,6 +373,9 @@ def main():
             return
         if args.formats_only:
             formats_case(ours, work, out, block, args.runs)
+            return
+        if args.replaygain_only:
+            replaygain_case(ours, work, block, args.runs)
             return
         short_wav = os.path.join(work, "three-minutes.wav")
         long_wav = os.path.join(work, "thirty-minutes.wav")
@@ -391,6 +415,8 @@ def main():
         window_batch_case(window, cli, work, block, args.runs)
         print()
         formats_case(ours, work, out, block, args.runs)
+        print()
+        replaygain_case(ours, work, block, args.runs)
     finally:
         if args.keep:
             print(f"\nwork folder kept: {work}")

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libogg-dev libvorbis-dev libmp3lame-dev libtag1-dev zlib1g-dev libsoxr-dev
+  libogg-dev libvorbis-dev libmp3lame-dev libtag1-dev zlib1g-dev libsoxr-dev libebur128-dev
   libgtest-dev libmpg123-dev vorbis-tools
   clang libclang-rt-14-dev
   lame mpg123 sox time python3

@@ -57,6 +57,7 @@ std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& row
     batch.Ogg = &settings.Ogg;
     batch.IdentityOutFile = &settings.OutFolder.IdentityOutFile;
     batch.EncodeType = settings.OutFolder.EncodeType;
+    batch.ReplayGain = settings.OutFolder.ReplayGain == 1;
     const OutputLayout layout(settings.OutFolder.OutputLayout, settings.OutFolder.OutFolder,
                               batch.EncodeType);
     batch.OutPaths.reserve(rows.size());

@@ -26,14 +26,15 @@ inline constexpr const char* kOggMinBitrateMessage =
 /// Everything an EncodeBatch runs on: the batch's own lists and references into the settings,
 /// which must stay unchanged while the batch runs.
 struct ConversionBatch {
-    std::vector<std::string> Paths; ///< one InPath per item
-    std::vector<EncodeItem> Items;  ///< same order and length as Paths
+    std::vector<std::string> Paths;    ///< one InPath per item
+    std::vector<EncodeItem> Items;     ///< same order and length as Paths
     std::vector<std::string> OutPaths; ///< where the layout puts each item's output
-    BE_CONFIG* LameParm = nullptr; ///< LameParm, or LameWork holding the preset in effect
+    BE_CONFIG* LameParm = nullptr;     ///< LameParm, or LameWork holding the preset in effect
     const OggParm* Ogg = nullptr;
     const std::int32_t* IdentityOutFile = nullptr;
     std::int32_t EncodeType = 0;
-    bool Id3v2 = true; ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
+    bool Id3v2 = true;       ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
+    bool ReplayGain = false; ///< the outputs carry their measured ReplayGain values
     /// The files of Paths as found when the batch was prepared: no output may be one of them.
     std::shared_ptr<const std::vector<BatchInput>> Inputs;
     /// The folders made for the outputs, shared by the batch's jobs.

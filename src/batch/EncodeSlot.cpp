@@ -26,6 +26,7 @@ bool EncodeSlot::Begin(const ConversionBatch& batch, std::size_t index, const En
     input.LameParm = *batch.LameParm;
     input.Ogg = *batch.Ogg;
     input.Id3v2 = batch.Id3v2;
+    input.ReplayGain = batch.ReplayGain;
     input.BatchInputs = batch.Inputs;
     input.Folders = batch.Folders;
     const bool started = Job().BeginEncode(input, bar_, this);

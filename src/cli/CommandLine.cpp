@@ -38,6 +38,8 @@ enum OptionId : int {
     Genre,
     NoId3v2,
     NoWaveTags,
+    ReplayGain,
+    NoReplayGain,
 };
 
 // A leading '-' hands over every file name in its place, so that options after file names
@@ -63,6 +65,8 @@ constexpr option kLongOptions[] = {
     {"genre", required_argument, nullptr, Genre},
     {"no-id3v2", no_argument, nullptr, NoId3v2},
     {"no-wave-tags", no_argument, nullptr, NoWaveTags},
+    {"replaygain", no_argument, nullptr, ReplayGain},
+    {"no-replaygain", no_argument, nullptr, NoReplayGain},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -211,6 +215,12 @@ bool TakeOption(OptionId id, const std::string& value, CliOptions& options, std:
     case OptionId::NoWaveTags:
         options.NoWaveTags = true;
         return true;
+    case OptionId::ReplayGain:
+        options.ReplayGain = 1;
+        return true;
+    case OptionId::NoReplayGain:
+        options.ReplayGain = 0;
+        return true;
     case OptionId::Genre:
         if (!value.empty() && FindGenre(value) == NoGenre) {
             error = platform::Format("ジャンル \"%s\" は一覧にありません "
@@ -308,6 +318,9 @@ void ApplyOptions(const CliOptions& options, EncodeSettings& settings) {
     if (options.OutputLayout) {
         settings.OutFolder.OutputLayout = *options.OutputLayout;
     }
+    if (options.ReplayGain) {
+        settings.OutFolder.ReplayGain = *options.ReplayGain;
+    }
     if (options.Preset) {
         settings.OutFolder.Preset = *options.Preset;
     }
@@ -349,6 +362,8 @@ std::string UsageText() {
            "      --genre NAME       ジャンル (一覧の名前のとおりに)\n"
            "      --no-id3v2         MP3 に ID3v2 タグを付けず、末尾の ID3v1 タグだけにする\n"
            "      --no-wave-tags     WAVE ファイル自身のタグ (ID3v2、LIST/INFO) を読まない\n"
+           "      --replaygain       変換しながら音量を測り、リプレイゲインの値をタグに書き込む\n"
+           "      --no-replaygain    リプレイゲインの値を書き込まない\n"
            "      --settings         オプションを反映した設定を opt.ini と preset.ini の\n"
            "                         形式で標準出力に書いて終了する\n"
            "  -q, --quiet            進行状況と結果一覧を表示しない\n"

@@ -18,6 +18,7 @@ struct CliOptions {
     std::optional<std::int32_t> EncodeType;
     std::optional<std::string> OutFolder;
     std::optional<std::int32_t> OutputLayout;
+    std::optional<std::int32_t> ReplayGain;
     std::optional<std::int32_t> Preset;
     bool Overwrite = false;
     bool Quiet = false;

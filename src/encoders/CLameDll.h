@@ -38,6 +38,8 @@ public:
     /// Encodes the first bytes of the input buffer (whole 16-bit samples).
     std::uint32_t EncodeChunk(std::uint32_t bytes, std::uint8_t* output,
                               std::uint32_t* outputBytes);
+    /// The input buffer's 16-bit samples, as ReadChunk left them.
+    const std::int16_t* InputSamples() const { return inputBuffer_.data(); }
     /// Encodes frames float frames scaled to ±32768, at most the frames of one chunk (right is
     /// not read for a mono input). 257 from a library without beEncodeChunkFloatS16NI.
     std::uint32_t EncodeFloatChunk(std::uint32_t frames, float* left, float* right,

@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "tags/CID3TagFile.h"
 #include "tags/CID3v2Tag.h"
+#include "tags/ReplayGainValues.h"
 
 #include <algorithm>
 #include <cstring>
@@ -80,6 +81,10 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(WaveInput& input,
     sixteenBit_ = format.IsSixteenBit() && format.Channels <= 2;
     inputChannels_ = format.Channels;
     gains_ = ChannelMap(format).Downmix();
+    meter_.reset();
+    if (Input().ReplayGain) {
+        meter_ = std::make_unique<LoudnessMeter>(format.Channels == 1 ? 1 : 2, format.Rate);
+    }
     std::uint32_t bufferBytes = 0;
     JobEnd end = JobEnd::Failed;
     if (lame_.InitStream(&config, &bufferBytes, kChunkMultiplier) != 0) {
@@ -95,7 +100,25 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(WaveInput& input,
         }
     }
     lame_.CloseStream();
+    if (end == JobEnd::Converted) {
+        end = FillReplayGain(output);
+    }
     return end == JobEnd::Converted ? Finish(output) : end;
+}
+
+// The tag was written with TagLib's room after its frames; the values take part of that room,
+// through the open file, so the tag keeps its size and the audio its place.
+CMP3EncodeThread::JobEnd CMP3EncodeThread::FillReplayGain(platform::AtomicFileWriter& output) {
+    if (meter_ == nullptr || tagBytes_ == 0) {
+        return JobEnd::Converted;
+    }
+    const auto track = ReplayGainValues::FromLoudness(meter_->Loudness(), meter_->Peak());
+    const std::string tag = CID3v2Tag::Render(Input().Item, track.TrackTexts(), tagBytes_);
+    if (tag.empty()) {
+        ShowJobError(kInitFailed);
+        return JobEnd::Failed;
+    }
+    return output.WriteAt(0, tag.data(), tag.size()) ? JobEnd::Converted : JobEnd::WriteFailed;
 }
 
 // The item's ID3v1 record ends the file.
@@ -131,14 +154,17 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(WaveInput& input,
                                                   platform::AtomicFileWriter& output,
                                                   std::uint8_t* buffer, std::uint32_t bufferBytes) {
     // The tag goes ahead of the audio, so that the file is written in order.
-    std::uint64_t streamStart = 0;
+    tagBytes_ = 0;
     if (Input().Id3v2) {
-        const std::string tag = CID3v2Tag::Render(Input().Item);
+        // With ReplayGain there is a tag even for an item without texts, to hold the values.
+        const std::string tag = meter_ != nullptr ? CID3v2Tag::Render(Input().Item, {}, 0)
+                                                  : CID3v2Tag::Render(Input().Item);
         if (!tag.empty() && !output.Write(tag)) {
             return JobEnd::WriteFailed;
         }
-        streamStart = tag.size();
+        tagBytes_ = tag.size();
     }
+    const std::uint64_t streamStart = tagBytes_;
     std::uint32_t bytes = 0;
     std::uint32_t produced = 0;
     while (ReadChunk(input, bytes)) {
@@ -148,7 +174,9 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Stream(WaveInput& input,
             return JobEnd::Stopped;
         }
         std::this_thread::yield();
-        if (EncodeChunk(bytes, buffer, &produced) != 0 || produced > bufferBytes) {
+        const std::uint32_t status = EncodeChunk(bytes, buffer, &produced);
+        Measure(bytes);
+        if (status != 0 || produced > bufferBytes) {
             ShowJobError(kInitFailed);
             return JobEnd::Failed;
         }
@@ -212,4 +240,17 @@ void CMP3EncodeThread::MixBlock() {
             right_[i] += samples[i] * toRight;
         }
     }
+}
+
+// What the engine was handed: 16-bit frames as read, or the mixed float frames.
+void CMP3EncodeThread::Measure(std::uint32_t bytes) {
+    if (meter_ == nullptr) {
+        return;
+    }
+    if (sixteenBit_) {
+        meter_->AddInterleaved(lame_.InputSamples(), bytes / 2 / inputChannels_);
+        return;
+    }
+    const float* planes[] = {left_.data(), right_.data()};
+    meter_->AddPlanar(planes, block_.Frames(), 1.0f / kFloatScale);
 }

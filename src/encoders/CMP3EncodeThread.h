@@ -5,16 +5,20 @@
 #include "encoders/CEncodeThread.h"
 #include "encoders/CLameDll.h"
 #include "encoders/FrameBlock.h"
+#include "encoders/LoudnessMeter.h"
 #include "lame_enc/BladeMP3EncDLL.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 /// Turns one WAVE file into one MP3 file through the lame_enc engine library: the item's ID3v2.3
 /// tag first (unless the input says none), the audio with the engine's info frame filled in,
 /// the item's ID3v1 record at the end. A mono input gives a mono MP3; more than two channels
-/// are mixed to stereo.
+/// are mixed to stereo. Asked for ReplayGain, it measures what it hands the engine and fills
+/// the values into the ID3v2 tag's room at the end, before the file takes its name.
 class CMP3EncodeThread : public CEncodeThread {
 public:
     ~CMP3EncodeThread() override;
@@ -31,16 +35,20 @@ private:
     JobEnd FillInfoFrame(platform::AtomicFileWriter& output, std::uint64_t streamStart,
                          std::uint8_t* buffer, std::uint32_t bufferBytes);
     JobEnd Finish(platform::AtomicFileWriter& output);
+    JobEnd FillReplayGain(platform::AtomicFileWriter& output);
     /// The next chunk of input: 16-bit samples into the engine's buffer, or a block of frames.
     bool ReadChunk(WaveInput& input, std::uint32_t& bytes);
     std::uint32_t EncodeChunk(std::uint32_t bytes, std::uint8_t* buffer, std::uint32_t* produced);
     void MixBlock();
+    void Measure(std::uint32_t bytes);
 
     CLameDll lame_;
     bool sixteenBit_ = true;
     std::size_t inputChannels_ = 2;
     ChannelMap::StereoGains gains_;
     FrameBlock block_;
+    std::size_t tagBytes_ = 0;             ///< the ID3v2 tag ahead of the audio
+    std::unique_ptr<LoudnessMeter> meter_; ///< present when ReplayGain values are written
     std::array<float, WaveInput::kBlockFrames> left_{};
     std::array<float, WaveInput::kBlockFrames> right_{};
 };

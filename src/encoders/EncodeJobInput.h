@@ -24,7 +24,8 @@ struct EncodeJobInput {
     std::string OutPath;
     BE_CONFIG LameParm{}; ///< the MP3 parameters in effect (LameParm or the preset's copy)
     OggParm Ogg;
-    bool Id3v2 = true; ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
+    bool Id3v2 = true;       ///< MP3 outputs begin with an ID3v2.3 tag beside their ID3v1 record
+    bool ReplayGain = false; ///< the output carries the ReplayGain values measured while encoding
     /// The inputs of the whole batch, shared by its jobs: no output may be one of them.
     std::shared_ptr<const std::vector<BatchInput>> BatchInputs;
     /// The folders the batch makes for its outputs; without it none is made.

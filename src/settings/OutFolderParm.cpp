@@ -25,3 +25,7 @@ std::int32_t OutputLayoutInRange(std::int32_t layout) {
     return layout >= kOutputLayoutFlat && layout <= kOutputLayoutBeside ? layout
                                                                         : kOutputLayoutFlat;
 }
+
+std::int32_t ReplayGainInRange(std::int32_t replayGain) {
+    return replayGain == 1 ? 1 : 0;
+}

@@ -18,6 +18,9 @@ inline constexpr std::int32_t kOutputLayoutBeside = 2;
 /// layout when it is one of the three, otherwise kOutputLayoutFlat.
 std::int32_t OutputLayoutInRange(std::int32_t layout);
 
+/// 1 for 1, 0 for anything else.
+std::int32_t ReplayGainInRange(std::int32_t replayGain);
+
 /// The general options ([OutFolder]).
 struct OutFolderParm {
     std::string OutFolder;            ///< folder that receives the outputs (UTF-8)
@@ -26,6 +29,7 @@ struct OutFolderParm {
     std::int32_t EncodeType = 0;      ///< 0 MP3, 1 Ogg Vorbis
     std::int32_t Jobs = OnlineJobs(); ///< files the window converts at once, 1…OnlineJobs()
     std::int32_t OutputLayout = kOutputLayoutFlat; ///< kOutputLayoutFlat, …Tree or …Beside
+    std::int32_t ReplayGain = 0;                   ///< 1 = the outputs carry ReplayGain values
 };
 
 inline constexpr std::int32_t kEncodeTypeMp3 = 0;

@@ -25,6 +25,7 @@ constexpr std::string_view kIdentityOutFileKey = "IdentityOutFile=";
 constexpr std::string_view kEncodeTypeKey = "EncodeType=";
 constexpr std::string_view kJobsKey = "Jobs=";
 constexpr std::string_view kOutputLayoutKey = "OutputLayout=";
+constexpr std::string_view kReplayGainKey = "ReplayGain=";
 
 constexpr std::string_view kLeftKey = "Left=";
 constexpr std::string_view kTopKey = "Top=";
@@ -101,6 +102,8 @@ bool ReadOutFolderLine(const IniKeyValue& line, OutFolderParm& parm) {
         parm.Jobs = JobsInRange(ParseIniInt(line.value));
     } else if (line.key == kOutputLayoutKey) {
         parm.OutputLayout = OutputLayoutInRange(ParseIniInt(line.value));
+    } else if (line.key == kReplayGainKey) {
+        parm.ReplayGain = ReplayGainInRange(ParseIniInt(line.value));
     } else {
         return false;
     }
@@ -162,6 +165,7 @@ public:
             // A file of the Windows program has no Jobs line.
             values->outFolder.Jobs = OnlineJobs();
             values->outFolder.OutputLayout = kOutputLayoutFlat;
+            values->outFolder.ReplayGain = 0;
         }
         pristine_ = headed_;
     }
@@ -299,6 +303,7 @@ std::string RenderSettings(const EncodeSettings& settings) {
     AppendKeyLine(out, kEncodeTypeKey, settings.OutFolder.EncodeType);
     AppendKeyLine(out, kJobsKey, JobsInRange(settings.OutFolder.Jobs));
     AppendKeyLine(out, kOutputLayoutKey, OutputLayoutInRange(settings.OutFolder.OutputLayout));
+    AppendKeyLine(out, kReplayGainKey, ReplayGainInRange(settings.OutFolder.ReplayGain));
 
     AppendLine(out, kLameHeader);
     WriteLameKeys(out, settings.LameParm);

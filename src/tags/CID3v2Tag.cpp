@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 
 #include <taglib/commentsframe.h>
+#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/textidentificationframe.h>
 
@@ -36,6 +37,15 @@ bool IsFourDigitYear(const std::string& year) {
 } // namespace
 
 std::string CID3v2Tag::Render(const EncodeItem& item) {
+    return Render(item, {}, 0, false);
+}
+
+std::string CID3v2Tag::Render(const EncodeItem& item, const UserTexts& extra, std::size_t size) {
+    return Render(item, extra, size, true);
+}
+
+std::string CID3v2Tag::Render(const EncodeItem& item, const UserTexts& extra, std::size_t size,
+                              bool evenEmpty) {
     // TagLib promises nothing about building tags on several threads at once, and jobs running
     // side by side each render one: one at a time, which costs nothing beside the encoding.
     static std::mutex renderMutex;
@@ -59,9 +69,26 @@ std::string CID3v2Tag::Render(const EncodeItem& item) {
     if (item.Genre != NoGenre) {
         AddText(tag, "TCON", std::to_string(item.Genre));
     }
-    if (tag.isEmpty()) {
+    for (const auto& [description, value] : extra) {
+        auto frame = std::make_unique<TagLib::ID3v2::UserTextIdentificationFrame>(
+            TagLib::String(description), TagLib::StringList(TagLib::String(value)),
+            TagLib::String::Latin1);
+        tag.addFrame(frame.release());
+    }
+    if (tag.isEmpty() && !evenEmpty) {
         return {};
     }
+    const std::size_t headerSize = TagLib::ID3v2::Header::size();
+    if (size != 0 && size <= headerSize) {
+        return {};
+    }
+    if (size != 0) {
+        // TagLib pads up to the size the tag had, as for a tag read from a file.
+        tag.header()->setTagSize(static_cast<unsigned>(size - headerSize));
+    }
     const TagLib::ByteVector bytes = tag.render(TagLib::ID3v2::v3);
+    if (size != 0 && bytes.size() != size) {
+        return {};
+    }
     return std::string(bytes.data(), bytes.size());
 }

@@ -9,6 +9,7 @@
 #include "ui/QtText.h"
 #include "ui/ToolTips.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -23,6 +24,10 @@ constexpr const char* kEncoders[] = {"LAME Encoder", "OggVorbis Encoder"};
 constexpr const char* kEncoderTip =
     "変換したいエンコード処理を指定してください\nMP3でしたらLAME Encoderを…\nOggVorbisでしたら"
     "OggVorbis Encoderを\n指定してください";
+constexpr const char* kReplayGainCaption = "リプレイゲインを書き込む";
+constexpr const char* kReplayGainTip =
+    "変換しながら曲の音量を測り、再生時に音量をそろえるための値\n(リプレイゲイン)を"
+    "タグに書き込みます\n対応したプレーヤーで、曲ごとの音量の差がなくなります";
 
 // Hidden, a page still claims its room: the framed area fits the larger page whichever shows.
 void KeepRoomWhenHidden(QWidget* page) {
@@ -34,8 +39,9 @@ void KeepRoomWhenHidden(QWidget* page) {
 } // namespace
 
 CParmSetPage::CParmSetPage(std::int32_t* encodeType, std::int32_t* preset, BE_CONFIG* lameParm,
-                           PresetList* presets, OggParm* oggParm, QWidget* parent)
-    : QWidget(parent), encodeType_(encodeType) {
+                           PresetList* presets, OggParm* oggParm, std::int32_t* replayGain,
+                           QWidget* parent)
+    : QWidget(parent), encodeType_(encodeType), replayGain_(replayGain) {
     setWindowTitle(ToQString(kTitle));
     UseDialogFont(this);
 
@@ -64,6 +70,10 @@ CParmSetPage::CParmSetPage(std::int32_t* encodeType, std::int32_t* preset, BE_CO
         encoderList_->setCurrentIndex(-1);
     }
     SetToolTip(encoderList_, kEncoderTip);
+    replayGainBox_ = new QCheckBox(ToQString(kReplayGainCaption), this);
+    replayGainBox_->setObjectName(QStringLiteral("replayGainBox"));
+    replayGainBox_->setChecked(ReplayGainInRange(*replayGain_) == 1);
+    SetToolTip(replayGainBox_, kReplayGainTip);
 
     auto* encoderRow = new QHBoxLayout;
     encoderRow->addWidget(NewCaption("エンコードタイプ", encoderList_, this));
@@ -72,11 +82,14 @@ CParmSetPage::CParmSetPage(std::int32_t* encodeType, std::int32_t* preset, BE_CO
     auto* page = new QVBoxLayout(this);
     page->addLayout(encoderRow);
     page->addWidget(frame);
+    page->addWidget(replayGainBox_);
 
     connect(encoderList_, &QComboBox::activated, this, [this](int position) {
         *encodeType_ = position;
         ShowEncoderPage(position);
     });
+    connect(replayGainBox_, &QCheckBox::toggled, this,
+            [this](bool checked) { *replayGain_ = checked ? 1 : 0; });
     setFixedSize(sizeHint());
 }
 

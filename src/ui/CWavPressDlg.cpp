@@ -248,8 +248,9 @@ void CWavPressDlg::keyPressEvent(QKeyEvent* event) {
 
 void CWavPressDlg::CreatePages() {
     OutFolderParm& general = settings_.OutFolder;
-    parameterPage_ = new CParmSetPage(&general.EncodeType, &general.Preset, &settings_.LameParm,
-                                      &settings_.Presets, &settings_.Ogg, this);
+    parameterPage_ =
+        new CParmSetPage(&general.EncodeType, &general.Preset, &settings_.LameParm,
+                         &settings_.Presets, &settings_.Ogg, &general.ReplayGain, this);
     outFolderPage_ = new COutFolderPage(&general.OutFolder, &general.IdentityOutFile, &general.Jobs,
                                         &general.OutputLayout, &general.EncodeType, this);
     versionPage_ = new CVersionPage(this);

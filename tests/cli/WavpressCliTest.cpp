@@ -1103,7 +1103,12 @@ TEST_F(WavpressCliTest, ALibraryOfAlbumsConvertsInEveryLayout) {
         }
         EXPECT_EQ(run.out, summary + "変換済み 5, スキップ 0, 失敗 0, キャンセル 0\n");
     }
-    EXPECT_NE(Run({"--settings", "--layout", "tree"}).out.find("\tOutputLayout=1\r\n[LAME Parm]"),
+    for (const auto& [option, line] : {std::pair{"--replaygain", "\tReplayGain=1\r\n"},
+                                       {"--no-replaygain", "\tReplayGain=0\r\n"}}) {
+        EXPECT_NE(Run({"--settings", "--replaygain", option}).out.find(line), std::string::npos);
+    }
+    EXPECT_NE(Run({"--settings", "--layout", "tree"})
+                  .out.find("\tOutputLayout=1\r\n\tReplayGain=0\r\n[LAME Parm]"),
               std::string::npos);
     const CliRun wrong = Run({"-l", "nested", in.File("solo/03.wav")});
     EXPECT_EQ(wrong.exitCode, 2);

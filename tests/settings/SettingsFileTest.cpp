@@ -90,6 +90,7 @@ const char* const kDefaultListingTemplate = "[OutFolder]\n"
                                             "\tEncodeType=0\n"
                                             "\tJobs=%d\n"
                                             "\tOutputLayout=0\n"
+                                            "\tReplayGain=0\n"
                                             "[LAME Parm]\n"
                                             "\tSampleRate=44100\n"
                                             "\tReSampleRate=0\n"
@@ -574,8 +575,34 @@ TEST(SettingsFileTest, OutputLayoutIsReadInItsRangeAndWrittenAfterJobs) {
     EncodeSettings settings;
     settings.OutFolder.Jobs = 1;
     settings.OutFolder.OutputLayout = kOutputLayoutTree;
-    EXPECT_NE(RenderSettings(settings).find("\tJobs=1\r\n\tOutputLayout=1\r\n[LAME Parm]"),
+    EXPECT_NE(RenderSettings(settings).find(
+                  "\tJobs=1\r\n\tOutputLayout=1\r\n\tReplayGain=0\r\n[LAME Parm]"),
               std::string::npos);
     settings.OutFolder.OutputLayout = 7;
     EXPECT_NE(RenderSettings(settings).find("\tOutputLayout=0\r\n"), std::string::npos);
+}
+
+TEST(SettingsFileTest, ReplayGainIsOneOrZeroAndWrittenLast) {
+    const struct {
+        const char* line;
+        std::int32_t replayGain;
+    } cases[] = {
+        {"", 0},
+        {"\tReplayGain=1\n", 1},
+        {"\tReplayGain=2\n", 0},
+        {"\tReplayGain=yes\n", 0},
+    };
+    for (const auto& c : cases) {
+        EncodeSettings before;
+        before.OutFolder.ReplayGain = 1;
+        const EncodeSettings settings =
+            Load(std::string("[OutFolder]\n\tJobs=1\n") + c.line + "[LAME Parm]\n", before);
+        EXPECT_EQ(settings.OutFolder.ReplayGain, c.replayGain) << c.line;
+    }
+    EncodeSettings settings;
+    settings.OutFolder.ReplayGain = 1;
+    EXPECT_NE(RenderSettings(settings).find("\tOutputLayout=0\r\n\tReplayGain=1\r\n[LAME Parm]"),
+              std::string::npos);
+    settings.OutFolder.ReplayGain = 5;
+    EXPECT_NE(RenderSettings(settings).find("\tReplayGain=0\r\n"), std::string::npos);
 }

@@ -7,6 +7,7 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tbytevectorstream.h>
+#include <taglib/textidentificationframe.h>
 
 Id3v2Read ReadId3v2(const std::string& fileBytes) {
     Id3v2Read read;
@@ -23,6 +24,12 @@ Id3v2Read ReadId3v2(const std::string& fileBytes) {
     for (const TagLib::ID3v2::Frame* frame : tag->frameList()) {
         const std::string id(frame->frameID().data(), frame->frameID().size());
         read.texts[id] = frame->toString().to8Bit(true);
+        if (const auto* user =
+                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame)) {
+            const TagLib::StringList values = user->fieldList();
+            read.userTexts[user->description().to8Bit(true)] =
+                values.size() > 1 ? values[1].to8Bit(true) : std::string();
+        }
         if (const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
             read.commentLanguage =
                 std::string(comment->language().data(), comment->language().size());

@@ -15,6 +15,8 @@ struct Id3v2Read {
     std::map<std::string, std::string> texts;
     std::string commentLanguage;
     std::string commentDescription;
+    /// TXXX frames: description -> value.
+    std::map<std::string, std::string> userTexts;
 };
 
 Id3v2Read ReadId3v2(const std::string& fileBytes);

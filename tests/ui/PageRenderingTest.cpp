@@ -90,9 +90,9 @@ TEST(PageRendering, JapaneseCaptionsAreDrawnWithAFontThatHasTheirGlyphs) {
     EncodeSettings settings;
     settings.ApplyFirstStartDefaults();
     const auto parmPage = [&settings] {
-        return std::make_unique<CParmSetPage>(&settings.OutFolder.EncodeType,
-                                              &settings.OutFolder.Preset, &settings.LameParm,
-                                              &settings.Presets, &settings.Ogg);
+        return std::make_unique<CParmSetPage>(
+            &settings.OutFolder.EncodeType, &settings.OutFolder.Preset, &settings.LameParm,
+            &settings.Presets, &settings.Ogg, &settings.OutFolder.ReplayGain);
     };
     auto mp3 = parmPage();
     ExpectCaptionsDrawn(*mp3, "parameters-mp3");

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QTest>
+
 #include <memory>
 
 namespace {
@@ -26,9 +29,9 @@ protected:
     ParmSetPage() { settings_.ApplyFirstStartDefaults(); }
 
     CParmSetPage& Open() {
-        page_ = std::make_unique<CParmSetPage>(&settings_.OutFolder.EncodeType,
-                                               &settings_.OutFolder.Preset, &settings_.LameParm,
-                                               &settings_.Presets, &settings_.Ogg);
+        page_ = std::make_unique<CParmSetPage>(
+            &settings_.OutFolder.EncodeType, &settings_.OutFolder.Preset, &settings_.LameParm,
+            &settings_.Presets, &settings_.Ogg, &settings_.OutFolder.ReplayGain);
         page_->show();
         return *page_;
     }
@@ -99,6 +102,23 @@ TEST_F(ParmSetPage, SwitchingEncodersKeepsBothPagesAsTheyWere) {
     EXPECT_EQ(settings_.LameParm.Mode, 3);
     ChooseItem(EncoderList(), "OggVorbis Encoder");
     EXPECT_TRUE(ButtonCaptioned(*OggPage(), "カスタム設定")->isChecked());
+}
+
+// Whichever encoder is chosen, by mouse or by keyboard.
+TEST_F(ParmSetPage, ReplayGainBoxHoldsTheSetting) {
+    for (const std::int32_t stored : {0, 1}) {
+        settings_.OutFolder.ReplayGain = stored;
+        Open();
+        QAbstractButton* box = ButtonCaptioned(*page_, "リプレイゲインを書き込む");
+        EXPECT_EQ(box->isChecked(), stored == 1);
+        EXPECT_FALSE(box->toolTip().isEmpty());
+        uitest::Click(box);
+        EXPECT_EQ(settings_.OutFolder.ReplayGain, 1 - stored);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Space);
+        EXPECT_EQ(settings_.OutFolder.ReplayGain, stored);
+        EXPECT_EQ(box->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+    }
 }
 
 // The main window lays all three pages on the parameter page's rectangle.

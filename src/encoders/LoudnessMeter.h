@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <ebur128.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+/// Measures the loudness (ITU-R BS.1770 integrated, through libebur128) and the sample peak of
+/// the frames an encoder is handed, as they are handed to it.
+class LoudnessMeter {
+public:
+    /// speakers: the ChannelMap speaker of each of the channels, or nullptr for mono or stereo.
+    LoudnessMeter(std::size_t channels, unsigned long rate,
+                  const std::uint32_t* speakers = nullptr);
+    ~LoudnessMeter();
+    LoudnessMeter(const LoudnessMeter&) = delete;
+    LoudnessMeter& operator=(const LoudnessMeter&) = delete;
+
+    /// False when libebur128 refused the channels or the rate.
+    bool Ready() const { return state_ != nullptr; }
+    /// One sequence of frames per channel, each sample multiplied by scale.
+    void AddPlanar(const float* const* planes, std::size_t frames, float scale = 1.0f);
+    /// Interleaved 16-bit frames.
+    void AddInterleaved(const std::int16_t* samples, std::size_t frames);
+    /// Integrated loudness in LUFS; minus infinity for a stream with nothing above the gate.
+    double Loudness() const;
+    /// The largest sample magnitude, 1.0 at full scale.
+    double Peak() const;
+    /// The integrated loudness of the meters' streams taken together.
+    static double Loudness(const std::vector<const LoudnessMeter*>& meters);
+
+private:
+    ebur128_state* state_ = nullptr;
+    std::size_t channels_;
+    std::vector<float> interleaved_;
+};
