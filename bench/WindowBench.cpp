@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
     general.IdentityOutFile = 0;
     general.Jobs = jobs;
     for (int arg = 4; arg < argc; ++arg) {
-        if (!window.findChild<CListEditCtrl*>()->AddFileEntry(argv[arg], -1)) {
-            std::fprintf(stderr, "%s: not a WAVE file the list takes\n", argv[arg]);
+        if (const char* refused = window.findChild<CListEditCtrl*>()->AddFileEntry(argv[arg], -1)) {
+            std::fprintf(stderr, "%s: %s\n", argv[arg], refused);
             return 1;
         }
     }

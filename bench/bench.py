@@ -163,15 +163,16 @@ def window_case(window, cli, out, wav, runs):
               f"{win_process:>15.3f}s")
 
 
-def batch_inputs(folder, block, seconds, count=8):
-    """count inputs of the given length as links to one file: the disk holds one copy."""
+def batch_inputs(folder, block, seconds, count=8, copies=False):
+    """count inputs of the given length as links to one file (the disk holds one copy), or as
+    copies where each must be a file of its own (the window's list takes a file once)."""
     os.mkdir(folder)
     first = os.path.join(folder, "01.wav")
     write_wave(first, block, seconds)
     paths = [first]
     for number in range(2, count + 1):
         path = os.path.join(folder, f"{number:02}.wav")
-        os.link(first, path)
+        (shutil.copyfile if copies else os.link)(first, path)
         paths.append(path)
     return paths
 
@@ -211,7 +212,7 @@ def window_batch_case(window, cli, work, block, runs):
     the batch (as it reports it; its whole process beside it) against the whole wavpress-cli
     process; then the outputs of the window and of wavpress-cli compared byte for byte."""
     processors = os.cpu_count() or 1
-    wavs = batch_inputs(os.path.join(work, "window-batch"), block, 20)
+    wavs = batch_inputs(os.path.join(work, "window-batch"), block, 20, copies=True)
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", QT_LOGGING_RULES="default.warning=false")
     print(f"the window's batch: 8 files of 20 s, {processors} processors, load average "
           f"{os.getloadavg()[0]:.2f} at the start, median of {runs} runs each; ratios to "
