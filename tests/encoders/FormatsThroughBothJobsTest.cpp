@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "EndEventRecorder.h"
-#include "RecordingBar.h"
+#include "JobToEnd.h"
 #include "support/Mp3Decoder.h"
 #include "support/OggDecoder.h"
 
@@ -114,22 +113,14 @@ void ExpectLength(std::size_t decoded, std::size_t frames, long inRate, long out
     EXPECT_NEAR(static_cast<double>(decoded), expected, 1.0);
 }
 
-class FormatsThroughBothJobs : public ::testing::TestWithParam<Case> {
+class FormatsThroughBothJobs : public JobToEndTest<Case> {
 protected:
     void Run(CEncodeThread& job, const std::string& in, const std::string& out,
              EncodeJobInput input) {
         input.Item.InPath = in;
         input.OutPath = out;
-        const std::size_t posted = notify_.Posted();
-        ASSERT_TRUE(job.BeginEncode(input, bar_, &notify_));
-        ASSERT_TRUE(notify_.WaitForPosts(posted + 1));
-        EXPECT_EQ(job.Outcome(), EncodeOutcome::Converted);
+        RunToEnd(job, input);
     }
-
-    testsupport::TempDir dir_;
-    testsupport::ScopedMessageRecorder messages_;
-    EndEventRecorder notify_;
-    RecordingBar bar_;
 };
 
 TEST_P(FormatsThroughBothJobs, EveryChannelArrivesAtItsLevelAndTheLengthIsExact) {

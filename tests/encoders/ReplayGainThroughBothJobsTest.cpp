@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "EndEventRecorder.h"
-#include "RecordingBar.h"
+#include "JobToEnd.h"
 #include "support/Id3v2Reader.h"
 #include "support/Mp3Decoder.h"
 #include "support/OggDecoder.h"
@@ -95,7 +94,7 @@ void ExpectValues(const std::map<std::string, std::string>& tags, const Measured
     EXPECT_NEAR(std::atof(peak.c_str()), measured.peak, peakShare * measured.peak) << peak;
 }
 
-class ReplayGainThroughBothJobs : public ::testing::TestWithParam<Case> {
+class ReplayGainThroughBothJobs : public JobToEndTest<Case> {
 protected:
     void Run(CEncodeThread& job, const std::string& out, bool replayGain) {
         EncodeJobInput input;
@@ -105,16 +104,8 @@ protected:
         input.Item.Title = "題名";
         input.OutPath = out;
         input.ReplayGain = replayGain;
-        const std::size_t posted = notify_.Posted();
-        ASSERT_TRUE(job.BeginEncode(input, bar_, &notify_));
-        ASSERT_TRUE(notify_.WaitForPosts(posted + 1));
-        EXPECT_EQ(job.Outcome(), EncodeOutcome::Converted);
+        RunToEnd(job, input);
     }
-
-    testsupport::TempDir dir_;
-    testsupport::ScopedMessageRecorder messages_;
-    EndEventRecorder notify_;
-    RecordingBar bar_;
 };
 
 TEST_P(ReplayGainThroughBothJobs, ValuesMatchTheDecodedOutputAndTheAudioIsUnchanged) {
