@@ -25,6 +25,24 @@ EncodeItem ItemOf(const FileRow& row) {
     return item;
 }
 
+// An album text of its own, or else the folder, names the album.
+std::vector<std::shared_ptr<ReplayGainAlbum>> AlbumsOf(const std::vector<FileRow>& rows) {
+    std::map<std::pair<bool, std::string>, std::vector<std::size_t>> members;
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        const std::string& album = rows[index][kColumnAlbum];
+        members[album.empty() ? std::pair{false, rows[index][kColumnFolder]} : std::pair{true, album}]
+            .push_back(index);
+    }
+    std::vector<std::shared_ptr<ReplayGainAlbum>> albums(rows.size());
+    for (const auto& [name, indices] : members) {
+        const auto album = std::make_shared<ReplayGainAlbum>(indices.size());
+        for (const std::size_t index : indices) {
+            albums[index] = album;
+        }
+    }
+    return albums;
+}
+
 } // namespace
 
 std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& rows,
@@ -58,6 +76,9 @@ std::optional<ConversionBatch> PrepareConversion(const std::vector<FileRow>& row
     batch.IdentityOutFile = &settings.OutFolder.IdentityOutFile;
     batch.EncodeType = settings.OutFolder.EncodeType;
     batch.ReplayGain = settings.OutFolder.ReplayGain == 1;
+    if (batch.ReplayGain) {
+        batch.Albums = AlbumsOf(rows);
+    }
     const OutputLayout layout(settings.OutFolder.OutputLayout, settings.OutFolder.OutFolder,
                               batch.EncodeType);
     batch.OutPaths.reserve(rows.size());

@@ -39,6 +39,9 @@ struct ConversionBatch {
     std::shared_ptr<const std::vector<BatchInput>> Inputs;
     /// The folders made for the outputs, shared by the batch's jobs.
     std::shared_ptr<OutputFolders> Folders = std::make_shared<OutputFolders>();
+    /// With ReplayGain, each item's album: the items of one non-empty album text, or, where the
+    /// text is empty, of one folder. Empty without ReplayGain.
+    std::vector<std::shared_ptr<ReplayGainAlbum>> Albums;
     /// Each item's probe from when it was listed, for the progress of the whole batch, which
     /// goes by audio time whatever the formats; empty when the front end shows none.
     std::vector<WaveProbe> Probes;

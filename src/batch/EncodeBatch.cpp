@@ -26,6 +26,8 @@ void EncodeBatch::SetBatch(const ConversionBatch& batch) {
 void EncodeBatch::Start() {
     results_.assign(batch_ != nullptr ? batch_->Paths.size() : 0, BatchItemReport{});
     written_.clear();
+    albums_.Reset(batch_ != nullptr ? batch_->Albums
+                                    : std::vector<std::shared_ptr<ReplayGainAlbum>>{});
     overwriteAll_.reset();
     nextIndex_ = 0;
     totalAudio_ = 0;
@@ -150,6 +152,7 @@ void EncodeBatch::TakeItems() {
         if (stoppedAfterFinish_ || cancelRequest_ == 2 || (!pending_ && nextIndex_ >= count)) {
             // The batch ends once, when its last job has ended.
             if (!AnySlotBusy()) {
+                TakePlaced(albums_.Settle());
                 End(stoppedAfterFinish_ ? IEncodeBatchView::kResultCancel
                                         : IEncodeBatchView::kResultOk);
             }
@@ -175,6 +178,8 @@ void EncodeBatch::TakeItems() {
         const std::size_t index = pending_->index;
         if (!pending_->asked) {
             pending_->asked = true;
+            // An output still held by its album would come to replace this one unasked.
+            TakePlaced(albums_.Release(takenOut_));
             // An output this batch has written is asked about even with the question switched
             // off: replacing it silently would lose an item converted moments ago.
             const bool asks =
@@ -187,6 +192,7 @@ void EncodeBatch::TakeItems() {
                     AskSaveAs(takenOut_, chosen) != IEncodeBatchView::kSaveAsOk) {
                     pending_.reset();
                     results_[index].Result = BatchItemResult::Skipped;
+                    TakePlaced(albums_.ItemEnded(index, false, takenOut_));
                     ++doneCount_;
                     doneAudio_ += AudioOf(index);
                     view_.ItemFinished(index, std::nullopt);
@@ -287,7 +293,7 @@ void EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
             break;
         }
     }
-    if (result == BatchItemResult::Converted) {
+    if (result == BatchItemResult::Converted && !albums_.Holds(slot.Index())) {
         if (const auto written = platform::IdentifyFile(slot.OutputPath())) {
             written_.push_back(*written);
         }
@@ -303,11 +309,29 @@ void EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
     if (jobRan) {
         report.OutPath = slot.OutputPath();
     }
+    TakePlaced(albums_.ItemEnded(slot.Index(), result == BatchItemResult::Converted,
+                                 slot.OutputPath()));
     view_.ItemFinished(slot.Index(), SlotNumber(slot));
     // A stop that came after the job had finished: no further item is taken, and the batch
     // ends with the cancel result once no job runs.
     if (stopped) {
         stoppedAfterFinish_ = true;
+    }
+}
+
+void EncodeBatch::TakePlaced(const BatchAlbums::Placed& placed) {
+    for (const ReplayGainAlbum::Placed& output : placed) {
+        if (output.Written) {
+            if (const auto written = platform::IdentifyFile(output.Path)) {
+                written_.push_back(*written);
+            }
+            continue;
+        }
+        for (BatchItemReport& report : results_) {
+            if (report.Result == BatchItemResult::Converted && report.OutPath == output.Path) {
+                report.Result = BatchItemResult::Failed;
+            }
+        }
     }
 }
 
@@ -321,6 +345,7 @@ void EncodeBatch::AbandonOutput() {
     for (const std::unique_ptr<EncodeSlot>& slot : slots_) {
         slot->AbandonOutput();
     }
+    albums_.Abandon();
 }
 
 void EncodeBatch::OnCancelFile() {

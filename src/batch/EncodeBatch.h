@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "batch/BatchAlbums.h"
 #include "batch/ConversionStart.h"
 #include "batch/EncodeSlot.h"
 #include "batch/IEncodeBatchView.h"
@@ -132,6 +133,9 @@ private:
     void TakeItems();
     /// The end processing of the slot's item.
     void FinishItem(EncodeSlot& slot, bool jobRan);
+    /// Outputs an album put in place count as written by the batch; one that failed makes its
+    /// item's result a failure.
+    void TakePlaced(const BatchAlbums::Placed& placed);
     void End(int result);
     void RequestCancel(int request);
     bool IsMp3() const;
@@ -149,6 +153,7 @@ private:
     const ConversionBatch* batch_ = nullptr;
     std::vector<BatchItemReport> results_;
     std::vector<platform::FileIdentity> written_;
+    BatchAlbums albums_;
     EncodeItem taken_;
     std::string takenOut_;
     std::optional<Pending> pending_;

@@ -29,6 +29,9 @@ bool EncodeSlot::Begin(const ConversionBatch& batch, std::size_t index, const En
     input.ReplayGain = batch.ReplayGain;
     input.BatchInputs = batch.Inputs;
     input.Folders = batch.Folders;
+    if (index < batch.Albums.size()) {
+        input.Album = batch.Albums[index];
+    }
     const bool started = Job().BeginEncode(input, bar_, this);
     busy_ = started && !endedAtOnce_;
     return busy_;

@@ -106,20 +106,28 @@ void CEncodeThread::Run() {
         return;
     }
     ResetProgress(*bar_, wave_.AudioBytes());
-    platform::AtomicFileWriter output(outPath);
-    if (!CreateOutput(output)) {
+    auto output = std::make_unique<platform::AtomicFileWriter>(outPath);
+    if (!CreateOutput(*output)) {
         wave_.Close();
         return;
     }
-    const JobEnd end = Encode(wave_, output);
+    replayGainMeter_.reset();
+    replayGainWriter_.reset();
+    const JobEnd end = Encode(wave_, *output);
     wave_.Close();
     switch (end) {
     case JobEnd::Converted:
-        if (output.Commit()) {
+        if (replayGainWriter_ != nullptr) {
+            if (PlaceWithReplayGain(output)) {
+                SetOutcome(EncodeOutcome::Converted);
+            }
+            return;
+        }
+        if (output->Commit()) {
             SetOutcome(EncodeOutcome::Converted);
             return;
         }
-        ShowJobError(platform::Format(kOutputWriteFailed, outPath.c_str()), output.LastError());
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath.c_str()), output->LastError());
         return;
     case JobEnd::Stopped:
         SetOutcome(EncodeOutcome::Stopped);
@@ -130,10 +138,24 @@ void CEncodeThread::Run() {
         ShowJobError(platform::Format(kInputReadFailed, inPath.c_str()), wave_.Error());
         break;
     case JobEnd::WriteFailed:
-        ShowJobError(platform::Format(kOutputWriteFailed, outPath.c_str()), output.LastError());
+        ShowJobError(platform::Format(kOutputWriteFailed, outPath.c_str()), output->LastError());
         break;
     }
-    output.Discard();
+    output->Discard();
+}
+
+void CEncodeThread::KeepReplayGain(std::unique_ptr<LoudnessMeter> meter,
+                                   std::unique_ptr<ReplayGainWriter> writer) {
+    replayGainMeter_ = std::move(meter);
+    replayGainWriter_ = std::move(writer);
+}
+
+bool CEncodeThread::PlaceWithReplayGain(std::unique_ptr<platform::AtomicFileWriter>& output) {
+    // Without an album the file is an album of its own that will not be complete.
+    ReplayGainAlbum alone(1);
+    ReplayGainAlbum& album = input_.Album != nullptr ? *input_.Album : alone;
+    album.Hold(std::move(output), input_.OutPath, std::move(replayGainMeter_), std::move(replayGainWriter_));
+    return &album != &alone || alone.Settle().front().Written;
 }
 
 std::optional<std::string> CEncodeThread::InputAt(const std::string& outPath) const {

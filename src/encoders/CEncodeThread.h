@@ -4,11 +4,14 @@
 #include "encoders/EncodeJobInput.h"
 #include "encoders/INotifyTarget.h"
 #include "encoders/IProgressBar.h"
+#include "encoders/LoudnessMeter.h"
+#include "encoders/ReplayGainWriter.h"
 #include "encoders/WaveInput.h"
 #include "platform/AtomicFileWriter.h"
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -70,6 +73,10 @@ protected:
     virtual JobEnd Encode(WaveInput& input, platform::AtomicFileWriter& output) = 0;
     /// The job body on the worker thread: the sequence above around Encode.
     virtual void Run();
+    /// From Encode, with ReplayGain: what measured the output and what writes its values, once
+    /// the output is complete.
+    void KeepReplayGain(std::unique_ptr<LoudnessMeter> meter,
+                        std::unique_ptr<ReplayGainWriter> writer);
 
     bool StopWasRequested() const { return state_.load() == StopRequested; }
     const EncodeJobInput& Input() const { return input_; }
@@ -89,11 +96,16 @@ private:
     /// The input of the batch that outPath is, if it is one.
     std::optional<std::string> InputAt(const std::string& outPath) const;
     void EndAtOnce(INotifyTarget* notify);
+    /// A converted output with ReplayGain: its track values go in and it takes its name, or it
+    /// waits in its album. False after a failure's message.
+    bool PlaceWithReplayGain(std::unique_ptr<platform::AtomicFileWriter>& output);
     void SetOutcome(EncodeOutcome outcome) { outcome_.store(outcome); }
 
     EncodeJobInput input_;
     IProgressBar* bar_ = nullptr;
     WaveInput wave_;
+    std::unique_ptr<LoudnessMeter> replayGainMeter_;
+    std::unique_ptr<ReplayGainWriter> replayGainWriter_;
     std::thread thread_;
     bool started_ = false;
     std::atomic<std::int32_t> state_{Idle};

@@ -4,16 +4,17 @@
 #include "audio/ChannelMap.h"
 #include "audio/WaveReader.h"
 #include "encoders/JobMessages.h"
+#include "encoders/Mp3ReplayGainWriter.h"
 #include "platform/MessageBox.h"
 #include "tags/CID3TagFile.h"
 #include "tags/CID3v2Tag.h"
-#include "tags/ReplayGainValues.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -100,25 +101,11 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(WaveInput& input,
         }
     }
     lame_.CloseStream();
-    if (end == JobEnd::Converted) {
-        end = FillReplayGain(output);
+    if (end == JobEnd::Converted && meter_ != nullptr) {
+        KeepReplayGain(std::move(meter_),
+                       std::make_unique<Mp3ReplayGainWriter>(Input().Item, tagBytes_));
     }
     return end == JobEnd::Converted ? Finish(output) : end;
-}
-
-// The tag was written with TagLib's room after its frames; the values take part of that room,
-// through the open file, so the tag keeps its size and the audio its place.
-CMP3EncodeThread::JobEnd CMP3EncodeThread::FillReplayGain(platform::AtomicFileWriter& output) {
-    if (meter_ == nullptr || tagBytes_ == 0) {
-        return JobEnd::Converted;
-    }
-    const auto track = ReplayGainValues::FromLoudness(meter_->Loudness(), meter_->Peak());
-    const std::string tag = CID3v2Tag::Render(Input().Item, track.TrackTexts(), tagBytes_);
-    if (tag.empty()) {
-        ShowJobError(kInitFailed);
-        return JobEnd::Failed;
-    }
-    return output.WriteAt(0, tag.data(), tag.size()) ? JobEnd::Converted : JobEnd::WriteFailed;
 }
 
 // The item's ID3v1 record ends the file.

@@ -17,8 +17,8 @@
 /// Turns one WAVE file into one MP3 file through the lame_enc engine library: the item's ID3v2.3
 /// tag first (unless the input says none), the audio with the engine's info frame filled in,
 /// the item's ID3v1 record at the end. A mono input gives a mono MP3; more than two channels
-/// are mixed to stereo. Asked for ReplayGain, it measures what it hands the engine and fills
-/// the values into the ID3v2 tag's room at the end, before the file takes its name.
+/// are mixed to stereo. Asked for ReplayGain, it measures what it hands the engine; the
+/// values go into the ID3v2 tag's room once they are known (Mp3ReplayGainWriter).
 class CMP3EncodeThread : public CEncodeThread {
 public:
     ~CMP3EncodeThread() override;
@@ -35,7 +35,6 @@ private:
     JobEnd FillInfoFrame(platform::AtomicFileWriter& output, std::uint64_t streamStart,
                          std::uint8_t* buffer, std::uint32_t bufferBytes);
     JobEnd Finish(platform::AtomicFileWriter& output);
-    JobEnd FillReplayGain(platform::AtomicFileWriter& output);
     /// The next chunk of input: 16-bit samples into the engine's buffer, or a block of frames.
     bool ReadChunk(WaveInput& input, std::uint32_t& bytes);
     std::uint32_t EncodeChunk(std::uint32_t bytes, std::uint8_t* buffer, std::uint32_t* produced);

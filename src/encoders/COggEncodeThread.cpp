@@ -4,11 +4,11 @@
 #include "audio/ChannelMap.h"
 #include "encoders/JobMessages.h"
 #include "encoders/LoudnessMeter.h"
+#include "encoders/OggReplayGainWriter.h"
 #include "encoders/Resampler.h"
 #include "encoders/VorbisSetup.h"
 #include "platform/CodePage.h"
 #include "tags/GenreNames.h"
-#include "tags/ReplayGainValues.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -33,25 +33,6 @@ int EncodedChannels(std::int32_t mode, const SampleFormat& format) {
     return mode > 2 ? 2 : mode;
 }
 
-// The comment packet of the comments followed by the values.
-std::vector<unsigned char> CommentPacket(const vorbis_comment& comments,
-                                         const ReplayGainValues& values) {
-    vorbis_comment all;
-    vorbis_comment_init(&all);
-    for (int i = 0; i < comments.comments; ++i) {
-        vorbis_comment_add(&all, comments.user_comments[i]);
-    }
-    for (const auto& [name, value] : values.TrackTexts()) {
-        vorbis_comment_add_tag(&all, name.c_str(), value.c_str());
-    }
-    ogg_packet packet;
-    vorbis_commentheader_out(&all, &packet);
-    std::vector<unsigned char> bytes(packet.packet, packet.packet + packet.bytes);
-    ogg_packet_clear(&packet);
-    vorbis_comment_clear(&all);
-    return bytes;
-}
-
 bool WritePage(platform::AtomicFileWriter& output, const ogg_page& page) {
     return output.Write(page.header, static_cast<std::size_t>(page.header_len)) &&
            output.Write(page.body, static_cast<std::size_t>(page.body_len));
@@ -73,13 +54,7 @@ struct COggEncodeThread::Session {
     ogg_stream_state stream{};
     /// Present when ReplayGain values are written.
     std::unique_ptr<LoudnessMeter> meter;
-    /// The identification and setup packets, kept to write the header pages again.
-    std::vector<unsigned char> identification;
-    std::vector<unsigned char> setup;
-    bool setupEndsStream = false;
-    /// The comment packet's bytes with room for the values, and the header pages' bytes.
-    std::size_t commentRoom = 0;
-    std::size_t headerBytes = 0;
+    std::unique_ptr<OggReplayGainWriter> valuesWriter;
 };
 
 COggEncodeThread::~COggEncodeThread() {
@@ -128,6 +103,9 @@ COggEncodeThread::JobEnd COggEncodeThread::Encode(WaveInput& input,
     ogg_stream_init(&session.stream, std::rand());
 
     const JobEnd end = Stream(session, input, output);
+    if (end == JobEnd::Converted && session.meter != nullptr) {
+        KeepReplayGain(std::move(session.meter), std::move(session.valuesWriter));
+    }
 
     ogg_stream_clear(&session.stream);
     vorbis_block_clear(&session.block);
@@ -162,15 +140,9 @@ COggEncodeThread::JobEnd COggEncodeThread::Stream(Session& session, WaveInput& i
     setup.e_o_s = noAudio ? 1 : 0;
     ogg_page page;
     if (session.meter != nullptr) {
-        session.identification.assign(identification.packet,
-                                      identification.packet + identification.bytes);
-        session.setup.assign(setup.packet, setup.packet + setup.bytes);
-        session.setupEndsStream = noAudio;
-        session.commentRoom = CommentPacket(session.comment, ReplayGainValues::Widest()).size();
-        const std::string pages = HeaderPages(session, session.stream,
-                                              {comments.packet, comments.packet + comments.bytes});
-        session.headerBytes = pages.size();
-        if (!output.Write(pages)) {
+        session.valuesWriter = std::make_unique<OggReplayGainWriter>(
+            identification, session.comment, setup, session.stream.serialno, noAudio);
+        if (!output.Write(session.valuesWriter->FirstPages(session.stream))) {
             return JobEnd::WriteFailed;
         }
     } else {
@@ -185,7 +157,7 @@ COggEncodeThread::JobEnd COggEncodeThread::Stream(Session& session, WaveInput& i
         }
     }
     if (noAudio) {
-        return FillReplayGain(session, output);
+        return JobEnd::Converted;
     }
 
     ogg_packet packet;
@@ -228,64 +200,7 @@ COggEncodeThread::JobEnd COggEncodeThread::Stream(Session& session, WaveInput& i
         }
         Bar().OffsetPos(frames * input.Format().FrameBytes());
     }
-    return FillReplayGain(session, output);
-}
-
-// Written through the open file over the first pages: the comment packet keeps its size, so
-// every page keeps its place and only the comments and the pages' checksums change.
-COggEncodeThread::JobEnd COggEncodeThread::FillReplayGain(Session& session,
-                                                          platform::AtomicFileWriter& output) {
-    if (session.meter == nullptr) {
-        return JobEnd::Converted;
-    }
-    const auto track =
-        ReplayGainValues::FromLoudness(session.meter->Loudness(), session.meter->Peak());
-    const std::vector<unsigned char> packet = CommentPacket(session.comment, track);
-    std::string pages;
-    if (packet.size() <= session.commentRoom) {
-        ogg_stream_state stream;
-        ogg_stream_init(&stream, session.stream.serialno);
-        pages = HeaderPages(session, stream, packet);
-        ogg_stream_clear(&stream);
-    }
-    if (pages.size() != session.headerBytes) {
-        ShowJobError(kSetupFailed);
-        return JobEnd::Failed;
-    }
-    return output.WriteAt(0, pages.data(), pages.size()) ? JobEnd::Converted : JobEnd::WriteFailed;
-}
-
-// Streams of the same serial number lay packets of the same sizes out on the same pages.
-std::string COggEncodeThread::HeaderPages(const Session& session, ogg_stream_state& stream,
-                                          std::vector<unsigned char> comments) {
-    // Bytes after the comment packet's framing bit are ignored by its readers.
-    std::vector<unsigned char> padded = std::move(comments);
-    padded.resize(session.commentRoom, 0);
-    ogg_packet packets[3] = {};
-    std::vector<unsigned char> identification = session.identification;
-    std::vector<unsigned char> setup = session.setup;
-    packets[0].packet = identification.data();
-    packets[0].bytes = static_cast<long>(session.identification.size());
-    packets[0].b_o_s = 1;
-    packets[1].packet = padded.data();
-    packets[1].bytes = static_cast<long>(padded.size());
-    packets[1].packetno = 1;
-    packets[2].packet = setup.data();
-    packets[2].bytes = static_cast<long>(session.setup.size());
-    packets[2].packetno = 2;
-    packets[2].e_o_s = session.setupEndsStream ? 1 : 0;
-    for (ogg_packet& packet : packets) {
-        ogg_stream_packetin(&stream, &packet);
-    }
-    std::string pages;
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page) != 0) {
-        pages.append(reinterpret_cast<const char*>(page.header),
-                     static_cast<std::size_t>(page.header_len));
-        pages.append(reinterpret_cast<const char*>(page.body),
-                     static_cast<std::size_t>(page.body_len));
-    }
-    return pages;
+    return JobEnd::Converted;
 }
 
 void COggEncodeThread::FeedChunk(Session& session, std::size_t inputChannels) {

@@ -13,8 +13,8 @@
 /// Turns one WAVE file into one Ogg Vorbis file with the item's tag texts as Vorbis comments.
 /// Every channel of the input is kept, in Vorbis order (a stereo input may be mixed to mono),
 /// at the input's rate unless libvorbisenc has no set-up for it. Asked for ReplayGain, it
-/// measures what it hands the encoder, keeps room after the comments and, at the end, writes
-/// the header pages again with the values, through the open file before it takes its name.
+/// measures what it hands the encoder and keeps room after the comments for the values, which
+/// go in once they are known (OggReplayGainWriter).
 class COggEncodeThread : public CEncodeThread {
 public:
     COggEncodeThread() = default;
@@ -28,11 +28,6 @@ private:
 
     JobEnd Stream(Session& session, WaveInput& input, platform::AtomicFileWriter& output);
     void AddComments(Session& session) const;
-    /// The header pages from stream, a new stream of the session's serial number, with the
-    /// comment packet padded to the session's room.
-    static std::string HeaderPages(const Session& session, ogg_stream_state& stream,
-                                   std::vector<unsigned char> comments);
-    JobEnd FillReplayGain(Session& session, platform::AtomicFileWriter& output);
     /// Hands the block just read to the encoder; a block of no frames ends the stream.
     void FeedChunk(Session& session, std::size_t inputChannels);
     void Resample(Session& session, const float* const* sources, std::size_t frames);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "encoders/OutputFolders.h"
+#include "encoders/ReplayGainAlbum.h"
 #include "lame_enc/BladeMP3EncDLL.h"
 #include "platform/File.h"
 #include "settings/OggParm.h"
@@ -30,6 +31,9 @@ struct EncodeJobInput {
     std::shared_ptr<const std::vector<BatchInput>> BatchInputs;
     /// The folders the batch makes for its outputs; without it none is made.
     std::shared_ptr<OutputFolders> Folders;
+    /// The album the item belongs to, with ReplayGain: the output waits there for the album's
+    /// values. Without it the output takes its track values alone.
+    std::shared_ptr<ReplayGainAlbum> Album;
 };
 
 /// The files at paths (links followed), those that exist.

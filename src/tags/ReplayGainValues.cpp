@@ -39,6 +39,20 @@ std::vector<std::pair<std::string, std::string>> ReplayGainValues::TrackTexts() 
     return {{"REPLAYGAIN_TRACK_GAIN", GainText()}, {"REPLAYGAIN_TRACK_PEAK", PeakText()}};
 }
 
+std::vector<std::pair<std::string, std::string>> ReplayGainValues::AlbumTexts() const {
+    return {{"REPLAYGAIN_ALBUM_GAIN", GainText()}, {"REPLAYGAIN_ALBUM_PEAK", PeakText()}};
+}
+
+std::vector<std::pair<std::string, std::string>>
+ReplayGainValues::Texts(const ReplayGainValues& track, const ReplayGainValues* album) {
+    auto texts = track.TrackTexts();
+    if (album != nullptr) {
+        const auto albumTexts = album->AlbumTexts();
+        texts.insert(texts.end(), albumTexts.begin(), albumTexts.end());
+    }
+    return texts;
+}
+
 ReplayGainValues ReplayGainValues::Widest() {
     return {-kMostGain, kMostPeak};
 }

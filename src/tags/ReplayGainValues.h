@@ -22,6 +22,11 @@ struct ReplayGainValues {
     std::string PeakText() const;
     /// Tag names and texts of the values as a track's: REPLAYGAIN_TRACK_GAIN, …_PEAK.
     std::vector<std::pair<std::string, std::string>> TrackTexts() const;
+    /// The same as an album's: REPLAYGAIN_ALBUM_GAIN, …_PEAK.
+    std::vector<std::pair<std::string, std::string>> AlbumTexts() const;
+    /// A file's tag names and texts: the track's values, then the album's where it has them.
+    static std::vector<std::pair<std::string, std::string>> Texts(const ReplayGainValues& track,
+                                                                  const ReplayGainValues* album);
     /// Values whose texts are as long as any can be: the room to keep for them.
     static ReplayGainValues Widest();
 };
