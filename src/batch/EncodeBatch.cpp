@@ -309,8 +309,12 @@ void EncodeBatch::FinishItem(EncodeSlot& slot, bool jobRan) {
     if (jobRan) {
         report.OutPath = slot.OutputPath();
     }
-    TakePlaced(albums_.ItemEnded(slot.Index(), result == BatchItemResult::Converted,
-                                 slot.OutputPath()));
+    // Under a cancel of all, the item's album will not be complete: the batch's end places
+    // what it holds without album values.
+    if (cancelRequest_ != 2) {
+        TakePlaced(albums_.ItemEnded(slot.Index(), result == BatchItemResult::Converted,
+                                     slot.OutputPath()));
+    }
     view_.ItemFinished(slot.Index(), SlotNumber(slot));
     // A stop that came after the job had finished: no further item is taken, and the batch
     // ends with the cancel result once no job runs.

@@ -20,8 +20,10 @@
 #include "support/WaveWriter.h"
 #include "tags/EncodeItem.h"
 
+#include <ebur128.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <ctime>
@@ -1181,3 +1183,118 @@ TEST_F(WavpressCliTest, AProgramEndedAtOnceLeavesNoFolderItMadeForItsOutputs) {
 }
 
 } // namespace
+
+namespace {
+
+/// The REPLAYGAIN_* values an output carries.
+std::map<std::string, std::string> ReplayGainTexts(const std::string& path) {
+    std::map<std::string, std::string> values;
+    if (path.ends_with(".mp3")) {
+        values = ReadId3v2(ReadFileBytes(path)).userTexts;
+    } else {
+        for (const std::string& comment : DecodeOgg(path).comments) {
+            values[comment.substr(0, comment.find('='))] = comment.substr(comment.find('=') + 1);
+        }
+    }
+    std::erase_if(values, [](const auto& value) { return !value.first.starts_with("REPLAYGAIN_"); });
+    return values;
+}
+
+} // namespace
+
+// Album values come from libebur128 over the album's inputs together: 16-bit stereo reaches
+// the encoders as it is.
+TEST_F(WavpressCliTest, ReplayGainAlbumsAreTheFilesOfOneAlbumTextOrElseOfOneFolder) {
+    constexpr std::size_t kFrames = kRate * 3;
+    const SampleFormat format{SampleEncoding::Integer, 16, 16, 2, kRate, 0};
+    const std::map<std::string, double> levels{{"a/loud", 0.5}, {"a/soft", 0.05}, {"b/other", 0.2}};
+    std::map<std::string, ebur128_state*> meters;
+    for (const auto& [name, level] : levels) {
+        std::filesystem::create_directories(in.File(name.substr(0, 1)));
+        const auto tones = testsupport::Tones(kRate, kFrames, {440, 660}, {level, level});
+        ASSERT_TRUE(testsupport::WriteWave(in.File(name + ".wav"), format, tones));
+        meters[name] = ebur128_init(2, kRate, EBUR128_MODE_I);
+        std::vector<double> frames;
+        for (std::size_t i = 0; i < kFrames; ++i) {
+            // As stored: rounded to 16 bits.
+            frames.push_back(std::round(tones[0][i] * 32767.0) / 32768.0);
+            frames.push_back(std::round(tones[1][i] * 32767.0) / 32768.0);
+        }
+        ebur128_add_frames_double(meters[name], frames.data(), kFrames);
+    }
+    double folderA = 0;
+    std::vector<ebur128_state*> a{meters["a/loud"], meters["a/soft"]};
+    ebur128_loudness_global_multiple(a.data(), a.size(), &folderA);
+    double all = 0;
+    std::vector<ebur128_state*> every{meters["a/loud"], meters["a/soft"], meters["b/other"]};
+    ebur128_loudness_global_multiple(every.data(), every.size(), &all);
+    for (auto& [name, meter] : meters) {
+        ebur128_destroy(&meter);
+    }
+    const std::vector<std::string> inputs{in.File("a/loud.wav"), in.File("a/soft.wav"),
+                                          in.File("b/other.wav")};
+    for (const char* type : {"mp3", "ogg"}) {
+        for (const bool oneAlbumText : {false, true}) {
+            SCOPED_TRACE(std::string(type) + (oneAlbumText ? " album text" : " folders"));
+            ClearOut();
+            std::vector<std::string> arguments{"-y", "-t", type, "--replaygain", "-o", out.Path()};
+            if (oneAlbumText) {
+                arguments.insert(arguments.end(), {"--album", "同じアルバム"});
+            }
+            arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+            const CliRun run = Run(arguments);
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            const auto loud = ReplayGainTexts(Out(std::string("loud.") + type));
+            const auto soft = ReplayGainTexts(Out(std::string("soft.") + type));
+            const auto other = ReplayGainTexts(Out(std::string("other.") + type));
+            ASSERT_EQ(loud.size(), 4u);
+            EXPECT_EQ(loud.at("REPLAYGAIN_ALBUM_GAIN"), soft.at("REPLAYGAIN_ALBUM_GAIN"));
+            EXPECT_EQ(loud.at("REPLAYGAIN_ALBUM_PEAK"), loud.at("REPLAYGAIN_TRACK_PEAK"));
+            EXPECT_EQ(soft.at("REPLAYGAIN_ALBUM_PEAK"), loud.at("REPLAYGAIN_TRACK_PEAK"));
+            EXPECT_NEAR(std::atof(loud.at("REPLAYGAIN_ALBUM_GAIN").c_str()),
+                        -18.0 - (oneAlbumText ? all : folderA), 0.006);
+            if (oneAlbumText) {
+                EXPECT_EQ(other.at("REPLAYGAIN_ALBUM_GAIN"), loud.at("REPLAYGAIN_ALBUM_GAIN"));
+            } else {
+                // A folder of one file is an album of one.
+                EXPECT_EQ(other.at("REPLAYGAIN_ALBUM_GAIN"), other.at("REPLAYGAIN_TRACK_GAIN"));
+                EXPECT_EQ(other.at("REPLAYGAIN_ALBUM_PEAK"), other.at("REPLAYGAIN_TRACK_PEAK"));
+            }
+        }
+    }
+}
+
+// The first file of the album waits without a name for the others: killed, nothing is left;
+// cancelled as a whole, the album is not complete and the first file has its track values alone.
+TEST_F(WavpressCliTest, AnAlbumCutShortLeavesNoFileHalfWrittenAndNoAlbumValues) {
+    const std::string first = Wave("first.wav");
+    const std::string second = Wave("second.wav", 120.0);
+    const std::string third = Wave("third.wav", 120.0);
+    for (const int signal : {SIGKILL, SIGINT}) {
+        ClearOut();
+        clitest::CreationWatch created(out.Path());
+        const CliRun run = Run({"-j", "1", "-t", "ogg", "--replaygain", "-o", out.Path(), first,
+                                second, third},
+                               [&](int pid) {
+                                   ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+                                   ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+                                   ::kill(pid, signal);
+                                   // The second interrupt, once the third file is being
+                                   // written, cancels all.
+                                   if (signal == SIGINT) {
+                                       ASSERT_TRUE(created.Wait(std::chrono::seconds(30)));
+                                       ::kill(pid, signal);
+                                   }
+                               });
+        if (signal == SIGKILL) {
+            EXPECT_EQ(run.exitCode, -1);
+            EXPECT_EQ(clitest::FolderEntries(out.Path()), Names{});
+            continue;
+        }
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_EQ(VisibleEntries(out.Path()), (Names{"first.ogg"}));
+        const auto values = ReplayGainTexts(Out("first.ogg"));
+        EXPECT_EQ(values.size(), 2u);
+        EXPECT_EQ(values.count("REPLAYGAIN_TRACK_GAIN"), 1u);
+    }
+}
