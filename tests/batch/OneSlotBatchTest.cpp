@@ -275,7 +275,13 @@ TEST_F(OneSlotBatchTest, OverwriteQuestionNoThenCancelKeepsTheFileByteForByte) {
     EXPECT_TRUE(platform::FileExists(Out("next.mp3")));
 }
 
-TEST_F(OneSlotBatchTest, AnOutputThisBatchWroteIsAskedAboutEvenWithTheQuestionOff) {
+// With ReplayGain the first x waits unnamed in the album of folder a: it takes its name before
+// the second x is asked about.
+class OneSlotWrittenOutputTest : public OneSlotBatchTest,
+                                 public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OneSlotWrittenOutputTest, AnOutputThisBatchWroteIsAskedAboutEvenWithTheQuestionOff) {
+    settings.OutFolder.ReplayGain = GetParam() ? 1 : 0;
     std::filesystem::create_directory(in.File("a"));
     std::filesystem::create_directory(in.File("b"));
     Add(Wave("a/x.wav", 0.3, 440, 660));
@@ -296,7 +302,12 @@ TEST_F(OneSlotBatchTest, AnOutputThisBatchWroteIsAskedAboutEvenWithTheQuestionOf
                              BatchItemResult::Converted, BatchItemResult::Converted}));
     ExpectTones(DecodeOgg(Out("x.ogg")), 440, 660);
     ExpectTones(DecodeOgg(Out("y.ogg")), 440, 660);
+    // Placed early, x has its track values alone; y has the album's too.
+    EXPECT_EQ(DecodeOgg(Out("x.ogg")).comments.size(), GetParam() ? 7u : 5u);
+    EXPECT_EQ(DecodeOgg(Out("y.ogg")).comments.size(), GetParam() ? 9u : 5u);
 }
+
+INSTANTIATE_TEST_SUITE_P(ReplayGain, OneSlotWrittenOutputTest, ::testing::Bool());
 
 TEST_F(OneSlotBatchTest, TheInputChosenAsOutputIsRefusedAndKept) {
     settings.OutFolder.IdentityOutFile = 1;
