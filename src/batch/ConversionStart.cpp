@@ -2,9 +2,11 @@
 #include "ConversionStart.h"
 
 #include "batch/OutputLayout.h"
+#include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "tags/GenreNames.h"
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -34,12 +36,16 @@ std::vector<std::shared_ptr<ReplayGainAlbum>> AlbumsOf(const std::vector<FileRow
             .push_back(index);
     }
     std::vector<std::shared_ptr<ReplayGainAlbum>> albums(rows.size());
+    std::size_t largest = 0;
     for (const auto& [name, indices] : members) {
+        largest = std::max(largest, indices.size());
         const auto album = std::make_shared<ReplayGainAlbum>(indices.size());
         for (const std::size_t index : indices) {
             albums[index] = album;
         }
     }
+    // Each output of an album stays open until the album's end.
+    platform::AllowOpenFiles(largest);
     return albums;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -163,6 +164,19 @@ bool CreateFolders(const std::string& folder) {
 
 bool DeleteFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+void AllowOpenFiles(std::size_t extra) {
+    constexpr rlim_t kUsual = 1024;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return;
+    }
+    const rlim_t wanted = std::min(kUsual + static_cast<rlim_t>(extra), limit.rlim_max);
+    if (limit.rlim_cur < wanted) {
+        limit.rlim_cur = wanted;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 } // namespace platform

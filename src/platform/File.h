@@ -80,5 +80,8 @@ bool CreateFolders(const std::string& folder);
 bool DeleteFile(const std::string& path);
 /// Writes all size bytes to a descriptor, resuming after interruptions; false on any failure.
 bool WriteFully(int fd, const void* buffer, std::size_t size);
+/// Lets the process hold at least extra more descriptors open than the usual 1024, as far as
+/// the system's hard limit allows.
+void AllowOpenFiles(std::size_t extra);
 
 } // namespace platform

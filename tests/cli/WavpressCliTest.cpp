@@ -1298,3 +1298,21 @@ TEST_F(WavpressCliTest, AnAlbumCutShortLeavesNoFileHalfWrittenAndNoAlbumValues) 
         EXPECT_EQ(values.count("REPLAYGAIN_TRACK_GAIN"), 1u);
     }
 }
+
+// Every output of an album stays open until its end: more of them than the descriptors a
+// process starts with.
+TEST_F(WavpressCliTest, AnAlbumLargerThanTheStartingDescriptorLimitConverts) {
+    constexpr std::size_t kFiles = 80;
+    std::vector<std::string> arguments{"-t", "ogg", "--replaygain", "-o", out.Path()};
+    for (std::size_t file = 0; file < kFiles; ++file) {
+        arguments.push_back(Wave(std::to_string(file) + ".wav", 0.05));
+    }
+    const CliRun run = Run(arguments, {}, [] {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        limit.rlim_cur = 48;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    });
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(VisibleEntries(out.Path()).size(), kFiles);
+}
