@@ -154,7 +154,15 @@ bool CEncodeThread::PlaceWithReplayGain(std::unique_ptr<platform::AtomicFileWrit
     // Without an album the file is an album of its own that will not be complete.
     ReplayGainAlbum alone(1);
     ReplayGainAlbum& album = input_.Album != nullptr ? *input_.Album : alone;
-    album.Hold(std::move(output), input_.OutPath, std::move(replayGainMeter_), std::move(replayGainWriter_));
+    // The folders made for the output stay until it has its name.
+    std::shared_ptr<OutputFolders> folders;
+    if (foldersHeld_) {
+        std::lock_guard lock(outputMutex_);
+        foldersHeld_ = false;
+        folders = input_.Folders;
+    }
+    album.Hold({std::move(output), input_.OutPath, std::move(replayGainMeter_),
+                std::move(replayGainWriter_), std::move(folders)});
     return &album != &alone || alone.Settle().front().Written;
 }
 

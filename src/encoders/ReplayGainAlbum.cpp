@@ -19,15 +19,11 @@ ReplayGainAlbum::ReplayGainAlbum(std::size_t members) : expected_(members) {}
 
 ReplayGainAlbum::~ReplayGainAlbum() = default;
 
-void ReplayGainAlbum::Hold(std::unique_ptr<platform::AtomicFileWriter> output, std::string path,
-                           std::unique_ptr<LoudnessMeter> meter,
-                           std::unique_ptr<ReplayGainWriter> writer) {
+void ReplayGainAlbum::Hold(Output output) {
     auto member = std::make_unique<Member>();
-    member->track = ReplayGainValues::FromLoudness(meter->Loudness(), meter->Peak());
+    member->track =
+        ReplayGainValues::FromLoudness(output.Meter->Loudness(), output.Meter->Peak());
     member->output = std::move(output);
-    member->path = std::move(path);
-    member->meter = std::move(meter);
-    member->writer = std::move(writer);
     std::lock_guard lock(mutex_);
     members_.push_back(std::move(member));
 }
@@ -68,8 +64,9 @@ ReplayGainAlbum::Release(const std::function<bool(const std::string&)>& matches)
 void ReplayGainAlbum::Abandon() {
     std::lock_guard lock(mutex_);
     for (const std::unique_ptr<Member>& member : members_) {
-        if (member->output != nullptr) {
-            member->output->Discard();
+        if (member->output.File != nullptr) {
+            member->output.File->Discard();
+            member->output.File.reset();
         }
     }
 }
@@ -80,7 +77,7 @@ std::vector<ReplayGainAlbum::Member*>
 ReplayGainAlbum::TakeHeld(const std::function<bool(const std::string&)>& matches) {
     std::vector<Member*> taken;
     for (const std::unique_ptr<Member>& member : members_) {
-        if (member->output != nullptr && matches(member->path)) {
+        if (member->output.File != nullptr && matches(member->output.Path)) {
             taken.push_back(member.get());
         }
     }
@@ -91,15 +88,19 @@ std::vector<ReplayGainAlbum::Placed> ReplayGainAlbum::Place(const std::vector<Me
                                                             const ReplayGainValues* album) {
     std::vector<Placed> placed;
     for (Member* member : members) {
-        platform::AtomicFileWriter& output = *member->output;
-        const bool written = member->writer->Write(output, member->track, album) && output.Commit();
+        Output& output = member->output;
+        const bool written =
+            output.Writer->Write(*output.File, member->track, album) && output.File->Commit();
         if (!written) {
-            ShowJobError(platform::Format(kOutputWriteFailed, member->path.c_str()),
-                         output.LastError());
-            output.Discard();
+            ShowJobError(platform::Format(kOutputWriteFailed, output.Path.c_str()),
+                         output.File->LastError());
+            output.File->Discard();
         }
-        placed.push_back({member->path, written});
-        member->output.reset();
+        output.File.reset();
+        if (output.Folders != nullptr) {
+            output.Folders->Release(output.Path);
+        }
+        placed.push_back({output.Path, written});
     }
     return placed;
 }
@@ -108,7 +109,7 @@ ReplayGainValues ReplayGainAlbum::AlbumValues() const {
     std::vector<const LoudnessMeter*> meters;
     double peak = 0.0;
     for (const std::unique_ptr<Member>& member : members_) {
-        meters.push_back(member->meter.get());
+        meters.push_back(member->output.Meter.get());
         peak = std::max(peak, member->track.Peak);
     }
     return ReplayGainValues::FromLoudness(LoudnessMeter::Loudness(meters), peak);

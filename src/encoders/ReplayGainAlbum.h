@@ -2,6 +2,7 @@
 #pragma once
 
 #include "encoders/LoudnessMeter.h"
+#include "encoders/OutputFolders.h"
 #include "encoders/ReplayGainWriter.h"
 #include "platform/AtomicFileWriter.h"
 #include "tags/ReplayGainValues.h"
@@ -32,10 +33,18 @@ public:
     ReplayGainAlbum(const ReplayGainAlbum&) = delete;
     ReplayGainAlbum& operator=(const ReplayGainAlbum&) = delete;
 
-    /// From a job's thread: a converted member's open output, the meter that measured it and the
-    /// writer of its values.
-    void Hold(std::unique_ptr<platform::AtomicFileWriter> output, std::string path,
-              std::unique_ptr<LoudnessMeter> meter, std::unique_ptr<ReplayGainWriter> writer);
+    /// A converted member's output, complete but for its values.
+    struct Output {
+        std::unique_ptr<platform::AtomicFileWriter> File; ///< open, without its name
+        std::string Path;
+        std::unique_ptr<LoudnessMeter> Meter; ///< what measured it
+        std::unique_ptr<ReplayGainWriter> Writer;
+        /// The batch's folders, held for Path until the output has its name; may be null.
+        std::shared_ptr<OutputFolders> Folders;
+    };
+
+    /// From a job's thread: a converted member's output.
+    void Hold(Output output);
     /// On the event thread, once for each member, whatever became of it. With the last, the
     /// album's values are written and the outputs held take their names.
     std::vector<Placed> MemberEnded();
@@ -50,10 +59,7 @@ public:
 
 private:
     struct Member {
-        std::unique_ptr<platform::AtomicFileWriter> output; ///< null once placed
-        std::string path;
-        std::unique_ptr<LoudnessMeter> meter;
-        std::unique_ptr<ReplayGainWriter> writer;
+        Output output; ///< its File null once placed
         ReplayGainValues track;
     };
 

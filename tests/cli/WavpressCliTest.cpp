@@ -1231,22 +1231,27 @@ TEST_F(WavpressCliTest, ReplayGainAlbumsAreTheFilesOfOneAlbumTextOrElseOfOneFold
     for (auto& [name, meter] : meters) {
         ebur128_destroy(&meter);
     }
-    const std::vector<std::string> inputs{in.File("a/loud.wav"), in.File("a/soft.wav"),
-                                          in.File("b/other.wav")};
+    // In the folder tree: the folders made for an album's outputs stay until they have their
+    // names.
+    const std::string tree = std::filesystem::path(in.Path()).parent_path().filename().string();
     for (const char* type : {"mp3", "ogg"}) {
         for (const bool oneAlbumText : {false, true}) {
             SCOPED_TRACE(std::string(type) + (oneAlbumText ? " album text" : " folders"));
             ClearOut();
-            std::vector<std::string> arguments{"-y", "-t", type, "--replaygain", "-o", out.Path()};
+            std::vector<std::string> arguments{"-y", "-t",           type,      "-l",
+                                               "tree", "--replaygain", "-o", out.Path()};
             if (oneAlbumText) {
                 arguments.insert(arguments.end(), {"--album", "同じアルバム"});
             }
-            arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+            arguments.push_back(in.Path());
             const CliRun run = Run(arguments);
             ASSERT_EQ(run.exitCode, 0) << run.err;
-            const auto loud = ReplayGainTexts(Out(std::string("loud.") + type));
-            const auto soft = ReplayGainTexts(Out(std::string("soft.") + type));
-            const auto other = ReplayGainTexts(Out(std::string("other.") + type));
+            const auto output = [&](const char* name) {
+                return ReplayGainTexts(Out(tree + "/" + name + "." + type));
+            };
+            const auto loud = output("a/loud");
+            const auto soft = output("a/soft");
+            const auto other = output("b/other");
             ASSERT_EQ(loud.size(), 4u);
             EXPECT_EQ(loud.at("REPLAYGAIN_ALBUM_GAIN"), soft.at("REPLAYGAIN_ALBUM_GAIN"));
             EXPECT_EQ(loud.at("REPLAYGAIN_ALBUM_PEAK"), loud.at("REPLAYGAIN_TRACK_PEAK"));
