@@ -154,6 +154,13 @@ bool CEncodeThread::PlaceWithReplayGain(std::unique_ptr<platform::AtomicFileWrit
     // Without an album the file is an album of its own that will not be complete.
     ReplayGainAlbum alone(1);
     ReplayGainAlbum& album = input_.Album != nullptr ? *input_.Album : alone;
+    // An album places its outputs on the front end's thread: the audio goes to disk here.
+    if (&album != &alone && !output->Sync()) {
+        ShowJobError(platform::Format(kOutputWriteFailed, input_.OutPath.c_str()),
+                     output->LastError());
+        output->Discard();
+        return false;
+    }
     // The folders made for the output stay until it has its name.
     std::shared_ptr<OutputFolders> folders;
     if (foldersHeld_) {

@@ -285,6 +285,18 @@ bool AtomicFileWriter::LinkUnnamed() {
     return false;
 }
 
+bool AtomicFileWriter::Sync() {
+    if (fd_ < 0 || failed_) {
+        return false;
+    }
+    if (::fdatasync(fd_) != 0) {
+        error_ = errno;
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
 bool AtomicFileWriter::Commit() {
     if (fd_ < 0 || failed_) {
         Discard();

@@ -37,6 +37,9 @@ public:
     /// Overwrites bytes written before, from offset on, through the open file (never by its
     /// path); false like Write.
     bool WriteAt(std::uint64_t offset, const void* bytes, std::size_t size);
+    /// Flushes the bytes written so far to disk, so that a later Commit has little left to
+    /// flush; false like Write.
+    bool Sync();
     /// The working file's name in its folder, should the process end now without Commit or
     /// Discard; empty when it has none (the usual case: nothing would be left).
     const std::string& LeftoverPath() const { return leftoverPath_; }
