@@ -27,7 +27,9 @@ constexpr const char* kEncoderTip =
 constexpr const char* kReplayGainCaption = "リプレイゲインを書き込む";
 constexpr const char* kReplayGainTip =
     "変換しながら曲の音量を測り、再生時に音量をそろえるための値\n(リプレイゲイン)を"
-    "タグに書き込みます\n対応したプレーヤーで、曲ごとの音量の差がなくなります";
+    "曲ごととアルバムごとにタグに書き込みます\n"
+    "アルバムは同じアルバム名の曲、アルバム名が空のときは同じフォルダの曲です\n"
+    "対応したプレーヤーで、曲ごとの音量の差がなくなります";
 
 // Hidden, a page still claims its room: the framed area fits the larger page whichever shows.
 void KeepRoomWhenHidden(QWidget* page) {
