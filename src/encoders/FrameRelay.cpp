@@ -4,9 +4,9 @@
 #include <utility>
 
 FrameRelay::FrameRelay(std::size_t channels, std::size_t framesPerBuffer, Consumer consumer)
-    : channels_(channels), framesPerBuffer_(framesPerBuffer), consumer_(std::move(consumer)),
-      buffers_{std::vector<float>(channels * framesPerBuffer),
-               std::vector<float>(channels * framesPerBuffer)},
+    : channels_(channels), framesPerBuffer_(framesPerBuffer),
+      consumer_(std::move(consumer)), buffers_{std::vector<float>(channels * framesPerBuffer),
+                                               std::vector<float>(channels * framesPerBuffer)},
       thread_(&FrameRelay::Run, this) {}
 
 FrameRelay::~FrameRelay() {

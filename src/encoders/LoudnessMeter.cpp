@@ -52,10 +52,10 @@ LoudnessMeter::LoudnessMeter(std::size_t channels, unsigned long rate,
     for (std::size_t channel = 0; speakers != nullptr && channel < channels; ++channel) {
         ebur128_set_channel(state_, static_cast<unsigned>(channel), ChannelType(speakers[channel]));
     }
-    relay_ = std::make_unique<FrameRelay>(
-        channels, kFramesPerBuffer, [state = state_](const float* frames, std::size_t count) {
-            ebur128_add_frames_float(state, frames, count);
-        });
+    relay_ = std::make_unique<FrameRelay>(channels, kFramesPerBuffer,
+                                          [state = state_](const float* frames, std::size_t count) {
+                                              ebur128_add_frames_float(state, frames, count);
+                                          });
 }
 
 LoudnessMeter::~LoudnessMeter() {

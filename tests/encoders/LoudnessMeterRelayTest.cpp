@@ -57,9 +57,9 @@ TEST(LoudnessMeterRelayTest, SameValuesAsLibebur128FedDirectly) {
         float scale;
     };
     // Chunks that straddle the meter's buffers, fill them exactly, outrun two of them at once.
-    const Case cases[] = {{2, 3 * kRate, 1000, false, 1.0f},  {1, 5 * kRate / 2, 8192, false, 0.5f},
-                          {2, 3 * kRate, 0, false, 1.0f},     {6, 2 * kRate, 4608, false, 1.0f},
-                          {2, 3 * kRate, 4608, true, 1.0f},   {1, 2 * kRate, 333, true, 1.0f}};
+    const Case cases[] = {{2, 3 * kRate, 1000, false, 1.0f}, {1, 5 * kRate / 2, 8192, false, 0.5f},
+                          {2, 3 * kRate, 0, false, 1.0f},    {6, 2 * kRate, 4608, false, 1.0f},
+                          {2, 3 * kRate, 4608, true, 1.0f},  {1, 2 * kRate, 333, true, 1.0f}};
     std::vector<std::unique_ptr<LoudnessMeter>> meters;
     std::vector<ebur128_state*> states;
     for (const Case& c : cases) {
