@@ -11,6 +11,7 @@
 /// Hands interleaved float frames to a consumer that runs on a thread of the relay's own,
 /// through two fixed buffers: the producer fills one while the consumer takes the other, and
 /// waits only when the consumer is still on the previous buffer as the next one fills up.
+/// Room, Commit and Drain belong to one producing thread at a time.
 class FrameRelay {
 public:
     using Consumer = std::function<void(const float* frames, std::size_t count)>;

@@ -59,6 +59,7 @@ LoudnessMeter::LoudnessMeter(std::size_t channels, unsigned long rate,
 }
 
 LoudnessMeter::~LoudnessMeter() {
+    // Its thread measures into the state: it ends first.
     relay_.reset();
     if (state_ != nullptr) {
         ebur128_destroy(&state_);

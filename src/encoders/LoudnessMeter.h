@@ -40,6 +40,5 @@ private:
     ebur128_state* state_ = nullptr;
     std::size_t channels_;
     float peak_ = 0.0f;
-    // Declared last: it ends, with its thread, before the state goes.
     std::unique_ptr<FrameRelay> relay_;
 };
