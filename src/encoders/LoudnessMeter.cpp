@@ -44,7 +44,7 @@ constexpr float kShortScale = 1.0f / 32768.0f;
 LoudnessMeter::LoudnessMeter(std::size_t channels, unsigned long rate,
                              const std::uint32_t* speakers)
     : channels_(channels) {
-    // The peak is taken here while the frames are interleaved, cheaper than libebur128's pass.
+    // The peak is taken on the measuring thread, cheaper than libebur128's pass over channels.
     state_ = ebur128_init(static_cast<unsigned>(channels), rate, EBUR128_MODE_I);
     if (state_ == nullptr) {
         return;
@@ -52,10 +52,9 @@ LoudnessMeter::LoudnessMeter(std::size_t channels, unsigned long rate,
     for (std::size_t channel = 0; speakers != nullptr && channel < channels; ++channel) {
         ebur128_set_channel(state_, static_cast<unsigned>(channel), ChannelType(speakers[channel]));
     }
-    relay_ = std::make_unique<FrameRelay>(channels, kFramesPerBuffer,
-                                          [state = state_](const float* frames, std::size_t count) {
-                                              ebur128_add_frames_float(state, frames, count);
-                                          });
+    relay_ = std::make_unique<FrameRelay>(
+        channels, kFramesPerBuffer,
+        [this](const float* frames, std::size_t count) { Measure(frames, count); });
 }
 
 LoudnessMeter::~LoudnessMeter() {
@@ -70,7 +69,6 @@ void LoudnessMeter::AddPlanar(const float* const* planes, std::size_t frames, fl
     if (relay_ == nullptr) {
         return;
     }
-    float peak = peak_;
     for (std::size_t start = 0; start < frames;) {
         std::size_t room = 0;
         float* interleaved = relay_->Room(&room);
@@ -78,36 +76,38 @@ void LoudnessMeter::AddPlanar(const float* const* planes, std::size_t frames, fl
         for (std::size_t channel = 0; channel < channels_; ++channel) {
             const float* samples = planes[channel] + start;
             for (std::size_t i = 0; i < count; ++i) {
-                const float sample = samples[i] * scale;
-                interleaved[i * channels_ + channel] = sample;
-                peak = std::max(peak, std::fabs(sample));
+                interleaved[i * channels_ + channel] = samples[i] * scale;
             }
         }
         relay_->Commit(count);
         start += count;
     }
-    peak_ = peak;
 }
 
 void LoudnessMeter::AddInterleaved(const std::int16_t* samples, std::size_t frames) {
     if (relay_ == nullptr) {
         return;
     }
-    float peak = peak_;
     for (std::size_t start = 0; start < frames;) {
         std::size_t room = 0;
         float* interleaved = relay_->Room(&room);
         const std::size_t count = std::min(room, frames - start);
         const std::int16_t* from = samples + start * channels_;
         for (std::size_t i = 0; i < count * channels_; ++i) {
-            const float sample = from[i] * kShortScale;
-            interleaved[i] = sample;
-            peak = std::max(peak, std::fabs(sample));
+            interleaved[i] = from[i] * kShortScale;
         }
         relay_->Commit(count);
         start += count;
     }
+}
+
+void LoudnessMeter::Measure(const float* frames, std::size_t count) {
+    float peak = peak_;
+    for (std::size_t i = 0; i < count * channels_; ++i) {
+        peak = std::max(peak, std::fabs(frames[i]));
+    }
     peak_ = peak;
+    ebur128_add_frames_float(state_, frames, count);
 }
 
 double LoudnessMeter::Loudness() const {
@@ -117,6 +117,14 @@ double LoudnessMeter::Loudness() const {
         ebur128_loudness_global(state_, &loudness);
     }
     return loudness;
+}
+
+double LoudnessMeter::Peak() const {
+    if (relay_ == nullptr) {
+        return 0.0;
+    }
+    relay_->Drain();
+    return peak_;
 }
 
 double LoudnessMeter::Loudness(const std::vector<const LoudnessMeter*>& meters) {

@@ -31,14 +31,17 @@ public:
     /// Integrated loudness in LUFS; minus infinity for a stream with nothing above the gate.
     /// Waits until the frames added so far are measured.
     double Loudness() const;
-    /// The largest sample magnitude, 1.0 at full scale.
-    double Peak() const { return peak_; }
+    /// The largest sample magnitude, 1.0 at full scale. Waits as Loudness does.
+    double Peak() const;
     /// The integrated loudness of the meters' streams taken together.
     static double Loudness(const std::vector<const LoudnessMeter*>& meters);
 
 private:
+    /// On the measuring thread.
+    void Measure(const float* frames, std::size_t count);
+
     ebur128_state* state_ = nullptr;
     std::size_t channels_;
-    float peak_ = 0.0f;
+    float peak_ = 0.0f; ///< the measuring thread's
     std::unique_ptr<FrameRelay> relay_;
 };
