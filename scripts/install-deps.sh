@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libogg-dev libvorbis-dev libmp3lame-dev libtag1-dev zlib1g-dev libsoxr-dev libebur128-dev
-  libgtest-dev libmpg123-dev vorbis-tools
+  libgtest-dev libmpg123-dev vorbis-tools eyed3
   clang libclang-rt-14-dev
   lame mpg123 sox time python3
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic xvfb xauth

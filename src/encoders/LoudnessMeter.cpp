@@ -4,6 +4,7 @@
 #include "audio/ChannelMap.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -32,73 +33,105 @@ int ChannelType(std::uint32_t speaker) {
     }
 }
 
-constexpr std::size_t kFramesPerAdd = 4096;
+// About a fifth of a second at 44.1 kHz: the measuring thread wakes a few times a second.
+constexpr std::size_t kFramesPerBuffer = 8192;
+
+// libebur128 reads 16-bit samples as this fraction of full scale; as a float it is exact.
+constexpr float kShortScale = 1.0f / 32768.0f;
 
 } // namespace
 
 LoudnessMeter::LoudnessMeter(std::size_t channels, unsigned long rate,
                              const std::uint32_t* speakers)
-    : channels_(channels), interleaved_(channels * kFramesPerAdd) {
-    state_ = ebur128_init(static_cast<unsigned>(channels), rate,
-                          EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK);
-    if (state_ == nullptr || speakers == nullptr) {
+    : channels_(channels) {
+    // The peak is taken on the measuring thread, cheaper than libebur128's pass over channels.
+    state_ = ebur128_init(static_cast<unsigned>(channels), rate, EBUR128_MODE_I);
+    if (state_ == nullptr) {
         return;
     }
-    for (std::size_t channel = 0; channel < channels; ++channel) {
+    for (std::size_t channel = 0; speakers != nullptr && channel < channels; ++channel) {
         ebur128_set_channel(state_, static_cast<unsigned>(channel), ChannelType(speakers[channel]));
     }
+    relay_ = std::make_unique<FrameRelay>(
+        channels, kFramesPerBuffer,
+        [this](const float* frames, std::size_t count) { Measure(frames, count); });
 }
 
 LoudnessMeter::~LoudnessMeter() {
+    // Its thread measures into the state: it ends first.
+    relay_.reset();
     if (state_ != nullptr) {
         ebur128_destroy(&state_);
     }
 }
 
 void LoudnessMeter::AddPlanar(const float* const* planes, std::size_t frames, float scale) {
-    if (state_ == nullptr) {
+    if (relay_ == nullptr) {
         return;
     }
-    for (std::size_t start = 0; start < frames; start += kFramesPerAdd) {
-        const std::size_t count = std::min(kFramesPerAdd, frames - start);
+    for (std::size_t start = 0; start < frames;) {
+        std::size_t room = 0;
+        float* interleaved = relay_->Room(&room);
+        const std::size_t count = std::min(room, frames - start);
         for (std::size_t channel = 0; channel < channels_; ++channel) {
             const float* samples = planes[channel] + start;
             for (std::size_t i = 0; i < count; ++i) {
-                interleaved_[i * channels_ + channel] = samples[i] * scale;
+                interleaved[i * channels_ + channel] = samples[i] * scale;
             }
         }
-        ebur128_add_frames_float(state_, interleaved_.data(), count);
+        relay_->Commit(count);
+        start += count;
     }
 }
 
 void LoudnessMeter::AddInterleaved(const std::int16_t* samples, std::size_t frames) {
-    if (state_ != nullptr) {
-        ebur128_add_frames_short(state_, samples, frames);
+    if (relay_ == nullptr) {
+        return;
     }
+    for (std::size_t start = 0; start < frames;) {
+        std::size_t room = 0;
+        float* interleaved = relay_->Room(&room);
+        const std::size_t count = std::min(room, frames - start);
+        const std::int16_t* from = samples + start * channels_;
+        for (std::size_t i = 0; i < count * channels_; ++i) {
+            interleaved[i] = from[i] * kShortScale;
+        }
+        relay_->Commit(count);
+        start += count;
+    }
+}
+
+void LoudnessMeter::Measure(const float* frames, std::size_t count) {
+    float peak = peak_;
+    for (std::size_t i = 0; i < count * channels_; ++i) {
+        peak = std::max(peak, std::fabs(frames[i]));
+    }
+    peak_ = peak;
+    ebur128_add_frames_float(state_, frames, count);
 }
 
 double LoudnessMeter::Loudness() const {
     double loudness = -std::numeric_limits<double>::infinity();
-    if (state_ != nullptr) {
+    if (relay_ != nullptr) {
+        relay_->Drain();
         ebur128_loudness_global(state_, &loudness);
     }
     return loudness;
 }
 
 double LoudnessMeter::Peak() const {
-    double peak = 0.0;
-    for (std::size_t channel = 0; state_ != nullptr && channel < channels_; ++channel) {
-        double channelPeak = 0.0;
-        ebur128_sample_peak(state_, static_cast<unsigned>(channel), &channelPeak);
-        peak = std::max(peak, channelPeak);
+    if (relay_ == nullptr) {
+        return 0.0;
     }
-    return peak;
+    relay_->Drain();
+    return peak_;
 }
 
 double LoudnessMeter::Loudness(const std::vector<const LoudnessMeter*>& meters) {
     std::vector<ebur128_state*> states;
     for (const LoudnessMeter* meter : meters) {
-        if (meter->state_ != nullptr) {
+        if (meter->relay_ != nullptr) {
+            meter->relay_->Drain();
             states.push_back(meter->state_);
         }
     }

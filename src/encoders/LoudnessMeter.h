@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "encoders/FrameRelay.h"
+
 #include <ebur128.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 /// Measures the loudness (ITU-R BS.1770 integrated, through libebur128) and the sample peak of
-/// the frames an encoder is handed, as they are handed to it.
+/// the frames an encoder is handed, as they are handed to it. The loudness is measured on a
+/// thread of the meter's own, so that a free processor takes it off the encoder's time.
 class LoudnessMeter {
 public:
     /// speakers: the ChannelMap speaker of each of the channels, or nullptr for mono or stereo.
@@ -25,14 +29,19 @@ public:
     /// Interleaved 16-bit frames.
     void AddInterleaved(const std::int16_t* samples, std::size_t frames);
     /// Integrated loudness in LUFS; minus infinity for a stream with nothing above the gate.
+    /// Waits until the frames added so far are measured.
     double Loudness() const;
-    /// The largest sample magnitude, 1.0 at full scale.
+    /// The largest sample magnitude, 1.0 at full scale. Waits as Loudness does.
     double Peak() const;
     /// The integrated loudness of the meters' streams taken together.
     static double Loudness(const std::vector<const LoudnessMeter*>& meters);
 
 private:
+    /// On the measuring thread.
+    void Measure(const float* frames, std::size_t count);
+
     ebur128_state* state_ = nullptr;
     std::size_t channels_;
-    std::vector<float> interleaved_;
+    float peak_ = 0.0f; ///< the measuring thread's
+    std::unique_ptr<FrameRelay> relay_;
 };

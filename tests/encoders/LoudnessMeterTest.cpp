@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -84,6 +85,59 @@ TEST(LoudnessMeterTest, SpeakersSetTheWeights) {
         } else {
             EXPECT_NEAR(meter.Loudness(), c.loudness, 0.05) << c.channel;
         }
+    }
+}
+
+TEST(LoudnessMeterTest, MeasuredOnItsThreadAsLibebur128MeasuresDirectly) {
+    struct Case {
+        std::size_t channels;
+        std::size_t chunk; // frames per call: across the meter's buffers, their size, many of them
+        bool sixteenBit;
+    };
+    for (const Case c : {Case{2, 1000, false}, Case{1, 8192, false}, Case{6, 100000, false},
+                         Case{2, 4608, true}, Case{1, 333, true}}) {
+        // A tone rising out of silence, interleaved, as the meter gets it and as 16-bit samples.
+        const std::size_t frames = 2 * kRate;
+        std::vector<float> samples(frames * c.channels);
+        std::vector<std::int16_t> shorts(samples.size());
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const double t = static_cast<double>(i / c.channels) / kRate;
+            samples[i] = static_cast<float>(t / 2 * std::sin(2 * std::numbers::pi * 300 * t));
+            shorts[i] = static_cast<std::int16_t>(std::lround(samples[i] * 32767.0f));
+            samples[i] = c.sixteenBit ? shorts[i] / 32768.0f : samples[i];
+        }
+        ebur128_state* direct = ebur128_init(static_cast<unsigned>(c.channels), kRate,
+                                             EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK);
+        ebur128_add_frames_float(direct, samples.data(), frames);
+        double loudness = 0.0;
+        ebur128_loudness_global(direct, &loudness);
+        double peak = 0.0;
+        ebur128_sample_peak(direct, 0, &peak);
+        ebur128_destroy(&direct);
+
+        LoudnessMeter meter(c.channels, kRate);
+        for (std::size_t start = 0; start < frames; start += c.chunk) {
+            const std::size_t count = std::min(c.chunk, frames - start);
+            std::vector<std::vector<float>> planes(c.channels, std::vector<float>(count));
+            std::vector<const float*> from;
+            for (std::size_t ch = 0; ch < c.channels; ++ch) {
+                for (std::size_t i = 0; i < count; ++i) {
+                    planes[ch][i] = samples[(start + i) * c.channels + ch];
+                }
+                from.push_back(planes[ch].data());
+            }
+            if (c.sixteenBit) {
+                meter.AddInterleaved(shorts.data() + start * c.channels, count);
+            } else {
+                meter.AddPlanar(from.data(), count);
+            }
+            // Asking halfway measures what is queued; the frames after it still count.
+            if (start < frames / 2 && start + count >= frames / 2) {
+                EXPECT_TRUE(std::isfinite(meter.Loudness()));
+            }
+        }
+        EXPECT_NEAR(meter.Loudness(), loudness, 1e-9) << c.channels << " " << c.chunk;
+        EXPECT_EQ(meter.Peak(), peak) << c.channels << " " << c.chunk;
     }
 }
 
