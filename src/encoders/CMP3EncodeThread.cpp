@@ -103,7 +103,8 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::Encode(WaveInput& input,
     lame_.CloseStream();
     if (end == JobEnd::Converted && meter_ != nullptr) {
         KeepReplayGain(std::move(meter_),
-                       std::make_unique<Mp3ReplayGainWriter>(Input().Item, tagBytes_));
+                       std::make_unique<Mp3ReplayGainWriter>(Input().Item, tagBytes_,
+                                                             std::move(infoFrame_), tagBytes_));
     }
     return end == JobEnd::Converted ? Finish(output) : end;
 }
@@ -133,6 +134,10 @@ CMP3EncodeThread::JobEnd CMP3EncodeThread::FillInfoFrame(platform::AtomicFileWri
     }
     if (frameBytes != 0 && !output.WriteAt(streamStart, buffer, frameBytes)) {
         return JobEnd::WriteFailed;
+    }
+    // Kept for the values, which go into its fields once they are known.
+    if (meter_ != nullptr) {
+        infoFrame_.assign(buffer, buffer + frameBytes);
     }
     return JobEnd::Converted;
 }

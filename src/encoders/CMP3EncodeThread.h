@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 /// Turns one WAVE file into one MP3 file through the lame_enc engine library: the item's ID3v2.3
 /// tag first (unless the input says none), the audio with the engine's info frame filled in,
@@ -48,6 +49,7 @@ private:
     FrameBlock block_;
     std::size_t tagBytes_ = 0;             ///< the ID3v2 tag ahead of the audio
     std::unique_ptr<LoudnessMeter> meter_; ///< present when ReplayGain values are written
+    std::vector<std::uint8_t> infoFrame_;  ///< the info frame written, with ReplayGain
     std::array<float, WaveInput::kBlockFrames> left_{};
     std::array<float, WaveInput::kBlockFrames> right_{};
 };

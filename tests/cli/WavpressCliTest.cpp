@@ -1200,6 +1200,23 @@ std::map<std::string, std::string> ReplayGainTexts(const std::string& path) {
     return values;
 }
 
+// The info frame carries the gains too, in tenths of a dB, as eyeD3 reads them.
+void ExpectInfoFrameGains(const std::string& mp3, const std::map<std::string, std::string>& tags) {
+    const std::string eyeD3 = testsupport::FindProgram("eyeD3");
+    if (eyeD3.empty()) {
+        return;
+    }
+    const std::string report = testsupport::RunExternal(eyeD3, {"--plugin", "lameinfo", mp3}).output;
+    for (const auto& [field, tag] : {std::pair{"Radio Replay Gain   : ", "REPLAYGAIN_TRACK_GAIN"},
+                                     {"Audiofile Replay Gain: ", "REPLAYGAIN_ALBUM_GAIN"}}) {
+        const std::size_t at = report.find(field);
+        ASSERT_NE(at, std::string::npos) << report;
+        EXPECT_NEAR(std::atof(report.c_str() + at + std::strlen(field)),
+                    std::atof(tags.at(tag).c_str()), 0.051)
+            << report;
+    }
+}
+
 } // namespace
 
 // Album values come from libebur128 over the album's inputs together: 16-bit stereo reaches
@@ -1258,6 +1275,9 @@ TEST_F(WavpressCliTest, ReplayGainAlbumsAreTheFilesOfOneAlbumTextOrElseOfOneFold
             EXPECT_EQ(soft.at("REPLAYGAIN_ALBUM_PEAK"), loud.at("REPLAYGAIN_TRACK_PEAK"));
             EXPECT_NEAR(std::atof(loud.at("REPLAYGAIN_ALBUM_GAIN").c_str()),
                         -18.0 - (oneAlbumText ? all : folderA), 0.006);
+            if (type == std::string("mp3") && !oneAlbumText) {
+                ExpectInfoFrameGains(Out(tree + "/a/loud.mp3"), loud);
+            }
             if (oneAlbumText) {
                 EXPECT_EQ(other.at("REPLAYGAIN_ALBUM_GAIN"), loud.at("REPLAYGAIN_ALBUM_GAIN"));
             } else {
