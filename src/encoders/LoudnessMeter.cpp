@@ -110,28 +110,38 @@ void LoudnessMeter::Measure(const float* frames, std::size_t count) {
     ebur128_add_frames_float(state_, frames, count);
 }
 
-double LoudnessMeter::Loudness() const {
-    double loudness = -std::numeric_limits<double>::infinity();
+void LoudnessMeter::Finish() {
     if (relay_ != nullptr) {
         relay_->Drain();
+        relay_.reset();
+    }
+}
+
+void LoudnessMeter::Drain() const {
+    if (relay_ != nullptr) {
+        relay_->Drain();
+    }
+}
+
+double LoudnessMeter::Loudness() const {
+    double loudness = -std::numeric_limits<double>::infinity();
+    if (state_ != nullptr) {
+        Drain();
         ebur128_loudness_global(state_, &loudness);
     }
     return loudness;
 }
 
 double LoudnessMeter::Peak() const {
-    if (relay_ == nullptr) {
-        return 0.0;
-    }
-    relay_->Drain();
+    Drain();
     return peak_;
 }
 
 double LoudnessMeter::Loudness(const std::vector<const LoudnessMeter*>& meters) {
     std::vector<ebur128_state*> states;
     for (const LoudnessMeter* meter : meters) {
-        if (meter->relay_ != nullptr) {
-            meter->relay_->Drain();
+        if (meter->state_ != nullptr) {
+            meter->Drain();
             states.push_back(meter->state_);
         }
     }

@@ -28,6 +28,9 @@ public:
     void AddPlanar(const float* const* planes, std::size_t frames, float scale = 1.0f);
     /// Interleaved 16-bit frames.
     void AddInterleaved(const std::int16_t* samples, std::size_t frames);
+    /// Measures what was added and ends the measuring thread, for a meter kept until its album
+    /// ends; whatever is added afterwards is not measured.
+    void Finish();
     /// Integrated loudness in LUFS; minus infinity for a stream with nothing above the gate.
     /// Waits until the frames added so far are measured.
     double Loudness() const;
@@ -39,6 +42,8 @@ public:
 private:
     /// On the measuring thread.
     void Measure(const float* frames, std::size_t count);
+    /// Waits until the frames added so far are measured.
+    void Drain() const;
 
     ebur128_state* state_ = nullptr;
     std::size_t channels_;

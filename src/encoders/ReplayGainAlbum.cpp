@@ -20,6 +20,8 @@ ReplayGainAlbum::ReplayGainAlbum(std::size_t members) : expected_(members) {}
 ReplayGainAlbum::~ReplayGainAlbum() = default;
 
 void ReplayGainAlbum::Hold(Output output) {
+    // A meter kept until the album's end keeps no thread.
+    output.Meter->Finish();
     auto member = std::make_unique<Member>();
     member->track =
         ReplayGainValues::FromLoudness(output.Meter->Loudness(), output.Meter->Peak());

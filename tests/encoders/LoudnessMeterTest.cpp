@@ -93,9 +93,11 @@ TEST(LoudnessMeterTest, MeasuredOnItsThreadAsLibebur128MeasuresDirectly) {
         std::size_t channels;
         std::size_t chunk; // frames per call: across the meter's buffers, their size, many of them
         bool sixteenBit;
+        bool finished; // the thread ended first, the last part-filled buffer with it
     };
-    for (const Case c : {Case{2, 1000, false}, Case{1, 8192, false}, Case{6, 100000, false},
-                         Case{2, 4608, true}, Case{1, 333, true}}) {
+    for (const Case c : {Case{2, 1000, false, true}, Case{1, 8192, false, false},
+                         Case{6, 100000, false, false}, Case{2, 4608, true, false},
+                         Case{1, 333, true, true}}) {
         // A tone rising out of silence, interleaved, as the meter gets it and as 16-bit samples.
         const std::size_t frames = 2 * kRate;
         std::vector<float> samples(frames * c.channels);
@@ -135,6 +137,9 @@ TEST(LoudnessMeterTest, MeasuredOnItsThreadAsLibebur128MeasuresDirectly) {
             if (start < frames / 2 && start + count >= frames / 2) {
                 EXPECT_TRUE(std::isfinite(meter.Loudness()));
             }
+        }
+        if (c.finished) {
+            meter.Finish();
         }
         EXPECT_NEAR(meter.Loudness(), loudness, 1e-9) << c.channels << " " << c.chunk;
         EXPECT_EQ(meter.Peak(), peak) << c.channels << " " << c.chunk;
