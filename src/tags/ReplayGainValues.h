@@ -8,8 +8,8 @@
 /// ReplayGain 2.0 values of a track or an album, and their texts as tags carry them.
 struct ReplayGainValues {
     /// The gain that brings the loudness to the reference, in dB, within what an MP3 info
-    /// frame can hold (±51 dB, as lame holds its own); 0 for silence, which no gain could bring there and which a
-    /// player should not lift its noise out of.
+    /// frame can hold (±51 dB, as lame holds its own); 0 for silence, which no gain could
+    /// bring there and which a player should not lift its noise out of.
     double Gain = 0.0;
     /// The largest sample magnitude, 1.0 at full scale (at most 99999).
     double Peak = 0.0;
