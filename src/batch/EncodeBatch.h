@@ -34,7 +34,8 @@ struct BatchItemReport {
 /// replacing (always before replacing an output this batch has written), starts each item's job
 /// in a free slot, records every item's result, follows the cancels, and ends once. The jobs
 /// write the whole output themselves, the MP3 job its ID3v2 tag and ID3v1 record from the item
-/// too.
+/// too; with ReplayGain a converted output waits in its album until the album's last item has
+/// its result, or the batch ends.
 /// Questions come one at a time, in list order, before their item's job starts, while the other
 /// jobs go on; two jobs never write one output at the same time, and items sharing an output run
 /// in list order. The time display counts from the 1000 ms timer: with one slot the running
