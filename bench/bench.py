@@ -309,10 +309,12 @@ def window_batch_case(window, cli, work, block, runs):
         modes = window_modes(stack)
         print(f"the window's batch: 8 files of 20 s, {processors} processors, load average "
               f"{os.getloadavg()[0]:.2f} at the start, median of {runs} runs each; ratios to "
-              "wavpress-cli -j 1; (process): the whole window process")
+              "wavpress-cli -j 1; cpu: the ratio of the CPU times to wavpress-cli with as many "
+              "jobs, which a busy machine disturbs less; (process): the whole window process")
         print(f"{'encoder':<12}{'display':<26}{'cli -j 1':>10}{'cli -j ' + str(processors):>10}"
-              f"{'window 1':>10}{'ratio':>7}{'(process)':>11}{'window ' + str(processors):>10}"
-              f"{'ratio':>7}{'(process)':>11}{'same outputs':>14}")
+              f"{'window 1':>10}{'ratio':>7}{'cpu':>7}{'(process)':>11}"
+              f"{'window ' + str(processors):>10}{'ratio':>7}{'cpu':>7}{'(process)':>11}"
+              f"{'same outputs':>14}")
         for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
             window_batch_runs(window, cli, work, wavs, kind, name, modes, runs)
     print(f"load average {os.getloadavg()[0]:.2f} at the end")
@@ -339,12 +341,14 @@ def window_batch_runs(window, cli, work, wavs, kind, name, modes, runs):
         os.makedirs(folder, exist_ok=True)
 
     def run(label):
+        """Wall and CPU seconds, and the whole window process's wall seconds."""
         if label.startswith("cli"):
-            return timed_run(commands[label], envs[label])[0], None
+            return timed_run(commands[label], envs[label]) + (None,)
         start = time.perf_counter()
         result = subprocess.run(commands[label], check=True, env=envs[label],
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, text=True)
-        return float(result.stdout.split()[0]), time.perf_counter() - start
+        wall, cpu = (float(field) for field in result.stdout.split())
+        return wall, cpu, time.perf_counter() - start
 
     for label in commands:
         run(label)  # warm the caches
@@ -352,8 +356,9 @@ def window_batch_runs(window, cli, work, wavs, kind, name, modes, runs):
     for _ in range(runs):
         for label in commands:
             times[label].append(run(label))
-    med = {label: statistics.median(wall for wall, _ in times[label]) for label in times}
-    process = {label: statistics.median(whole for _, whole in times[label])
+    med = {label: statistics.median(run[0] for run in times[label]) for label in times}
+    cpu = {label: statistics.median(run[1] for run in times[label]) for label in times}
+    process = {label: statistics.median(run[2] for run in times[label])
                for label in times if not label.startswith("cli")}
     for number, (mode, _) in enumerate(modes):
         one, many = f"{number}-1", f"{number}-{processors}"
@@ -361,8 +366,9 @@ def window_batch_runs(window, cli, work, wavs, kind, name, modes, runs):
                    comparable(os.path.join(outs[label], f))
                    for label in ("cliN", one, many) for f in os.listdir(outs["cli1"]))
         print(f"{name:<12}{mode:<26}{med['cli1']:>9.3f}s{med['cliN']:>9.3f}s"
-              f"{med[one]:>9.3f}s{med[one] / med['cli1']:>7.3f}{process[one]:>10.3f}s"
-              f"{med[many]:>9.3f}s{med[many] / med['cli1']:>7.3f}{process[many]:>10.3f}s"
+              f"{med[one]:>9.3f}s{med[one] / med['cli1']:>7.3f}{cpu[one] / cpu['cli1']:>7.3f}"
+              f"{process[one]:>10.3f}s{med[many]:>9.3f}s{med[many] / med['cli1']:>7.3f}"
+              f"{cpu[many] / cpu['cliN']:>7.3f}{process[many]:>10.3f}s"
               f"{'yes' if same else 'NO':>14}")
 
 
