@@ -12,8 +12,8 @@
 
 /// CProgressBarEx on the screen: paints the bar's shared drawing with a QPainter, carries the
 /// job's redraws from its worker thread to the GUI thread as coalesced paint requests, paints
-/// at most once every 40 ms (the newest picture held back until then), and tells a screen
-/// reader the percentage it shows.
+/// them at the pace a screen shows (the newest picture held back until then), and tells a
+/// screen reader the percentage it shows.
 class ProgressBarWidget : public QWidget {
     Q_OBJECT
 public:
