@@ -25,6 +25,9 @@ oggenc -q 5 on the same files, each at most 1.05 times the reference's time.
 The window's batch converts 8 files of 20 seconds through the window with Jobs 1 and Jobs set
 to the number of processors, against wavpress-cli -j 1 and -j N (the window timed from "変換",
 its whole process beside it), and compares the outputs (Ogg Vorbis without the serial numbers).
+The window runs offscreen, then under an Xvfb server of the bench's own, without and with
+at-spi2-core's accessibility bus (a session bus of its own, Qt's bridge forced on); these runs
+need xvfb, dbus-daemon and at-spi2-core, and are left out with a note where they are missing.
 
 The ReplayGain case converts 10 files of 60 seconds with -j 1, with --replaygain and without,
 MP3 and Ogg Vorbis: measuring the loudness must take at most 1.05 times the time.
@@ -34,9 +37,11 @@ MP3 and Ogg Vorbis: measuring the loudness must take at most 1.05 times the time
 """
 
 import argparse
+import contextlib
 import math
 import os
 import shutil
+import signal
 import statistics
 import struct
 import subprocess
@@ -212,59 +217,165 @@ def batch_case(ours, work, block, runs):
         print(f"{name:<12}{short_kib:>9} KiB{long_kib:>8} KiB{long_kib - short_kib:>8} KiB")
 
 
+AT_SPI_BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+
+
+class DisplayServer:
+    """An Xvfb server of the bench's own, on the first free display number."""
+
+    def __enter__(self):
+        read, write = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=(write,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as numbers:
+            number = numbers.readline().strip()
+        if not number:
+            self.process.wait()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+        return self
+
+    def __exit__(self, *_):
+        self.process.terminate()
+        self.process.wait()
+
+
+class AccessibilityBus:
+    """A session bus of the bench's own with at-spi2-core's accessibility bus on it. Qt turns
+    its accessibility bridge on only where org.a11y.Bus is already there when it starts (it
+    does not have it started), and only on a real display: offscreen it has no bridge."""
+
+    def __enter__(self):
+        session = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
+                                  "--print-pid=1"], check=True, stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.PIPE, text=True)
+        self.address, pid = session.stdout.split()
+        self.bus_pid = int(pid)
+        env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=self.address)
+        self.launcher = subprocess.Popen([AT_SPI_BUS_LAUNCHER], env=env,
+                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL)
+        asked = ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                 "/org/a11y/bus", "org.a11y.Bus.GetAddress"]
+        deadline = time.monotonic() + 10
+        while subprocess.run(asked, env=env, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL).returncode != 0:
+            if time.monotonic() > deadline:
+                self.__exit__()
+                raise RuntimeError("the accessibility bus did not start")
+            time.sleep(0.1)
+        return self
+
+    def __exit__(self, *_):
+        # The accessibility bus and its registry end with the launcher.
+        self.launcher.terminate()
+        self.launcher.wait()
+        os.kill(self.bus_pid, signal.SIGTERM)
+
+
+def window_modes(stack):
+    """The displays the window's batch runs on, as (name, environment) pairs: offscreen, then
+    under Xvfb without and with the accessibility bus where Xvfb and at-spi2-core are there."""
+    quiet = {"QT_LOGGING_RULES": "default.warning=false"}
+    base = {name: value for name, value in os.environ.items()
+            if name not in ("DBUS_SESSION_BUS_ADDRESS", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON",
+                            "QT_ACCESSIBILITY", "DISPLAY", "WAYLAND_DISPLAY")}
+    modes = [("offscreen", dict(base, QT_QPA_PLATFORM="offscreen", **quiet))]
+    missing = [tool for tool in ("Xvfb", "dbus-daemon", "dbus-send")
+               if shutil.which(tool) is None]
+    if "Xvfb" in missing:
+        print("Xvfb is missing: the window runs offscreen only (apt-get install xvfb)")
+        return modes
+    display = stack.enter_context(DisplayServer()).display
+    xcb = dict(base, QT_QPA_PLATFORM="xcb", DISPLAY=display, **quiet)
+    modes.append(("Xvfb", xcb))
+    if missing or not os.access(AT_SPI_BUS_LAUNCHER, os.X_OK):
+        print("dbus-daemon or at-spi2-core is missing: no run with the accessibility bus "
+              "(apt-get install dbus-daemon at-spi2-core)")
+        return modes
+    bus = stack.enter_context(AccessibilityBus())
+    modes.append(("Xvfb + accessibility bus",
+                  dict(xcb, DBUS_SESSION_BUS_ADDRESS=bus.address,
+                       QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")))
+    return modes
+
+
 def window_batch_case(window, cli, work, block, runs):
-    """8 files of 20 s through the window with Jobs 1 and Jobs N (the processors) against
-    wavpress-cli -j 1 and -j N, all taken by turns: the window's time from "変換" to the end of
-    the batch (as it reports it; its whole process beside it) against the whole wavpress-cli
-    process; then the outputs of the window and of wavpress-cli compared byte for byte."""
+    """8 files of 20 s through the window with Jobs 1 and Jobs N (the processors), offscreen
+    and under Xvfb without and with the accessibility bus, against wavpress-cli -j 1 and -j N,
+    all taken by turns: the window's time from "変換" to the end of the batch (as it reports
+    it; its whole process beside it) against the whole wavpress-cli process; then the outputs
+    of every window run and of wavpress-cli compared byte for byte."""
     processors = os.cpu_count() or 1
     wavs = batch_inputs(os.path.join(work, "window-batch"), block, 20, copies=True)
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", QT_LOGGING_RULES="default.warning=false")
-    print(f"the window's batch: 8 files of 20 s, {processors} processors, load average "
-          f"{os.getloadavg()[0]:.2f} at the start, median of {runs} runs each; ratios to "
-          "wavpress-cli -j 1; (process): the whole window process")
-    print(f"{'encoder':<12}{'cli -j 1':>10}{'cli -j ' + str(processors):>10}{'window 1':>10}"
-          f"{'ratio':>7}{'(process)':>11}{'window ' + str(processors):>10}{'ratio':>7}"
-          f"{'(process)':>11}{'same outputs':>14}")
+    with contextlib.ExitStack() as stack:
+        modes = window_modes(stack)
+        print(f"the window's batch: 8 files of 20 s, {processors} processors, load average "
+              f"{os.getloadavg()[0]:.2f} at the start, median of {runs} runs each; ratios to "
+              "wavpress-cli -j 1; cpu: the ratio of the CPU times to wavpress-cli with as many "
+              "jobs, which a busy machine disturbs less; (process): the whole window process")
+        print(f"{'encoder':<12}{'display':<26}{'cli -j 1':>10}{'cli -j ' + str(processors):>10}"
+              f"{'window 1':>10}{'ratio':>7}{'cpu':>7}{'(process)':>11}"
+              f"{'window ' + str(processors):>10}{'ratio':>7}{'cpu':>7}{'(process)':>11}"
+              f"{'same outputs':>14}")
+        for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
+            window_batch_runs(window, cli, work, wavs, kind, name, modes, runs)
+    print(f"load average {os.getloadavg()[0]:.2f} at the end")
 
-    def run(label, command):
-        if label.startswith("cli"):
-            return timed_run(command, env)[0], None
-        start = time.perf_counter()
-        result = subprocess.run(command, check=True, env=env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.PIPE, text=True)
-        return float(result.stdout.split()[0]), time.perf_counter() - start
 
-    for kind, name in (("mp3", "MP3"), ("ogg", "Ogg Vorbis")):
-        outs = {}
-        commands = {}
-        for label, jobs, front in (("cli1", 1, "cli"), ("cliN", processors, "cli"),
-                                   ("win1", 1, "window"), ("winN", processors, "window")):
+def window_batch_runs(window, cli, work, wavs, kind, name, modes, runs):
+    """One encoder's rows of the window's batch table."""
+    processors = os.cpu_count() or 1
+    commands = {}
+    envs = {}
+    outs = {}
+    for label, jobs in (("cli1", 1), ("cliN", processors)):
+        outs[label] = os.path.join(work, f"window-batch-{kind}-{label}")
+        commands[label] = [cli, "-q", "-y", "-j", str(jobs), "-t", kind, "-o",
+                           outs[label]] + wavs
+        envs[label] = modes[0][1]
+    for number, (_, env) in enumerate(modes):
+        for jobs in (1, processors):
+            label = f"{number}-{jobs}"
             outs[label] = os.path.join(work, f"window-batch-{kind}-{label}")
-            os.makedirs(outs[label], exist_ok=True)
-            if front == "cli":
-                commands[label] = [cli, "-q", "-y", "-j", str(jobs), "-t", kind, "-o",
-                                   outs[label]] + wavs
-            else:
-                commands[label] = [window, kind, outs[label], str(jobs)] + wavs
-        times = {label: [] for label in commands}
-        for label, command in commands.items():
-            run(label, command)  # warm the caches
-        for _ in range(runs):
-            for label, command in commands.items():
-                times[label].append(run(label, command))
-        med = {label: statistics.median(wall for wall, _ in times[label]) for label in times}
-        process = {label: statistics.median(whole for _, whole in times[label])
-                   for label in ("win1", "winN")}
+            commands[label] = [window, kind, outs[label], str(jobs)] + wavs
+            envs[label] = env
+    for folder in outs.values():
+        os.makedirs(folder, exist_ok=True)
+
+    def run(label):
+        """Wall and CPU seconds, and the whole window process's wall seconds."""
+        if label.startswith("cli"):
+            return timed_run(commands[label], envs[label]) + (None,)
+        start = time.perf_counter()
+        result = subprocess.run(commands[label], check=True, env=envs[label],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, text=True)
+        wall, cpu = (float(field) for field in result.stdout.split())
+        return wall, cpu, time.perf_counter() - start
+
+    for label in commands:
+        run(label)  # warm the caches
+    times = {label: [] for label in commands}
+    for _ in range(runs):
+        for label in commands:
+            times[label].append(run(label))
+    med = {label: statistics.median(run[0] for run in times[label]) for label in times}
+    cpu = {label: statistics.median(run[1] for run in times[label]) for label in times}
+    process = {label: statistics.median(run[2] for run in times[label])
+               for label in times if not label.startswith("cli")}
+    for number, (mode, _) in enumerate(modes):
+        one, many = f"{number}-1", f"{number}-{processors}"
         same = all(comparable(os.path.join(outs["cli1"], f)) ==
                    comparable(os.path.join(outs[label], f))
-                   for label in ("cliN", "win1", "winN")
-                   for f in os.listdir(outs["cli1"]))
-        print(f"{name:<12}{med['cli1']:>9.3f}s{med['cliN']:>9.3f}s{med['win1']:>9.3f}s"
-              f"{med['win1'] / med['cli1']:>7.3f}{process['win1']:>10.3f}s"
-              f"{med['winN']:>9.3f}s{med['winN'] / med['cli1']:>7.3f}{process['winN']:>10.3f}s"
+                   for label in ("cliN", one, many) for f in os.listdir(outs["cli1"]))
+        print(f"{name:<12}{mode:<26}{med['cli1']:>9.3f}s{med['cliN']:>9.3f}s"
+              f"{med[one]:>9.3f}s{med[one] / med['cli1']:>7.3f}{cpu[one] / cpu['cli1']:>7.3f}"
+              f"{process[one]:>10.3f}s{med[many]:>9.3f}s{med[many] / med['cli1']:>7.3f}"
+              f"{cpu[many] / cpu['cliN']:>7.3f}{process[many]:>10.3f}s"
               f"{'yes' if same else 'NO':>14}")
-    print(f"load average {os.getloadavg()[0]:.2f} at the end")
 
 
 def formats_case(ours, work, out, block, runs):

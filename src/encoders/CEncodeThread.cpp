@@ -4,6 +4,7 @@
 #include "encoders/JobMessages.h"
 #include "platform/File.h"
 #include "platform/Format.h"
+#include "platform/VectorState.h"
 
 #include <system_error>
 
@@ -252,6 +253,9 @@ void CEncodeThread::AbandonOutput() {
 }
 
 void CEncodeThread::ThreadProc() {
+    // The thread has the vector registers of the one that started it, and a window's event
+    // thread leaves their upper halves in use: that would slow every SSE step of the job.
+    platform::ClearUpperVectorState();
     Run();
     {
         // Kept or removed by now, whatever the outcome.

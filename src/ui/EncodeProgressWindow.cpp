@@ -282,6 +282,8 @@ void EncodeProgressWindow::JobStarted(std::size_t slot, std::size_t) {
 void EncodeProgressWindow::ItemFinished(std::size_t, std::optional<std::size_t> slot) {
     if (slot && batch_->SlotCount() > 1) {
         blocks_[*slot].frame->hide();
+    } else if (slot) {
+        blocks_[*slot].bar->ShowHeldPicture();
     }
     ShowBatchProgress();
 }

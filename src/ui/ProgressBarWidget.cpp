@@ -10,6 +10,10 @@
 
 namespace {
 
+// More paints than a screen shows cost the jobs the GUI thread's, the display server's and a
+// screen reader's time: a bar moves a percent every millisecond or two on a short file.
+constexpr int kPaintIntervalMs = 40;
+
 QColor ColourOf(BarColour colour) {
     return {colour.red, colour.green, colour.blue};
 }
@@ -60,6 +64,8 @@ ProgressBarWidget::ProgressBarWidget(CProgressBarEx& bar, QWidget* parent)
     // Every pixel is painted: nothing to erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    heldPaint_.setSingleShot(true);
+    connect(&heldPaint_, &QTimer::timeout, this, &ProgressBarWidget::PaintNow);
     bar_.SetView(&request_);
 }
 
@@ -68,9 +74,29 @@ QSize ProgressBarWidget::sizeHint() const {
 }
 
 void ProgressBarWidget::PaintRequested() {
+    const qint64 since = sincePaint_.isValid() ? sincePaint_.elapsed() : kPaintIntervalMs;
+    if (since < kPaintIntervalMs) {
+        // The request stays taken meanwhile: the worker queues no more until the paint.
+        if (!heldPaint_.isActive()) {
+            heldPaint_.start(static_cast<int>(kPaintIntervalMs - since));
+        }
+        return;
+    }
+    PaintNow();
+}
+
+void ProgressBarWidget::ShowHeldPicture() {
+    if (heldPaint_.isActive()) {
+        PaintNow();
+    }
+}
+
+void ProgressBarWidget::PaintNow() {
+    heldPaint_.stop();
     request_.TakeRequest();
-    // Painted now, before a queued end lets the next file's job reset the values; a hidden bar
-    // shows the bar's values once it is exposed.
+    sincePaint_.start();
+    // Painted at once, not merely scheduled: the picture must show before a queued end lets the
+    // next file's job reset the values. A hidden bar shows the bar's values once it is exposed.
     repaint();
     const std::uint64_t percent = bar_.Percent();
     if (percent != announced_ && QAccessible::isActive()) {

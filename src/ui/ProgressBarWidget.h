@@ -4,13 +4,16 @@
 #include "batch/BarRepaintRequest.h"
 #include "batch/CProgressBarEx.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
 
 /// CProgressBarEx on the screen: paints the bar's shared drawing with a QPainter, carries the
-/// job's redraws from its worker thread to the GUI thread as coalesced paint requests, and
-/// tells a screen reader the percentage it shows.
+/// job's redraws from its worker thread to the GUI thread as coalesced paint requests, paints
+/// them at the pace a screen shows (the newest picture held back until then), and tells a
+/// screen reader the percentage it shows.
 class ProgressBarWidget : public QWidget {
     Q_OBJECT
 public:
@@ -23,13 +26,20 @@ public:
 
     QSize sizeHint() const override;
 
+    /// Paints now a picture held back by the pace of the paints: a job's last picture, before
+    /// the next job resets the bar.
+    void ShowHeldPicture();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void PaintRequested();
+    void PaintNow();
 
     CProgressBarEx& bar_;
     BarRepaintRequest request_;
     std::uint64_t announced_;
+    QElapsedTimer sincePaint_;
+    QTimer heldPaint_;
 };

@@ -2,11 +2,13 @@
 #include "EndEventRecorder.h"
 
 #include "encoders/CEncodeThread.h"
+#include "support/UpperVectorState.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -16,6 +18,9 @@ struct RunLog {
     std::atomic<std::int32_t> stateAtEntry{-1};
     std::atomic<bool> sawStop{false};
     std::atomic<bool> returned{false};
+    /// 1 or 0 as the processor reports the upper vector halves in use at Run's entry, -1 if it
+    /// cannot tell.
+    std::atomic<int> upperInUseAtEntry{-1};
 };
 
 // A job that runs until the test releases it or a stop is requested, polling like the real jobs.
@@ -30,6 +35,8 @@ protected:
     void Run() override {
         log_.returned.store(false);
         log_.stateAtEntry.store(GetState());
+        const std::optional<bool> upperInUse = UpperVectorStateInUse();
+        log_.upperInUseAtEntry.store(upperInUse ? static_cast<int>(*upperInUse) : -1);
         ++log_.runs;
         WaitUntil([this] { return released_.load() || StopWasRequested(); });
         log_.sawStop.store(StopWasRequested());
@@ -67,6 +74,22 @@ TEST(CEncodeThreadTest, RunsOnceAndEndsFinishedWithOneEndEvent) {
     EXPECT_EQ(notify.Posted(), 1u);
     EXPECT_EQ(notify.Sent(), 0u);
     EXPECT_EQ(log.runs.load(), 1);
+}
+
+TEST(CEncodeThreadTest, RunStartsWithTheUpperVectorHalvesClearWhateverTheStarterLeft) {
+    RunLog log;
+    EndEventRecorder notify;
+    GatedJob job(log);
+    if (!UpperVectorStateInUse() || !DirtyUpperVectorState()) {
+        GTEST_SKIP() << "the processor does not report the state of the upper halves";
+    }
+    ASSERT_TRUE(job.Start(&notify));
+    // The thread was created while the starter had them in use, as a window's event thread does.
+    ASSERT_EQ(UpperVectorStateInUse(), true);
+    ASSERT_TRUE(WaitUntil([&] { return log.runs.load() == 1; }));
+    EXPECT_EQ(log.upperInUseAtEntry.load(), 0);
+    job.Release();
+    ASSERT_TRUE(notify.WaitForPosts(1));
 }
 
 TEST(CEncodeThreadTest, StartWhileRunningIsRefused) {

@@ -222,9 +222,10 @@ TEST_F(ConversionTest, DroppedNamesThatAreNotUtf8AreShownEscapedAndConvertUnderT
 }
 
 TEST_F(ConversionTest, ALibraryOfAlbumsFromTheCommandLineConvertsInEveryLayout) {
-    // Tracks of one name in every album, each of its own length so that a mix-up shows.
+    // Tracks of one name in every album, each of its own length so that a mix-up shows; the
+    // third long enough for its bar to be painted in its middle at the bar's pace.
     const std::vector<std::string> tracks = {
-        Tone("lib/A/01.wav", 0.3), Tone("lib/A/02.wav", 0.35), Tone("lib/B/01.wav", 1.5),
+        Tone("lib/A/01.wav", 0.3), Tone("lib/A/02.wav", 0.35), Tone("lib/B/01.wav", 8.0),
         Tone("lib/B/sub/01.wav", 0.45), Tone("solo/03.wav", 0.5)};
     std::map<std::string, std::string> alone;
     for (const std::string& track : tracks) {

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ProgressBarWidget.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QImage>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -82,6 +86,47 @@ TEST(ProgressBarWidgetTest, PaintsTheBarsGeometryPixelForPixel) {
         }
         EXPECT_EQ(wrong, 0);
     }
+}
+
+// The percentages the widget showed, one per paint.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(ProgressBarWidget& widget) : widget_(widget) {
+        widget.installEventFilter(this);
+    }
+
+    std::vector<std::uint64_t> shown;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            shown.push_back(widget_.Percent());
+        }
+        return false;
+    }
+
+private:
+    ProgressBarWidget& widget_;
+};
+
+// A job moves the bar a percent every millisecond or two on a short file: the widget paints at
+// a screen's pace, not at each step, and the newest picture it holds back shows when asked.
+TEST(ProgressBarWidgetTest, PaintsAtAScreensPaceAndShowsTheHeldPictureWhenAsked) {
+    CProgressBarEx bar;
+    ProgressBarWidget widget(bar);
+    widget.resize(404, 20);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    PaintRecorder recorder(widget);
+    constexpr int kSteps = 60;
+    for (int pos = 1; pos <= kSteps; ++pos) {
+        bar.SetPos(pos);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_LT(recorder.shown.size(), 10u);
+    widget.ShowHeldPicture();
+    ASSERT_FALSE(recorder.shown.empty());
+    EXPECT_EQ(recorder.shown.back(), static_cast<std::uint64_t>(kSteps));
 }
 
 } // namespace
