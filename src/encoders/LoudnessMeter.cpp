@@ -65,7 +65,8 @@ LoudnessMeter::~LoudnessMeter() {
     }
 }
 
-void LoudnessMeter::AddPlanar(const float* const* planes, std::size_t frames, float scale) {
+template <typename Fill>
+void LoudnessMeter::Feed(std::size_t frames, const Fill& fill) {
     if (relay_ == nullptr) {
         return;
     }
@@ -73,32 +74,30 @@ void LoudnessMeter::AddPlanar(const float* const* planes, std::size_t frames, fl
         std::size_t room = 0;
         float* interleaved = relay_->Room(&room);
         const std::size_t count = std::min(room, frames - start);
+        fill(interleaved, start, count);
+        relay_->Commit(count);
+        start += count;
+    }
+}
+
+void LoudnessMeter::AddPlanar(const float* const* planes, std::size_t frames, float scale) {
+    Feed(frames, [&](float* interleaved, std::size_t start, std::size_t count) {
         for (std::size_t channel = 0; channel < channels_; ++channel) {
             const float* samples = planes[channel] + start;
             for (std::size_t i = 0; i < count; ++i) {
                 interleaved[i * channels_ + channel] = samples[i] * scale;
             }
         }
-        relay_->Commit(count);
-        start += count;
-    }
+    });
 }
 
 void LoudnessMeter::AddInterleaved(const std::int16_t* samples, std::size_t frames) {
-    if (relay_ == nullptr) {
-        return;
-    }
-    for (std::size_t start = 0; start < frames;) {
-        std::size_t room = 0;
-        float* interleaved = relay_->Room(&room);
-        const std::size_t count = std::min(room, frames - start);
+    Feed(frames, [&](float* interleaved, std::size_t start, std::size_t count) {
         const std::int16_t* from = samples + start * channels_;
         for (std::size_t i = 0; i < count * channels_; ++i) {
             interleaved[i] = from[i] * kShortScale;
         }
-        relay_->Commit(count);
-        start += count;
-    }
+    });
 }
 
 void LoudnessMeter::Measure(const float* frames, std::size_t count) {

@@ -40,6 +40,10 @@ public:
     static double Loudness(const std::vector<const LoudnessMeter*>& meters);
 
 private:
+    /// Hands frames to the measuring thread a buffer's room at a time: fill(to, start, count)
+    /// writes count interleaved frames from frame start on.
+    template <typename Fill>
+    void Feed(std::size_t frames, const Fill& fill);
     /// On the measuring thread.
     void Measure(const float* frames, std::size_t count);
     /// Waits until the frames added so far are measured.
