@@ -38,6 +38,7 @@ constexpr std::size_t kFramesPerBuffer = 8192;
 
 // libebur128 reads 16-bit samples as this fraction of full scale; as a float it is exact.
 constexpr float kShortScale = 1.0f / 32768.0f;
+constexpr unsigned long kFinishedRate = 8000;
 
 } // namespace
 
@@ -113,6 +114,12 @@ void LoudnessMeter::Finish() {
     if (relay_ != nullptr) {
         relay_->Drain();
         relay_.reset();
+    }
+    // The measured blocks are kept; the 400 ms of audio the state buffers for the next block
+    // shrinks to that of one channel at a low rate (a tenth of stereo at 44.1 kHz).
+    if (state_ != nullptr &&
+        ebur128_change_parameters(state_, 1, kFinishedRate) == EBUR128_ERROR_NOMEM) {
+        ebur128_destroy(&state_);
     }
 }
 
